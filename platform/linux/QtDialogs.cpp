@@ -1,0 +1,58 @@
+#include "platform/linux/QtDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString captionOrTitle(const QString& caption)
+{
+    return caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
+}
+
+} // namespace
+
+QString QtDialogs::toDisplayText(const QString& text)
+{
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+void QtDialogs::showMessage(const QString& text, const QString& caption, MessageIcon icon)
+{
+    QMessageBox box(toQtIcon(icon), captionOrTitle(caption), toDisplayText(text), QMessageBox::Ok);
+    box.exec();
+}
+
+bool QtDialogs::askYesNo(const QString& text, const QString& caption, MessageIcon icon, bool topmost)
+{
+    QMessageBox box(toQtIcon(icon), captionOrTitle(caption), toDisplayText(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    if (topmost)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+} // namespace platform
