@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "platform/ShellOpen.h"
+#include "store/WatchListModel.h"
+
+namespace shell {
+
+QString ReadMeFileName();
+QString NotationFileName();
+
+// "ヘルプ(&H)": opens ReadMe.txt beside the program; nothing while a price check runs.
+void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOpen, platform::Dialogs& dialogs,
+                const QString& exeDir);
+// "音声文字について(&O)": opens the description of the speech notation.
+void OpenNotationHelp(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QString& exeDir);
+
+} // namespace shell
