@@ -1,0 +1,16 @@
+#include "window/Fonts.h"
+
+#include <QFont>
+#include <QString>
+
+using namespace Qt::StringLiterals;
+
+namespace window {
+
+void InstallFontSubstitutions()
+{
+    QFont::insertSubstitution(u"ＭＳ Ｐゴシック"_s, u"IPAPGothic"_s);
+    QFont::insertSubstitution(u"Tahoma"_s, u"Liberation Sans"_s);
+}
+
+} // namespace window

@@ -1,0 +1,77 @@
+#include "window/TForm1.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <QShowEvent>
+
+namespace window {
+
+TForm1::TForm1(shell::TMiruberoMainForm& mainForm, QWidget* parent) : QWidget(parent), m_mainForm(mainForm)
+{
+    setWindowTitle(shell::TMiruberoMainForm::ProductName());
+    resize(800, 500);
+    CreateMenu();
+}
+
+void TForm1::CreateMenu()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* menuBar = new QMenuBar(this);
+    layout->setMenuBar(menuBar);
+    QMenu* help = menuBar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    const auto call = [](const std::function<void()>& action) {
+        if (action)
+            action();
+    };
+    help->addAction(QStringLiteral("ヘルプ(&H)"), this, [this, call] { call(m_help.readMe); });
+    help->addAction(QStringLiteral("音声文字について(&O)"), this, [this, call] { call(m_help.notation); });
+    help->addSeparator();
+    help->addAction(QStringLiteral("バージョン情報(&V)"), this, [this, call] { call(m_help.about); });
+}
+
+void TForm1::showWindow()
+{
+    show();
+}
+
+void TForm1::bringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+bool TForm1::isWindowVisible() const
+{
+    return isVisible();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TForm1::FormShow()
+{
+    m_model.WindowReady = false;
+    m_model.SpeakTextChecked = true;
+    m_model.Saved = true;
+    // A show caused by a price change keeps the fetched prices and asks for no new check.
+    if (!m_mainForm.KakakuChanged)
+        m_model.KakakuCheckRequest = true;
+    m_model.WindowReady = true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hide();
+    m_mainForm.WatchListClosed();
+}
+
+} // namespace window
