@@ -1,0 +1,78 @@
+#include "platform/linux/LocalInstanceGuard.h"
+#include "platform/linux/QtDialogs.h"
+#include "platform/linux/QtEventLoop.h"
+#include "platform/linux/QtFolders.h"
+#include "platform/linux/QtShellOpen.h"
+#include "platform/linux/QtSpeechLibrary.h"
+#include "platform/linux/QtTray.h"
+#include "platform/linux/SteadyClock.h"
+#include "shell/HelpCommands.h"
+#include "shell/MiruberoMainForm.h"
+#include "window/Fonts.h"
+#include "window/TForm1.h"
+#include "window/TForm4.h"
+#include "window/TKakudaiGazoForm.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+namespace {
+
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (const int size : {32, 64, 256})
+        icon.addFile(QStringLiteral(":/icons/mirubero-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(shell::TMiruberoMainForm::ProductName());
+    QApplication::setWindowIcon(ApplicationIcon());
+    // The resident side has no window; closing the watch-list window must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    window::InstallFontSubstitutions();
+
+    platform::QtDialogs dialogs;
+    platform::LocalInstanceGuard guard(QStringLiteral("TMiruberoMainForm"));
+    if (!guard.acquire()) {
+        // Without a tray the message would point at an icon that is not there.
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            dialogs.showMessage(shell::TMiruberoMainForm::AlreadyRunningMessage(),
+                                shell::TMiruberoMainForm::ProductName(), platform::MessageIcon::Information);
+        else
+            guard.askRunningToShow();
+        return 0;
+    }
+
+    platform::QtTray tray(QApplication::windowIcon());
+    platform::QtShellOpen shellOpen;
+    platform::QtFolders folders;
+    platform::SteadyClock clock;
+    platform::QtEventLoop eventLoop;
+    platform::QtSpeechLibrary speech;
+
+    shell::TMiruberoMainForm mainForm({dialogs, tray, shellOpen, folders, clock, eventLoop, speech});
+    if (!mainForm.FormCreate())
+        return 1;
+
+    window::TForm1 form1(mainForm);
+    mainForm.AttachWatchList(&form1, &form1.Model());
+    window::TKakudaiGazoForm kakudaiGazoForm;
+    window::TForm4 form4(shellOpen, dialogs, QApplication::windowIcon(),
+                         [&mainForm] { mainForm.MainTimer().start(); });
+
+    form1.SetHelpActions({
+        [&] { shell::OpenReadMe(form1.Model(), shellOpen, dialogs, mainForm.ExeDir); },
+        [&] { shell::OpenNotationHelp(shellOpen, dialogs, mainForm.ExeDir); },
+        [&] { form4.showModalAbout(); },
+    });
+
+    guard.listen([&mainForm] { mainForm.ShowWatchList(); });
+    return QApplication::exec();
+}
