@@ -1,0 +1,208 @@
+// Runs the real program on a private X display with a scratch home folder.
+
+#include "e2e/X11Session.h"
+#include "support/ScratchDir.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr int StartTimeoutMs = 20000;
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (condition())
+            return true;
+        QThread::msleep(50);
+    }
+    return condition();
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(x11.isRunning()) << "Xvfb did not start";
+        ASSERT_TRUE(QDir().mkpath(runtimeDir()));
+        QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void TearDown() override
+    {
+        for (auto& process : processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(3000);
+            }
+        }
+    }
+
+    QString home() const { return scratch.file(QStringLiteral("home")); }
+    QString runtimeDir() const { return scratch.file(QStringLiteral("run")); }
+    QString dataDir() const { return home() + QStringLiteral("/Documents/ヨツバネ/MiruberoData"); }
+
+    QProcess* start(const QString& program = binDir() + QStringLiteral("/mirubero"))
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+        env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+        env.insert(QStringLiteral("DISPLAY"), x11.displayName());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        // No session bus, and none started on demand into the scratch home.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+        process->setProcessEnvironment(env);
+        process->start(program, {});
+        EXPECT_TRUE(process->waitForStarted(5000));
+        processes.push_back(std::move(process));
+        return processes.back().get();
+    }
+
+    // The program's windows that are on screen, waited for.
+    std::vector<e2e::TopWindow> waitForWindows(QProcess* process, int timeoutMs = StartTimeoutMs)
+    {
+        std::vector<e2e::TopWindow> found;
+        WaitFor(
+            [&] {
+                found = x11.viewableWindowsOf(process->processId());
+                return !found.empty();
+            },
+            timeoutMs);
+        return found;
+    }
+
+    static bool waitForExit(QProcess* process, int timeoutMs = 10000)
+    {
+        return process->state() == QProcess::NotRunning || process->waitForFinished(timeoutMs);
+    }
+
+    // QProcess learns of an exit only while it gets to look, which a polling test must give it.
+    static bool hasEnded(QProcess* process)
+    {
+        process->waitForFinished(0);
+        return process->state() == QProcess::NotRunning;
+    }
+
+    e2e::X11Session x11;
+    ScratchDir scratch;
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+TEST_F(ProgramTest, FirstStartCreatesTheDataFolderAndShowsTheWatchList)
+{
+    ASSERT_FALSE(QFileInfo::exists(home()));
+    QProcess* program = start();
+    const auto windows = waitForWindows(program);
+    ASSERT_EQ(windows.size(), 1u) << program->readAllStandardError().toStdString();
+    EXPECT_EQ(windows[0].title, QStringLiteral("ミルベロ"));
+    EXPECT_TRUE(QFileInfo(dataDir()).isDir());
+    EXPECT_FALSE(hasEnded(program));
+
+    // Nothing on the console about sound devices on a machine without one.
+    program->kill();
+    program->waitForFinished(3000);
+    EXPECT_FALSE(program->readAllStandardError().contains("ALSA"));
+}
+
+TEST_F(ProgramTest, SecondStartWithATrayShowsItsMessageAndEnds)
+{
+    ASSERT_TRUE(x11.startTray());
+    QProcess* first = start();
+    ASSERT_EQ(waitForWindows(first).size(), 1u);
+    const QStringList filesBefore = scratch.listFiles();
+
+    QProcess* second = start();
+    const auto box = waitForWindows(second);
+    ASSERT_EQ(box.size(), 1u) << "the second start shows one message box";
+    EXPECT_EQ(box[0].title, QStringLiteral("ミルベロ"));
+    EXPECT_EQ(scratch.listFiles(), filesBefore);
+
+    x11.requestClose(box[0].id);
+    ASSERT_TRUE(waitForExit(second));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+
+    EXPECT_FALSE(hasEnded(first));
+    EXPECT_EQ(x11.viewableWindowsOf(first->processId()).size(), 1u);
+    EXPECT_EQ(scratch.listFiles(), filesBefore);
+}
+
+TEST_F(ProgramTest, SecondStartWithoutATrayBringsBackTheRunningWindow)
+{
+    QProcess* first = start();
+    const auto windows = waitForWindows(first);
+    ASSERT_EQ(windows.size(), 1u);
+    x11.requestClose(windows[0].id);
+    ASSERT_TRUE(WaitFor([&] { return x11.viewableWindowsOf(first->processId()).empty(); }, 5000));
+
+    QProcess* second = start();
+    ASSERT_TRUE(waitForExit(second));
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(waitForWindows(first, 5000).size(), 1u) << "the running instance shows its window again";
+    EXPECT_FALSE(hasEnded(first));
+}
+
+TEST_F(ProgramTest, TwoStartsAtOnceLeaveExactlyOneRunning)
+{
+    QProcess* a = start();
+    QProcess* b = start();
+    ASSERT_TRUE(WaitFor([&] { return hasEnded(a) || hasEnded(b); }, StartTimeoutMs));
+    QProcess* survivor = hasEnded(a) ? b : a;
+    QProcess* loser = survivor == a ? b : a;
+    EXPECT_EQ(loser->exitCode(), 0);
+    EXPECT_EQ(waitForWindows(survivor).size(), 1u);
+    EXPECT_FALSE(WaitFor([&] { return hasEnded(survivor); }, 500));
+}
+
+TEST_F(ProgramTest, LockOfACrashedInstanceDoesNotBlockTheNextStart)
+{
+    QProcess* crashed = start();
+    ASSERT_EQ(waitForWindows(crashed).size(), 1u);
+    ::kill(static_cast<pid_t>(crashed->processId()), SIGKILL);
+    ASSERT_TRUE(waitForExit(crashed));
+    ASSERT_FALSE(QDir(runtimeDir()).entryList(QDir::Files | QDir::System).isEmpty()) << "the crash left its lock";
+
+    QProcess* next = start();
+    EXPECT_EQ(waitForWindows(next).size(), 1u);
+    EXPECT_FALSE(hasEnded(next));
+}
+
+TEST_F(ProgramTest, WithoutTheSpeechEngineTheProgramSaysSoAndEnds)
+{
+    // A copy of the program in a folder of its own, without the engine library beside it.
+    const QString folder = scratch.file(QStringLiteral("bare"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString copy = folder + QStringLiteral("/mirubero");
+    ASSERT_TRUE(QFile::copy(binDir() + QStringLiteral("/mirubero"), copy));
+
+    QProcess* program = start(copy);
+    const auto box = waitForWindows(program);
+    ASSERT_EQ(box.size(), 1u) << "only the message box, no watch-list window";
+    EXPECT_TRUE(QFileInfo(dataDir()).isDir());
+    EXPECT_TRUE(QDir(dataDir()).entryList(QDir::Files).isEmpty());
+
+    x11.requestClose(box[0].id);
+    ASSERT_TRUE(waitForExit(program));
+    EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(program->exitCode(), 0);
+    EXPECT_TRUE(QDir(dataDir()).entryList(QDir::Files).isEmpty());
+}
+
+} // namespace

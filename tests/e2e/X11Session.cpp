@@ -1,0 +1,190 @@
+#include "e2e/X11Session.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace e2e {
+
+struct X11Session::Connection {
+    Display* display = nullptr;
+    ~Connection()
+    {
+        if (display)
+            XCloseDisplay(display);
+    }
+};
+
+namespace {
+
+int IgnoreXErrors(Display*, XErrorEvent*)
+{
+    // Windows can vanish between listing and reading them.
+    return 0;
+}
+
+QString Utf8Property(Display* display, Window window, const char* name)
+{
+    const Atom property = XInternAtom(display, name, False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    QString result;
+    if (XGetWindowProperty(display, window, property, 0, 1024, False, utf8, &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        result = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+        XFree(data);
+    }
+    return result;
+}
+
+qint64 PidProperty(Display* display, Window window)
+{
+    const Atom property = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    qint64 pid = 0;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        if (count == 1)
+            pid = static_cast<qint64>(*reinterpret_cast<unsigned long*>(data));
+        XFree(data);
+    }
+    return pid;
+}
+
+} // namespace
+
+X11Session::X11Session() : m_connection(std::make_unique<Connection>())
+{
+    XSetErrorHandler(IgnoreXErrors);
+    // The server picks a free display number itself and writes it to the pipe,
+    // so tests running side by side never share a display.
+    int fds[2];
+    if (pipe(fds) != 0)
+        return;
+    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(fds[1]),
+                                             QStringLiteral("-screen"), QStringLiteral("0"),
+                                             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                             QStringLiteral("tcp")});
+    close(fds[1]);
+    QByteArray number;
+    if (m_server.waitForStarted(5000)) {
+        pollfd readable{fds[0], POLLIN, 0};
+        char c = 0;
+        while (poll(&readable, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number.append(c);
+    }
+    close(fds[0]);
+    if (number.isEmpty())
+        return;
+    m_displayName = QLatin1Char(':') + QString::fromLatin1(number);
+    m_connection->display = XOpenDisplay(m_displayName.toLatin1().constData());
+}
+
+X11Session::~X11Session()
+{
+    m_connection.reset();
+    for (QProcess* process : {&m_tray, &m_server}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(3000)) {
+                process->kill();
+                process->waitForFinished(2000);
+            }
+        }
+    }
+}
+
+bool X11Session::isRunning() const
+{
+    return m_connection->display != nullptr;
+}
+
+bool X11Session::startTray()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_displayName);
+    m_tray.setProcessEnvironment(env);
+    m_tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"),
+                                            QStringLiteral("--SetDockType"), QStringLiteral("false")});
+    if (!m_tray.waitForStarted(5000))
+        return false;
+    Display* display = m_connection->display;
+    const Atom selection = XInternAtom(display, "_NET_SYSTEM_TRAY_S0", False);
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (XGetSelectionOwner(display, selection) != 0)
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+std::vector<TopWindow> X11Session::windows() const
+{
+    std::vector<TopWindow> result;
+    Display* display = m_connection->display;
+    if (!display)
+        return result;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return result;
+    for (unsigned int i = 0; i < count; ++i) {
+        TopWindow top;
+        top.id = children[i];
+        top.title = Utf8Property(display, children[i], "_NET_WM_NAME");
+        if (top.title.isEmpty())
+            continue;
+        top.pid = PidProperty(display, children[i]);
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, children[i], &attributes))
+            top.viewable = attributes.map_state == IsViewable;
+        result.push_back(top);
+    }
+    if (children)
+        XFree(children);
+    return result;
+}
+
+std::vector<TopWindow> X11Session::viewableWindowsOf(qint64 pid) const
+{
+    std::vector<TopWindow> result;
+    for (const TopWindow& window : windows())
+        if (window.pid == pid && window.viewable)
+            result.push_back(window);
+    return result;
+}
+
+void X11Session::requestClose(std::uint64_t window) const
+{
+    Display* display = m_connection->display;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = static_cast<Window>(window);
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, static_cast<Window>(window), False, NoEventMask, &event);
+    XFlush(display);
+}
+
+} // namespace e2e

@@ -1,0 +1,204 @@
+#include "shell/MiruberoMainForm.h"
+#include "support/Fakes.h"
+#include "support/ScratchDir.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace testsupport;
+using shell::TMiruberoMainForm;
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    MainFormTest()
+    {
+        folders.documents = scratch.file(QStringLiteral("home/Documents"));
+        folders.program = scratch.file(QStringLiteral("bin"));
+        form = std::make_unique<TMiruberoMainForm>(
+            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech});
+    }
+
+    QString dataFolder() const { return folders.documents + QStringLiteral("/ヨツバネ/MiruberoData"); }
+
+    ScratchDir scratch;
+    FakeDialogs dialogs;
+    FakeTray tray;
+    FakeShellOpen shellOpen;
+    FakeFolders folders;
+    FakeClock clock;
+    FakeEventLoop eventLoop;
+    FakeSpeechLibrary speech;
+    FakeWindowView view;
+    store::WatchListModel model;
+    std::unique_ptr<TMiruberoMainForm> form;
+};
+
+TEST_F(MainFormTest, CreationSetsUpFoldersTrayAndEngine)
+{
+    ASSERT_FALSE(QFileInfo::exists(folders.documents));
+    ASSERT_TRUE(form->FormCreate());
+
+    // The data folder is created together with its missing parents.
+    EXPECT_TRUE(QFileInfo(dataFolder()).isDir());
+    EXPECT_EQ(form->DataDir, dataFolder() + QLatin1Char('/'));
+    EXPECT_EQ(form->ExeDir, folders.program + QLatin1Char('/'));
+    EXPECT_EQ(speech.loadedPath, folders.program + QStringLiteral("/libAquesTalkDa.so"));
+    EXPECT_EQ(speech.creates, 1);
+
+    EXPECT_TRUE(tray.visible);
+    EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ"));
+    EXPECT_EQ(form->BalloonText, QStringLiteral("なし"));
+    EXPECT_TRUE(form->StartingUp);
+    EXPECT_FALSE(form->KakakuChanged);
+    EXPECT_FALSE(form->RebuildRequest);
+    EXPECT_FALSE(form->MainTimer().isActive());
+    EXPECT_EQ(form->MainTimer().interval(), 100);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    form->ShowBalloon();
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0].first, QStringLiteral("オークション情報"));
+    EXPECT_EQ(tray.balloons[0].second, QStringLiteral("なし"));
+}
+
+TEST_F(MainFormTest, AnExistingDataFolderIsKeptAsItIs)
+{
+    ASSERT_TRUE(QDir().mkpath(dataFolder()));
+    QFile kept(dataFolder() + QStringLiteral("/Total.ini"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write("[Komoku]\r\n");
+    kept.close();
+
+    ASSERT_TRUE(form->FormCreate());
+    EXPECT_EQ(scratch.listFiles(), QStringList{QStringLiteral("home/Documents/ヨツバネ/MiruberoData/Total.ini")});
+}
+
+TEST_F(MainFormTest, MissingEngineEndsWithItsMessageAndWritesNothing)
+{
+    speech.loads = false;
+    EXPECT_FALSE(form->FormCreate());
+
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("声のデータが存在しません。\r終了します。"));
+    EXPECT_FALSE(dialogs.shown[0].question);
+    EXPECT_EQ(speech.creates, 0);
+    EXPECT_TRUE(scratch.listFiles().isEmpty());
+
+    // Nothing was created, so nothing is released.
+    form.reset();
+    EXPECT_EQ(speech.releases, 0);
+}
+
+TEST_F(MainFormTest, EngineIsReleasedOnceWhenTheResidentSideGoes)
+{
+    ASSERT_TRUE(form->FormCreate());
+    form.reset();
+    EXPECT_EQ(speech.releases, 1);
+}
+
+TEST_F(MainFormTest, TrayMenuIsUsableOnlyWhileTheWatchListIsClosed)
+{
+    ASSERT_TRUE(form->FormCreate());
+    form->AttachWatchList(&view, &model);
+    EXPECT_FALSE(tray.showEnabled);
+    EXPECT_FALSE(tray.exitEnabled);
+
+    // Showing the window from the tray icon leaves the menu as it is.
+    tray.handlers.mouseUp(platform::MouseButton::Left);
+    EXPECT_EQ(view.shows, 1);
+    EXPECT_EQ(view.raises, 1);
+    EXPECT_FALSE(tray.showEnabled);
+
+    form->WatchListClosed();
+    EXPECT_TRUE(tray.showEnabled);
+    EXPECT_TRUE(tray.exitEnabled);
+    EXPECT_TRUE(form->MenuShowEnabled());
+
+    tray.handlers.showCommand();
+    EXPECT_FALSE(tray.showEnabled);
+    EXPECT_FALSE(tray.exitEnabled);
+    EXPECT_EQ(view.shows, 2);
+    EXPECT_EQ(view.raises, 2);
+
+    form->WatchListClosed();
+    tray.handlers.mouseUp(platform::MouseButton::Left);
+    EXPECT_TRUE(tray.showEnabled);
+}
+
+TEST_F(MainFormTest, TrayButtons)
+{
+    ASSERT_TRUE(form->FormCreate());
+    form->AttachWatchList(&view, &model);
+
+    tray.handlers.mouseUp(platform::MouseButton::Right);
+    EXPECT_EQ(tray.popups, 1);
+    EXPECT_EQ(view.shows, 0);
+
+    tray.handlers.mouseUp(platform::MouseButton::Middle);
+    EXPECT_EQ(tray.popups, 1);
+    EXPECT_EQ(view.shows, 0);
+
+    tray.handlers.exitCommand();
+    EXPECT_EQ(eventLoop.quits, 1);
+}
+
+TEST_F(MainFormTest, OpenAuction)
+{
+    ASSERT_TRUE(form->FormCreate());
+
+    form->OpenAuction(QString());
+    EXPECT_TRUE(shellOpen.opened.isEmpty());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    const QString page = QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/x1");
+    form->OpenAuction(page);
+    EXPECT_EQ(shellOpen.opened, QStringList{page});
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    shellOpen.succeed = false;
+    form->OpenAuction(page);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("指定したオークションの表示に失敗しました。")});
+}
+
+TEST_F(MainFormTest, FirstTicksShowTheWatchListAndEndTheStartUpStage)
+{
+    ASSERT_TRUE(form->FormCreate());
+    form->AttachWatchList(&view, &model);
+    view.onShow = [this] { model.KakakuCheckRequest = true; };
+
+    // A tick while a price check runs does nothing at all.
+    model.KakakuChecking = true;
+    form->MainTimerTimer();
+    EXPECT_EQ(view.shows, 0);
+    EXPECT_TRUE(form->StartingUp);
+
+    model.KakakuChecking = false;
+    form->MainTimerTimer();
+    EXPECT_EQ(view.shows, 1);
+    EXPECT_GE(eventLoop.pumped, 1);
+    EXPECT_FALSE(form->StartupBusy);
+    EXPECT_FALSE(model.KakakuCheckRequest);
+    EXPECT_FALSE(form->StartingUp);
+
+    // Once started, ticks no longer show the window by themselves.
+    form->MainTimerTimer();
+    EXPECT_EQ(view.shows, 1);
+}
+
+TEST_F(MainFormTest, TickEnteredFromInsideTheStartUpRebuildReturns)
+{
+    ASSERT_TRUE(form->FormCreate());
+    form->AttachWatchList(&view, &model);
+    form->StartupBusy = true;
+    form->MainTimerTimer();
+    EXPECT_EQ(view.shows, 0);
+    EXPECT_TRUE(form->StartingUp);
+}
+
+} // namespace

@@ -1,0 +1,189 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/Folders.h"
+#include "platform/ShellOpen.h"
+#include "platform/SpeechLibrary.h"
+#include "platform/Tray.h"
+#include "platform/WindowView.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+namespace testsupport {
+
+struct ShownMessage {
+    QString text;
+    QString caption;
+    platform::MessageIcon icon;
+    bool question;
+};
+
+// Records every box; questions are answered from a queue (No when it is empty).
+class FakeDialogs final : public platform::Dialogs {
+public:
+    void showMessage(const QString& text, const QString& caption, platform::MessageIcon icon) override
+    {
+        shown.push_back({text, caption, icon, false});
+        if (onShow)
+            onShow();
+    }
+    bool askYesNo(const QString& text, const QString& caption, platform::MessageIcon icon, bool) override
+    {
+        shown.push_back({text, caption, icon, true});
+        if (onShow)
+            onShow();
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const auto& m : shown)
+            result << m.text;
+        return result;
+    }
+
+    std::vector<ShownMessage> shown;
+    std::deque<bool> answers;
+    std::function<void()> onShow;
+};
+
+class FakeTray final : public platform::Tray {
+public:
+    void setHandlers(Handlers h) override { handlers = std::move(h); }
+    void setVisible(bool v) override { visible = v; }
+    void setHint(const QString& h) override { hint = h; }
+    void showBalloon(const QString& title, const QString& text) override { balloons.push_back({title, text}); }
+    void setMenuEnabled(bool s, bool e) override
+    {
+        showEnabled = s;
+        exitEnabled = e;
+    }
+    void popupMenu() override { ++popups; }
+    bool isAvailable() const override { return available; }
+
+    Handlers handlers;
+    bool visible = false;
+    QString hint;
+    std::vector<std::pair<QString, QString>> balloons;
+    bool showEnabled = true;
+    bool exitEnabled = true;
+    int popups = 0;
+    bool available = true;
+};
+
+class FakeShellOpen final : public platform::ShellOpen {
+public:
+    bool open(const QString& target) override
+    {
+        opened << target;
+        if (throws)
+            throw std::runtime_error("no handler");
+        return succeed;
+    }
+
+    QStringList opened;
+    bool succeed = true;
+    bool throws = false;
+};
+
+class FakeFolders final : public platform::Folders {
+public:
+    QString documentsDir() const override { return documents; }
+    QString programDir() const override { return program; }
+
+    QString documents;
+    QString program;
+};
+
+class FakeClock final : public platform::Clock {
+public:
+    std::uint32_t tickCount() const override { return ticks; }
+    QDateTime now() const override { return current; }
+    void sleep(int ms) override
+    {
+        slept += ms;
+        ticks += static_cast<std::uint32_t>(ms);
+        current = current.addMSecs(ms);
+    }
+    void advance(int ms)
+    {
+        ticks += static_cast<std::uint32_t>(ms);
+        current = current.addMSecs(ms);
+    }
+
+    std::uint32_t ticks = 1;
+    QDateTime current;
+    int slept = 0;
+};
+
+// Pumping events runs whatever the test injected, as a user action would arrive.
+class FakeEventLoop final : public platform::EventLoop {
+public:
+    void processEvents() override
+    {
+        ++pumped;
+        if (onPump)
+            onPump();
+    }
+    void quit() override { ++quits; }
+
+    int pumped = 0;
+    int quits = 0;
+    std::function<void()> onPump;
+};
+
+class FakeSpeechLibrary final : public platform::SpeechLibrary {
+public:
+    bool load(const QString& path) override
+    {
+        loadedPath = path;
+        return loads;
+    }
+    void create() override { ++creates; }
+    int play(const QByteArray& text, int speed) override
+    {
+        played.push_back({text, speed});
+        return playResult;
+    }
+    int isPlay() override { return playing; }
+    void release() override { ++releases; }
+
+    bool loads = true;
+    QString loadedPath;
+    int creates = 0;
+    int releases = 0;
+    int playResult = 0;
+    int playing = 0;
+    std::vector<std::pair<QByteArray, int>> played;
+};
+
+class FakeWindowView final : public platform::WindowView {
+public:
+    void showWindow() override
+    {
+        ++shows;
+        visible = true;
+        if (onShow)
+            onShow();
+    }
+    void bringToFront() override { ++raises; }
+    bool isWindowVisible() const override { return visible; }
+
+    int shows = 0;
+    int raises = 0;
+    bool visible = false;
+    std::function<void()> onShow;
+};
+
+} // namespace testsupport
