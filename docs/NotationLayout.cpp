@@ -25,7 +25,8 @@ const QColor kRule(0x88, 0x99, 0xaa);
 const QColor kShade(0xe6, 0xec, 0xf5);
 const QColor kExampleShade(0xf4, 0xf6, 0xfa);
 
-QFont makeFont(const QString& family, qreal points) {
+QFont makeFont(const QString& family, qreal points)
+{
     QFont font(family);
     font.setPointSizeF(points);
     // A missing glyph must show up in checkGlyphs, not be borrowed.
@@ -40,22 +41,27 @@ Fonts::Fonts()
       subheading(makeFont(kTextFamily, 12)), body(makeFont(kTextFamily, 10.5)),
       note(makeFont(kTextFamily, 9.5)), table(makeFont(kTextFamily, 10)),
       notation(makeFont(kNotationFamily, 12)), tableNotation(makeFont(kNotationFamily, 10.5)),
-      footer(makeFont(kTextFamily, 8)) {}
+      footer(makeFont(kTextFamily, 8))
+{
+}
 
-int Composer::countPages(const Document& doc) {
+int Composer::countPages(const Document& doc)
+{
     m_painter = nullptr;
     m_totalPages = 0;
     run(doc);
     return m_page;
 }
 
-void Composer::paint(QPainter& painter, const Document& doc, int totalPages) {
+void Composer::paint(QPainter& painter, const Document& doc, int totalPages)
+{
     m_painter = &painter;
     m_totalPages = totalPages;
     run(doc);
 }
 
-void Composer::run(const Document& doc) {
+void Composer::run(const Document& doc)
+{
     // Footers are drawn as each page ends, so they need the title from the start.
     m_footerTitle = doc.title;
     m_page = 0;
@@ -92,7 +98,8 @@ void Composer::run(const Document& doc) {
         drawFooter();
 }
 
-void Composer::startPage() {
+void Composer::startPage()
+{
     if (m_page > 0 && m_painter) {
         drawFooter();
         m_writer.newPage();
@@ -101,12 +108,14 @@ void Composer::startPage() {
     m_y = top();
 }
 
-void Composer::ensureSpace(qreal height) {
+void Composer::ensureSpace(qreal height)
+{
     if (m_y + height > bottom() && !atPageTop())
         startPage();
 }
 
-std::unique_ptr<QTextLayout> Composer::wrap(const QString& text, const QFont& font, qreal width) const {
+std::unique_ptr<QTextLayout> Composer::wrap(const QString& text, const QFont& font, qreal width) const
+{
     auto layout = std::make_unique<QTextLayout>(text, font, &m_writer);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -121,7 +130,8 @@ std::unique_ptr<QTextLayout> Composer::wrap(const QString& text, const QFont& fo
 }
 
 // Draws one laid-out line in a box of the given height at (x, y).
-void Composer::drawLine(const QTextLine& line, qreal x, qreal y, qreal height, const QColor& color) {
+void Composer::drawLine(const QTextLine& line, qreal x, qreal y, qreal height, const QColor& color)
+{
     if (!m_painter)
         return;
     m_painter->setPen(color);
@@ -130,7 +140,8 @@ void Composer::drawLine(const QTextLine& line, qreal x, qreal y, qreal height, c
 
 // Flowing text that may continue on the next page.
 void Composer::drawWrapped(const QString& text, const QFont& font, qreal x, qreal width, qreal factor,
-                           const QColor& color) {
+                           const QColor& color)
+{
     const auto layout = wrap(text, font, width);
     const qreal lineHeight = leading(font, factor);
     for (int i = 0; i < layout->lineCount(); ++i) {
@@ -140,11 +151,13 @@ void Composer::drawWrapped(const QString& text, const QFont& font, qreal x, qrea
     }
 }
 
-qreal Composer::wrappedHeight(const QString& text, const QFont& font, qreal width, qreal factor) const {
+qreal Composer::wrappedHeight(const QString& text, const QFont& font, qreal width, qreal factor) const
+{
     return wrap(text, font, width)->lineCount() * leading(font, factor);
 }
 
-void Composer::drawTitle(const QString& title) {
+void Composer::drawTitle(const QString& title)
+{
     const auto layout = wrap(title, m_fonts.title, contentWidth());
     const qreal lineHeight = leading(m_fonts.title, 1.5);
     for (int i = 0; i < layout->lineCount(); ++i) {
@@ -157,7 +170,8 @@ void Composer::drawTitle(const QString& title) {
     m_y += mm(8);
 }
 
-void Composer::drawHeading(const QString& text, const QFont& font, qreal spaceBefore, bool rule) {
+void Composer::drawHeading(const QString& text, const QFont& font, qreal spaceBefore, bool rule)
+{
     const qreal height = wrappedHeight(text, font, contentWidth(), 1.4);
     // Keep the heading with the first lines that follow it.
     ensureSpace(spaceBefore + height + leading(m_fonts.body, 1.75) * 3);
@@ -176,7 +190,8 @@ void Composer::drawHeading(const QString& text, const QFont& font, qreal spaceBe
     }
 }
 
-void Composer::drawItem(const QString& text) {
+void Composer::drawItem(const QString& text)
+{
     const qreal lineHeight = leading(m_fonts.body, 1.75);
     ensureSpace(lineHeight);
     if (m_painter) {
@@ -190,7 +205,8 @@ void Composer::drawItem(const QString& text) {
     m_y += mm(1);
 }
 
-void Composer::drawExample(const Block& block) {
+void Composer::drawExample(const Block& block)
+{
     const qreal x = left() + mm(5);
     const qreal width = right() - x;
     const qreal pad = mm(3);
@@ -221,7 +237,8 @@ void Composer::drawExample(const Block& block) {
 
 // Columns as wide as their content when it fits; otherwise narrow columns
 // keep their width and the wide ones share what is left.
-std::vector<qreal> Composer::columnWidths(const std::vector<std::vector<Cell>>& rows, qreal pad) const {
+std::vector<qreal> Composer::columnWidths(const std::vector<std::vector<Cell>>& rows, qreal pad) const
+{
     const size_t n = rows.front().size();
     std::vector<qreal> natural(n, 0);
     for (const auto& row : rows)
@@ -262,7 +279,8 @@ std::vector<qreal> Composer::columnWidths(const std::vector<std::vector<Cell>>& 
 }
 
 qreal Composer::rowHeight(const std::vector<Cell>& row, const std::vector<qreal>& widths, qreal padX,
-                          qreal padY) const {
+                          qreal padY) const
+{
     qreal height = 0;
     for (size_t c = 0; c < row.size(); ++c) {
         const QFont& font = m_fonts.forCell(row[c]);
@@ -272,7 +290,8 @@ qreal Composer::rowHeight(const std::vector<Cell>& row, const std::vector<qreal>
 }
 
 void Composer::drawRow(const std::vector<Cell>& row, const std::vector<qreal>& widths, qreal height,
-                       qreal padX, qreal padY, bool header) {
+                       qreal padX, qreal padY, bool header)
+{
     if (m_painter) {
         qreal x = left();
         for (size_t c = 0; c < row.size(); ++c) {
@@ -295,7 +314,8 @@ void Composer::drawRow(const std::vector<Cell>& row, const std::vector<qreal>& w
 }
 
 // Rows never split; a table that runs onto a new page repeats its header.
-void Composer::drawTable(const std::vector<std::vector<Cell>>& rows) {
+void Composer::drawTable(const std::vector<std::vector<Cell>>& rows)
+{
     const qreal padX = mm(2);
     const qreal padY = mm(1.2);
     const auto widths = columnWidths(rows, padX);
@@ -313,12 +333,14 @@ void Composer::drawTable(const std::vector<std::vector<Cell>>& rows) {
     m_y += mm(4);
 }
 
-void Composer::fillRect(const QRectF& rect, const QColor& color) {
+void Composer::fillRect(const QRectF& rect, const QColor& color)
+{
     if (m_painter)
         m_painter->fillRect(rect, color);
 }
 
-void Composer::drawFooter() {
+void Composer::drawFooter()
+{
     const qreal y = m_writer.height() - mm(16);
     fillRect(QRectF(left(), y, contentWidth(), pt(0.4)), kRule);
     const qreal lineHeight = leading(m_fonts.footer, 1.6);
@@ -329,7 +351,8 @@ void Composer::drawFooter() {
     drawLine(line, right() - line.naturalTextWidth(), y + mm(1.5), lineHeight, kMuted);
 }
 
-QStringList checkGlyphs(const Document& doc, const QString& fileName) {
+QStringList checkGlyphs(const Document& doc, const QString& fileName)
+{
     const Fonts fonts;
     QStringList errors;
     for (const QFont& font : {fonts.body, fonts.notation}) {

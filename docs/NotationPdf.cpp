@@ -23,13 +23,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void printError(const QString& message) {
+void printError(const QString& message)
+{
     std::fputs((u"notation_pdf: "_s + message + u'\n').toUtf8().constData(), stderr);
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 3) {

@@ -11,19 +11,22 @@ namespace notation {
 
 namespace {
 
-bool isKana(char32_t c) {
+bool isKana(char32_t c)
+{
     // ぁ..ゔ and ァ..ヴ: the full-width kana including small and voiced forms.
     return (c >= 0x3041 && c <= 0x3094) || (c >= 0x30A1 && c <= 0x30F4);
 }
 
 // The characters the speech engine accepts in a sentence.
-bool isNotationChar(char32_t c) {
+bool isNotationChar(char32_t c)
+{
     return isKana(c) || c == U'ー' || c == U'、' || c == U'。' || c == U'？' || c == U'\'' || c == U'/';
 }
 
 // Joins source lines of one paragraph: Japanese runs on without a space,
 // Latin words keep one.
-void appendLine(QString& text, const QString& line) {
+void appendLine(QString& text, const QString& line)
+{
     if (text.isEmpty()) {
         text = line;
         return;
@@ -35,7 +38,8 @@ void appendLine(QString& text, const QString& line) {
 
 } // namespace
 
-QString describeChar(char32_t c) {
+QString describeChar(char32_t c)
+{
     const QString code = QString::number(uint(c), 16).rightJustified(4, u'0').toUpper();
     return u"\"%1\" (U+%2)"_s.arg(QString::fromUcs4(&c, 1), code);
 }
@@ -46,7 +50,8 @@ QString sourceError(const QString& fileName, int line, const QString& message)
     return u"%1:%2: %3"_s.arg(fileName, QString::number(line), message);
 }
 
-std::optional<QString> notationProblem(const QString& text) {
+std::optional<QString> notationProblem(const QString& text)
+{
     if (text.isEmpty())
         return u"empty example"_s;
     char32_t previous = 0;
@@ -61,7 +66,8 @@ std::optional<QString> notationProblem(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<QString> readSource(const QString& path, QString& error) {
+std::optional<QString> readSource(const QString& path, QString& error)
+{
     QFile file(path);
     // A failed open sets error() just as a failed read does.
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -83,7 +89,8 @@ std::optional<QString> readSource(const QString& path, QString& error) {
 
 Parser::Parser(QString fileName) : m_fileName(std::move(fileName)) {}
 
-std::optional<Document> Parser::parse(const QString& source) {
+std::optional<Document> Parser::parse(const QString& source)
+{
     const QStringList lines = source.split(u'\n');
     for (int i = 0; i < lines.size(); ++i)
         parseLine(i + 1, lines[i]);
@@ -97,11 +104,13 @@ std::optional<Document> Parser::parse(const QString& source) {
     return std::move(m_doc);
 }
 
-void Parser::error(int line, const QString& message) {
+void Parser::error(int line, const QString& message)
+{
     m_errors << sourceError(m_fileName, line, message);
 }
 
-void Parser::closeBlock() {
+void Parser::closeBlock()
+{
     if (!m_open)
         return;
     if (m_open->kind == Kind::Table && m_open->rows.size() < 2)
@@ -111,18 +120,21 @@ void Parser::closeBlock() {
 }
 
 // Starts a block that the following lines may continue.
-void Parser::openBlock(Kind kind, int line, QString text) {
+void Parser::openBlock(Kind kind, int line, QString text)
+{
     closeBlock();
     m_open = Block{kind, line, std::move(text), {}, {}, {}};
 }
 
 // Adds a block that is complete in one line.
-void Parser::addBlock(Kind kind, int line, QString text, QString note) {
+void Parser::addBlock(Kind kind, int line, QString text, QString note)
+{
     closeBlock();
     m_doc.blocks.push_back(Block{kind, line, std::move(text), std::move(note), {}, {}});
 }
 
-void Parser::parseLine(int number, QString line) {
+void Parser::parseLine(int number, QString line)
+{
     while (!line.isEmpty() && line.back().isSpace())
         line.chop(1);
     if (line.startsWith(u'%'))
@@ -165,7 +177,8 @@ void Parser::parseLine(int number, QString line) {
     }
 }
 
-void Parser::parseExample(int number, const QString& body) {
+void Parser::parseExample(int number, const QString& body)
+{
     const qsizetype split = body.indexOf(u" -- "_s);
     const QString text = (split < 0 ? body : body.left(split)).trimmed();
     const QString note = split < 0 ? QString() : body.mid(split + 4).trimmed();
@@ -174,7 +187,8 @@ void Parser::parseExample(int number, const QString& body) {
     addBlock(Kind::Example, number, text, note);
 }
 
-void Parser::parseRow(int number, const QString& line) {
+void Parser::parseRow(int number, const QString& line)
+{
     if (line.size() < 2 || !line.endsWith(u'|')) {
         error(number, u"a table row must start and end with \"|\""_s);
         return;
