@@ -29,42 +29,37 @@ int IgnoreXErrors(Display*, XErrorEvent*)
     return 0;
 }
 
-QString Utf8Property(Display* display, Window window, const char* name)
+// The raw bytes of a window property of the given type; empty when it is not set.
+QByteArray Property(Display* display, Window window, const char* name, Atom wanted)
 {
-    const Atom property = XInternAtom(display, name, False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     Atom type = 0;
     int format = 0;
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    QString result;
-    if (XGetWindowProperty(display, window, property, 0, 1024, False, utf8, &type, &format, &count, &after,
-                           &data) == Success &&
+    QByteArray result;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1024, False, wanted, &type,
+                           &format, &count, &after, &data) == Success &&
         data) {
-        result = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+        // 32-bit items come as longs, as Xlib hands them out.
+        const auto itemSize = format == 32 ? sizeof(long) : static_cast<size_t>(format / 8);
+        result = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count * itemSize));
         XFree(data);
     }
     return result;
 }
 
+QString Utf8Property(Display* display, Window window, const char* name)
+{
+    return QString::fromUtf8(Property(display, window, name, XInternAtom(display, "UTF8_STRING", False)));
+}
+
 qint64 PidProperty(Display* display, Window window)
 {
-    const Atom property = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    qint64 pid = 0;
-    if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data) == Success &&
-        data) {
-        if (count == 1)
-            pid = static_cast<qint64>(*reinterpret_cast<unsigned long*>(data));
-        XFree(data);
-    }
-    return pid;
+    const QByteArray data = Property(display, window, "_NET_WM_PID", XA_CARDINAL);
+    if (data.size() != static_cast<qsizetype>(sizeof(long)))
+        return 0;
+    return static_cast<qint64>(*reinterpret_cast<const unsigned long*>(data.constData()));
 }
 
 } // namespace
