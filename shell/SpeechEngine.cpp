@@ -1,6 +1,7 @@
 #include "shell/SpeechEngine.h"
 
 #include "store/Cp932.h"
+#include "store/StoredFiles.h"
 
 namespace shell {
 
@@ -11,10 +12,7 @@ QString SpeechEngine::LibraryFileName()
 
 QString SpeechEngine::PrepareText(const QString& text)
 {
-    QString joined = text;
-    joined.remove(QLatin1Char('\r'));
-    joined.remove(QLatin1Char('\n'));
-    return joined;
+    return store::JoinSpeakText({text});
 }
 
 bool SpeechEngine::Load(const QString& exeDir)

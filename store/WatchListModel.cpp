@@ -7,7 +7,23 @@ QString DefaultSpeakText()
     return QStringLiteral("おーく'しょん、おわるよ。");
 }
 
-WatchListModel::WatchListModel()
+QString KakakuCheckStopCaption()
+{
+    return QStringLiteral("価格チェック停止");
+}
+
+Komoku::Komoku()
+{
+    for (int row = 1; row <= SlotsPerKomoku; ++row)
+        Slots[static_cast<size_t>(row - 1)].Cells[ColNo] = QString::number(row);
+}
+
+QString Komoku::TabCaption() const
+{
+    return Name.isEmpty() ? QStringLiteral("名前無し") : Name;
+}
+
+WatchListModel::WatchListModel() : Komokus(1), KakakuCheckButtonCaption(KakakuCheckStopCaption())
 {
     Speech.MemoSpeakText = DefaultSpeakText();
 }

@@ -1,8 +1,62 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
+#include <array>
+#include <vector>
+
 namespace store {
+
+inline constexpr int MaxKomokuCount = 5;
+inline constexpr int SlotsPerKomoku = 10;
+inline constexpr int ColumnCount = 15;
+
+// The grid columns of a category page.
+enum Column : int {
+    ColNo = 0,
+    ColTitle = 1,
+    ColMonth = 2,
+    ColDay = 3,
+    ColHour = 4,
+    ColMinute = 5,
+    ColURL = 6,
+    ColArarmHour = 7,
+    ColArarmMinute = 8,
+    ColKakaku = 9,
+    ColYosan = 10,
+    ColSokketugaku = 11,
+    ColNyusatu = 12,
+    ColNyusatugaku = 13,
+    ColOption = 14,
+};
+
+// One auction slot: its grid row and what the window keeps beside it.
+struct Slot {
+    std::array<QString, ColumnCount> Cells;
+    double ShuryoTime = 0;
+    double ArarmTime = 0;
+    bool PictureExist = false;
+    QImage SlotImage;
+    QString KakakuText;
+    bool SokketuEnd = false;
+
+    // A slot is in use exactly when its URL cell is not empty.
+    bool InUse() const { return !Cells[ColURL].isEmpty(); }
+};
+
+// One category: a tab page with its name, ten slots and its favourite.
+struct Komoku {
+    Komoku();
+
+    QString Name;
+    std::array<Slot, SlotsPerKomoku> Slots;
+    // Row (1 to 10) of the favourite auction, 0 when there is none.
+    int HonmeiNo = 0;
+
+    // The tab caption: the name, or "名前無し" when it is empty.
+    QString TabCaption() const;
+};
 
 // The colour of the speech text box: red while a changed sentence has not been tried out.
 enum class SpeakTextColor { White, Red };
@@ -18,6 +72,10 @@ struct SpeechControls {
 struct WatchListModel {
     WatchListModel();
 
+    // The stored category count; the window builds this many category pages.
+    int KomokuCount = 1;
+    std::vector<Komoku> Komokus;
+
     // Window flags shared with the resident side.
     bool Saved = true;
     bool KakakuChecking = false;
@@ -29,13 +87,32 @@ struct WatchListModel {
     bool SpeakTextChecked = true;
     bool WindowReady = false;
 
+    // The category, row (1 to 10, 0 = none) and column the user last acted on.
+    int SelKomoku = 0;
+    int SelRow = 0;
+    int SelCol = 0;
+
+    // A registration that arrived while a price check ran.
+    bool PendingRegister = false;
+    int PendingKomoku = 0;
+    int PendingRow = 0;
+    QString PendingURL;
+
     // Enabled state of the menu item "保存(&S)".
     bool MenuSaveEnabled = true;
+    // The price-check button; this caption means that periodic checks are on.
+    QString KakakuCheckButtonCaption;
+    // The general page's check box that limits hidden-window checks to today and tomorrow.
+    bool CheckBoxKakakuCheckToday_Tomorrow = true;
 
     SpeechControls Speech;
+
+    Slot& SlotAt(int komoku, int row) { return Komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(row - 1)]; }
 };
 
 // The sentence the speech text box starts with.
 QString DefaultSpeakText();
+// The caption of the price-check button while periodic checks are on.
+QString KakakuCheckStopCaption();
 
 } // namespace store

@@ -1,0 +1,90 @@
+#include "store/StoredFiles.h"
+
+#include "store/Cp932.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace store {
+
+QString TotalIniName()
+{
+    return QStringLiteral("Total.ini");
+}
+
+QString SetteiIniName(int komoku)
+{
+    return QStringLiteral("Settei%1.ini").arg(komoku);
+}
+
+QString SpeakMsgName()
+{
+    return QStringLiteral("SpeakMsg.txt");
+}
+
+QString ImageName(int komoku, int slot)
+{
+    return QStringLiteral("Image%1_%2.jpg").arg(komoku).arg(slot);
+}
+
+QString SlotSection(int row)
+{
+    return QString::number(row);
+}
+
+int Read(const IniFile& ini, const Setting<int>& setting)
+{
+    return ini.ReadInteger(setting.section, setting.key, setting.defaultValue);
+}
+
+bool Read(const IniFile& ini, const Setting<bool>& setting)
+{
+    return ini.ReadBool(setting.section, setting.key, setting.defaultValue);
+}
+
+void Write(IniFile& ini, const Setting<int>& setting, int value)
+{
+    ini.WriteInteger(setting.section, setting.key, value);
+}
+
+void Write(IniFile& ini, const Setting<bool>& setting, bool value)
+{
+    ini.WriteBool(setting.section, setting.key, value);
+}
+
+std::optional<QStringList> ReadSpeakMsg(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QString text = FromCp932(file.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    // A final line end does not start another line.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool WriteSpeakMsg(const QString& path, const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += ToCp932(line) + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes);
+    return file.commit();
+}
+
+QString JoinSpeakText(const QStringList& lines)
+{
+    QString joined = lines.join(QString());
+    joined.remove(QLatin1Char('\r'));
+    joined.remove(QLatin1Char('\n'));
+    return joined;
+}
+
+} // namespace store
