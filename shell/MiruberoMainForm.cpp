@@ -1,6 +1,8 @@
 #include "shell/MiruberoMainForm.h"
 
 #include "shell/OpenWithShell.h"
+#include "shell/ScheduleRebuild.h"
+#include "store/DayCount.h"
 
 #include <QDir>
 
@@ -149,8 +151,11 @@ void TMiruberoMainForm::SetMenuEnabled(bool enabled)
 
 void TMiruberoMainForm::RebuildSchedule()
 {
-    // The schedule is read from the stored files; at start-up the rebuild ends by
-    // asking the tick to show the watch-list window.
+    RebuildContext context{Schedule,    AlarmLatch, AlarmLatchTime, m_watchList,
+                           DataDir,     StartingUp, store::ToDayCount(m_platform.clock.now()),
+                           m_platform.eventLoop};
+    shell::RebuildSchedule(context);
+    // At start-up the rebuild ends by asking the tick to show the watch-list window.
     if (StartingUp)
         ShowRequest = true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowView.h"
+#include "shell/Schedule.h"
 #include "shell/ShellPlatform.h"
 #include "shell/SpeechEngine.h"
 #include "store/WatchListModel.h"
@@ -50,6 +51,8 @@ public:
     void ShowWatchList();
 
     void MainTimerTimer();
+    // Reads the stored files into the schedule (pruning old auctions at start-up).
+    void RebuildSchedule();
     QTimer& MainTimer() { return m_mainTimer; }
 
     SpeechEngine& Speech() { return m_speech; }
@@ -63,6 +66,8 @@ public:
     QString ExeDir;
     QString DataDir;
     QString BalloonText;
+
+    shell::Schedule Schedule;
 
     bool RebuildRequest = false;
     bool KakakuChanged = false;
@@ -82,7 +87,6 @@ public:
 
 private:
     void SetMenuEnabled(bool enabled);
-    void RebuildSchedule();
 
     ShellPlatform m_platform;
     SpeechEngine m_speech;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace shell {
+
+// What the monitor knows of one auction slot, rebuilt from the stored files.
+struct ScheduleSlot {
+    double AlarmAt = 0;
+    double EndAt = 0;
+    QString URL;
+    int Budget = 0;
+    bool OverBudget = false;
+    bool Ended = false;
+    bool Won = false;
+    int OwnBid = 0;
+};
+
+// The settings of "Total.ini" that the monitor works with.
+struct ScheduleSettings {
+    int LeadMinutes = 10;
+    bool All = false;
+    bool Speak = false;
+    bool Kido = false;
+    bool Balloon = false;
+    int Del = 0;
+    bool NoHyoji = false;
+    QString SpeakText;
+};
+
+// Ten slots per category, with the same numbering as the watch-list window.
+struct Schedule {
+    std::vector<std::array<ScheduleSlot, 10>> Komoku;
+    ScheduleSettings Settings;
+
+    int KomokuCount() const { return static_cast<int>(Komoku.size()); }
+    ScheduleSlot& At(int komoku, int slot) { return Komoku[static_cast<size_t>(komoku)][static_cast<size_t>(slot)]; }
+    const ScheduleSlot& At(int komoku, int slot) const
+    {
+        return Komoku[static_cast<size_t>(komoku)][static_cast<size_t>(slot)];
+    }
+};
+
+} // namespace shell

@@ -1,0 +1,143 @@
+#include "shell/ScheduleRebuild.h"
+
+#include "store/IniFile.h"
+#include "store/StoredFiles.h"
+#include "store/TextRules.h"
+
+#include <QFile>
+
+namespace shell {
+
+namespace {
+
+using namespace store;
+
+constexpr double MinutesPerDay = 24 * 60;
+
+void ReadSettings(RebuildContext& context, const IniFile& total)
+{
+    ScheduleSettings& settings = context.schedule.Settings;
+    const int komokuCount = Read(total, total::KomokuCount);
+    settings.LeadMinutes = Read(total, total::ArarmTime);
+    settings.All = Read(total, total::ArarmAll);
+    settings.Speak = Read(total, total::ArarmSpeak);
+    settings.Kido = Read(total, total::KakakuKoshinKido);
+    settings.Balloon = Read(total, total::KakakuKoshinBalloon);
+    settings.Del = Read(total, total::EndAuctionDel);
+    settings.NoHyoji = Read(total, total::YosanOverNoHyoji);
+    if (context.model) {
+        context.model->KomokuCount = komokuCount;
+        context.model->CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
+    }
+
+    // The sentence is read only while speech is on; without one, speech stays off
+    // for the monitor and the last sentence is kept.
+    if (settings.Speak) {
+        const auto lines = ReadSpeakMsg(context.dataDir + SpeakMsgName());
+        const QString text = lines ? JoinSpeakText(*lines) : QString();
+        if (text.isEmpty())
+            settings.Speak = false;
+        else
+            settings.SpeakText = text;
+    }
+}
+
+void Resize(RebuildContext& context, int komokuCount)
+{
+    const auto size = static_cast<size_t>(komokuCount);
+    context.schedule.Komoku.resize(size);
+    context.alarmLatch.resize(size, false);
+    context.alarmLatchTime.resize(size, 0);
+}
+
+void LoadKomoku(RebuildContext& context, int komoku, const IniFile& file)
+{
+    context.alarmLatch[static_cast<size_t>(komoku)] = false;
+    const double lead = context.schedule.Settings.LeadMinutes / MinutesPerDay;
+    for (int s = 0; s < SlotsPerKomoku; ++s) {
+        const QString section = SlotSection(s + 1);
+        ScheduleSlot& slot = context.schedule.At(komoku, s);
+        slot.URL = file.ReadString(section, settei::URL);
+        slot.EndAt = file.ReadDateTime(section, settei::ShuryoTime);
+        slot.AlarmAt = file.ReadDateTime(section, settei::ArarmTime);
+        if (slot.EndAt > 0 && slot.AlarmAt == 0)
+            slot.AlarmAt = slot.EndAt - lead;
+        slot.Budget = PriceValue(file.ReadString(section, settei::Yosan)).value_or(0);
+        if (slot.Budget > 0)
+            slot.OverBudget = PriceValue(file.ReadString(section, settei::Kakaku)).value_or(0) > slot.Budget;
+        // At start-up the ended flags start clear; the first price check sets them again.
+        slot.Ended = !context.startingUp && IsEnded(file.ReadString(section, settei::Title));
+        slot.OwnBid = file.ReadInteger(section, settei::Nyusatugaku, 0);
+        slot.Won = file.ReadBool(section, settei::Rakusatuhin, false);
+    }
+}
+
+} // namespace
+
+void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now)
+{
+    const IniFile old(dataDir + SetteiIniName(komoku));
+    if (!old.Existed())
+        return;
+    IniFile pruned = IniFile::FromBytes({}, old.Path());
+    const int honmei = old.ReadInteger(settei::Honmei, settei::No, 0);
+    int newHonmei = 0;
+    int kept = 0;
+    std::vector<std::pair<int, int>> moves; // picture index from, to
+    for (int s = 0; s < SlotsPerKomoku; ++s) {
+        const QString section = SlotSection(s + 1);
+        const double end = old.ReadDateTime(section, settei::ShuryoTime);
+        // A slot without a usable end time goes too.
+        if (!(end > 0 && end + delDays >= now))
+            continue;
+        const QStringList lines = old.SectionLines(section);
+        if (!lines.isEmpty())
+            pruned.AppendSection(SlotSection(kept + 1), lines);
+        if (honmei == s + 1)
+            newHonmei = kept + 1;
+        if (s != kept)
+            moves.emplace_back(s, kept);
+        ++kept;
+    }
+    pruned.AppendSection(settei::Honmei, {QStringLiteral("No=%1").arg(newHonmei)});
+    pruned.AppendSection(settei::Komoku, {QStringLiteral("Name=") + old.ReadString(settei::Komoku, settei::Name)});
+
+    // Replaced in one step: a crash leaves the old or the new list, never none. The
+    // pictures follow only once the new list is on disk.
+    if (!pruned.Save())
+        return;
+    for (const auto& [from, to] : moves) {
+        const QString source = dataDir + ImageName(komoku, from);
+        if (QFile::exists(source)) {
+            QFile::remove(dataDir + ImageName(komoku, to));
+            QFile::rename(source, dataDir + ImageName(komoku, to));
+        }
+    }
+    // The dropped slots and the numbers left free after renumbering lose their pictures.
+    for (int s = kept; s < SlotsPerKomoku; ++s)
+        QFile::remove(dataDir + ImageName(komoku, s));
+}
+
+void RebuildSchedule(RebuildContext& context)
+{
+    const IniFile total(context.dataDir + TotalIniName());
+    if (total.Existed()) {
+        ReadSettings(context, total);
+        const int komokuCount = Read(total, total::KomokuCount);
+        if (komokuCount > 0) {
+            Resize(context, komokuCount);
+            const int del = context.schedule.Settings.Del;
+            for (int k = 0; k < komokuCount; ++k) {
+                const QString path = context.dataDir + SetteiIniName(k);
+                if (!QFile::exists(path))
+                    continue;
+                if (context.startingUp && del > 0)
+                    PruneKomokuFile(context.dataDir, k, del, context.now);
+                LoadKomoku(context, k, IniFile(path));
+            }
+        }
+    }
+    context.eventLoop.processEvents();
+}
+
+} // namespace shell
