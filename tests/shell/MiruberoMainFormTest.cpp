@@ -1,8 +1,10 @@
 #include "shell/MiruberoMainForm.h"
+#include "store/Cp932.h"
 #include "support/Fakes.h"
 #include "support/ScratchDir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -199,6 +201,44 @@ TEST_F(MainFormTest, TickEnteredFromInsideTheStartUpRebuildReturns)
     form->MainTimerTimer();
     EXPECT_EQ(view.shows, 0);
     EXPECT_TRUE(form->StartingUp);
+}
+
+} // namespace
+
+namespace {
+
+void WriteCp932(const QString& path, const QString& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(store::ToCp932(text));
+}
+
+TEST_F(MainFormTest, TicksRebuildTheScheduleFromTheDataFolder)
+{
+    ASSERT_TRUE(form->FormCreate());
+    form->AttachWatchList(&view, &model);
+    view.onShow = [this] { model.KakakuCheckRequest = true; };
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0));
+    WriteCp932(form->DataDir + QStringLiteral("Total.ini"),
+               QStringLiteral("[KomokuCount]\r\nValue=1\r\n[EndAuction]\r\nDel=2\r\n"));
+    WriteCp932(form->DataDir + QStringLiteral("Settei0.ini"),
+               QStringLiteral("[1]\r\nURL=old\r\nShuryoTime=2026/12/01\r\n[2]\r\nURL=new\r\n"
+                              "ShuryoTime=2026/12/11 9:00:00\r\nTitle=[終了]x\r\n"));
+
+    // The first tick prunes (start-up), shows the window and clears the ended flags.
+    form->MainTimerTimer();
+    EXPECT_TRUE(form->ShowRequest);
+    ASSERT_EQ(form->Schedule.KomokuCount(), 1);
+    EXPECT_EQ(form->Schedule.At(0, 0).URL, QStringLiteral("new"));
+    EXPECT_FALSE(form->Schedule.At(0, 0).Ended);
+    EXPECT_FALSE(form->StartingUp);
+
+    // A save's request rebuilds once more, now with the ended flags from the titles.
+    form->RebuildRequest = true;
+    form->MainTimerTimer();
+    EXPECT_FALSE(form->RebuildRequest);
+    EXPECT_TRUE(form->Schedule.At(0, 0).Ended);
 }
 
 } // namespace
