@@ -1,4 +1,6 @@
+#include "platform/linux/CurlConnectivityProbe.h"
 #include "platform/linux/LocalInstanceGuard.h"
+#include "platform/linux/LogindPowerNotices.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtEventLoop.h"
 #include "platform/linux/QtFolders.h"
@@ -56,8 +58,9 @@ int main(int argc, char** argv)
     platform::SteadyClock clock;
     platform::QtEventLoop eventLoop;
     platform::QtSpeechLibrary speech;
+    platform::CurlConnectivityProbe probe;
 
-    shell::TMiruberoMainForm mainForm({dialogs, tray, shellOpen, folders, clock, eventLoop, speech});
+    shell::TMiruberoMainForm mainForm({dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
     if (!mainForm.FormCreate())
         return 1;
 
@@ -66,6 +69,11 @@ int main(int argc, char** argv)
     window::TKakudaiGazoForm kakudaiGazoForm;
     window::TForm4 form4(shellOpen, dialogs, QApplication::windowIcon(),
                          [&mainForm] { mainForm.MainTimer().start(); });
+    // The probe opens whatever the About window's address label shows.
+    mainForm.SetProbeAddress([&form4] { return form4.LabelURLCaption(); });
+
+    platform::LogindPowerNotices powerNotices;
+    powerNotices.listen([&mainForm](int code) { mainForm.PowerEvent(code); });
 
     form1.SetHelpActions({
         [&] { shell::OpenReadMe(form1.Model(), shellOpen, dialogs, mainForm.ExeDir); },

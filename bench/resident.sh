@@ -27,7 +27,8 @@ mkdir -m 700 "$scratch/run"
 
 ticks_per_second=$(getconf CLK_TCK)
 start=$(date +%s%N)
-env -i PATH="$PATH" HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/run" DISPLAY=":$display" \
+# A network namespace of its own: the start-up probe must not leave this machine.
+unshare --net env -i PATH="$PATH" HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/run" DISPLAY=":$display" \
   DBUS_SESSION_BUS_ADDRESS=disabled: LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
 pid=$!
 

@@ -1,5 +1,6 @@
 #include "shell/MiruberoMainForm.h"
 
+#include "shell/AuthorSite.h"
 #include "shell/OpenWithShell.h"
 #include "shell/ScheduleRebuild.h"
 #include "store/DayCount.h"
@@ -9,7 +10,7 @@
 namespace shell {
 
 TMiruberoMainForm::TMiruberoMainForm(ShellPlatform platform, QObject* parent)
-    : QObject(parent), m_platform(platform), m_speech(platform.speech)
+    : QObject(parent), m_platform(platform), m_speech(platform.speech), m_probeAddress(AuthorSiteUrl)
 {
     m_mainTimer.setInterval(MainTimerInterval);
     connect(&m_mainTimer, &QTimer::timeout, this, &TMiruberoMainForm::MainTimerTimer);
@@ -80,7 +81,7 @@ bool TMiruberoMainForm::FormCreate()
 void TMiruberoMainForm::AttachWatchList(platform::WindowView* view, store::WatchListModel* model)
 {
     m_watchListView = view;
-    m_watchList = model;
+    m_watchList = model ? model : &m_ownModel;
 }
 
 void TMiruberoMainForm::OpenAuction(const QString& url)
@@ -158,37 +159,6 @@ void TMiruberoMainForm::RebuildSchedule()
     // At start-up the rebuild ends by asking the tick to show the watch-list window.
     if (StartingUp)
         ShowRequest = true;
-}
-
-void TMiruberoMainForm::MainTimerTimer()
-{
-    if (m_watchList && m_watchList->KakakuChecking)
-        return;
-
-    if (StartingUp) {
-        if (!ShowRequest && !StartupBusy) {
-            StartupBusy = true;
-            RebuildSchedule();
-        }
-        if (ShowRequest) {
-            ShowWatchList();
-            m_platform.eventLoop.processEvents();
-            StartupBusy = false;
-        }
-        if (StartupBusy)
-            return;
-    }
-
-    if (RebuildRequest) {
-        RebuildSchedule();
-        RebuildRequest = false;
-    }
-
-    if (m_watchList && m_watchList->KakakuCheckRequest) {
-        m_watchList->KakakuCheckRequest = false;
-        if (StartingUp)
-            StartingUp = false;
-    }
 }
 
 } // namespace shell

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowView.h"
+#include "shell/RetrievalCalls.h"
 #include "shell/Schedule.h"
 #include "shell/ShellPlatform.h"
 #include "shell/SpeechEngine.h"
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace shell {
@@ -38,6 +40,10 @@ public:
 
     // The watch-list window and its model, which the window creates after this object.
     void AttachWatchList(platform::WindowView* view, store::WatchListModel* model);
+    // The page retrieval that runs price checks and registrations.
+    void AttachRetrieval(RetrievalCalls* retrieval) { m_retrieval = retrieval; }
+    // Where the About window's address label can be read; the probe opens that address.
+    void SetProbeAddress(std::function<QString()> address) { m_probeAddress = std::move(address); }
 
     // Opens an item page in the default browser; an empty address opens nothing.
     void OpenAuction(const QString& url);
@@ -50,9 +56,24 @@ public:
     // Shows the watch-list window and brings it to the front, tray menu unchanged.
     void ShowWatchList();
 
+    // The monitor tick, every 100 ms while MainTimer runs.
     void MainTimerTimer();
     // Reads the stored files into the schedule (pruning old auctions at start-up).
     void RebuildSchedule();
+    // End-of-pass bookkeeping of the watch-list window and the monitor.
+    void EndKakakuCheck();
+    // A power-broadcast event code: 0, 1, 4, 5 before a suspend or standby; 7, 8, 18 after a resume.
+    void PowerEvent(int code);
+    bool InternetProbe();
+
+    static constexpr int AlarmWindowSeconds = 15;
+    static constexpr std::uint32_t RearmDelayMs = 30000;
+    static constexpr std::int32_t PeriodicIntervalMs = 40000;
+    static constexpr std::int32_t ResumeHoldOffMs = 60000;
+    static constexpr int RetryWaitMs = 1000;
+    static constexpr int RetryLimit = 5;
+    static QString OfflineMessage();
+    static QString OfflineHint();
     QTimer& MainTimer() { return m_mainTimer; }
 
     SpeechEngine& Speech() { return m_speech; }
@@ -88,11 +109,38 @@ public:
 private:
     void SetMenuEnabled(bool enabled);
 
+    // Steps of the tick.
+    void StartUpStage();
+    void AlarmScan(int komokuCount);
+    void BudgetWarning(int komokuCount);
+    void Alarm(int komokuCount);
+    void Rearm(int komokuCount);
+    void RequestedCheck();
+    void PeriodicCheck();
+    void Retry();
+    void HandOverRegistration();
+
+    void RunPriceCheckPass();
+    // The clock as a time stamp whose 0 keeps meaning "none".
+    std::uint32_t Stamp() const;
+    QString TabCaption(int komoku) const;
+    QString KakakuText(int komoku, int slot) const;
+
     ShellPlatform m_platform;
     SpeechEngine m_speech;
     QTimer m_mainTimer;
     platform::WindowView* m_watchListView = nullptr;
-    store::WatchListModel* m_watchList = nullptr;
+    // The window's model; a private one until the window is attached.
+    store::WatchListModel m_ownModel;
+    store::WatchListModel* m_watchList = &m_ownModel;
+    RetrievalCalls* m_retrieval = nullptr;
+    std::function<QString()> m_probeAddress;
+
+    // Per tick: the slots of each category inside their alarm window, and the over-budget ones.
+    std::vector<std::vector<int>> m_inWindow;
+    std::vector<std::vector<int>> m_overBudget;
+    int m_alarmCount = 0;
+    int m_overCount = 0;
     QString m_trayHint;
     bool m_menuShowEnabled = false;
     bool m_menuExitEnabled = false;

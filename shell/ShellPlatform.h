@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/ConnectivityProbe.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
@@ -19,6 +20,7 @@ struct ShellPlatform {
     platform::Clock& clock;
     platform::EventLoop& eventLoop;
     platform::SpeechLibrary& speech;
+    platform::ConnectivityProbe& probe;
 };
 
 } // namespace shell

@@ -7,6 +7,13 @@ QString DefaultSpeakText()
     return QStringLiteral("おーく'しょん、おわるよ。");
 }
 
+QString RegistrationGuidance()
+{
+    // The doubled "&" shows as one "&" in the label.
+    return QStringLiteral("ブラウザで表示したオークションサイトのアドレスバーのアイコンをドラッグ&&ドロップで表の上に移動すれば"
+                          "登録できます。\rオークションサイトのURLを「URL」欄へ貼り付けても登録できます。");
+}
+
 QString KakakuCheckStopCaption()
 {
     return QStringLiteral("価格チェック停止");

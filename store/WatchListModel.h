@@ -98,8 +98,22 @@ struct WatchListModel {
     int PendingRow = 0;
     QString PendingURL;
 
-    // Enabled state of the menu item "保存(&S)".
+    // The page showing: 0 is the general page, k + 1 category k.
+    int ActivePage = 0;
+    // The message label under the pages.
+    bool LabelMsgVisible = false;
+    QString LabelMsgText;
+
+    // Enabled states of the commands the logic decides.
     bool MenuSaveEnabled = true;
+    bool MenuSortEndEnabled = false;   // "終了時間順に並べ替え(&S)"
+    bool MenuCheapEnabled = false;     // "現在価格の低い順に並べ替え(&C)"
+    bool MenuDeleteEnabled = false;    // "選択したオークションの削除(&D)"
+    bool MenuHonmeiEnabled = false;    // "選択したオークションを本命にする(&H)"
+    bool BtnOKEnabled = true;
+
+    // Flat slot indexes (k * 10 + s) still to be fetched by the running pass.
+    std::vector<int> FetchQueue;
     // The price-check button; this caption means that periodic checks are on.
     QString KakakuCheckButtonCaption;
     // The general page's check box that limits hidden-window checks to today and tomorrow.
@@ -110,6 +124,8 @@ struct WatchListModel {
     Slot& SlotAt(int komoku, int row) { return Komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(row - 1)]; }
 };
 
+// The guidance shown under a category page: how to register an auction.
+QString RegistrationGuidance();
 // The sentence the speech text box starts with.
 QString DefaultSpeakText();
 // The caption of the price-check button while periodic checks are on.

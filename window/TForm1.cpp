@@ -49,6 +49,11 @@ bool TForm1::isWindowVisible() const
     return isVisible();
 }
 
+void TForm1::layoutMessageLabel()
+{
+    // The stand-in window has no message label yet.
+}
+
 void TForm1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

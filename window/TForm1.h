@@ -30,6 +30,7 @@ public:
     void showWindow() override;
     void bringToFront() override;
     bool isWindowVisible() const override;
+    void layoutMessageLabel() override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -149,6 +149,10 @@ std::vector<TopWindow> X11Session::windows() const
         if (top.title.isEmpty())
             continue;
         top.pid = PidProperty(display, children[i]);
+        const QByteArray types = Property(display, children[i], "_NET_WM_WINDOW_TYPE", XA_ATOM);
+        const Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+        for (qsizetype at = 0; at + qsizetype(sizeof(long)) <= types.size(); at += sizeof(long))
+            top.dialog = top.dialog || *reinterpret_cast<const Atom*>(types.constData() + at) == dialogType;
         XWindowAttributes attributes{};
         if (XGetWindowAttributes(display, children[i], &attributes))
             top.viewable = attributes.map_state == IsViewable;

@@ -14,6 +14,8 @@ struct TopWindow {
     qint64 pid = 0;
     QString title;
     bool viewable = false;
+    // A dialog (a message box, say) rather than a main window.
+    bool dialog = false;
 };
 
 // A private X display (Xvfb) for one test, optionally with a system tray on it.

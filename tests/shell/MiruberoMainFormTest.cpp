@@ -23,7 +23,7 @@ protected:
         folders.documents = scratch.file(QStringLiteral("home/Documents"));
         folders.program = scratch.file(QStringLiteral("bin"));
         form = std::make_unique<TMiruberoMainForm>(
-            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech});
+            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
     }
 
     QString dataFolder() const { return folders.documents + QStringLiteral("/ヨツバネ/MiruberoData"); }
@@ -36,6 +36,7 @@ protected:
     FakeClock clock;
     FakeEventLoop eventLoop;
     FakeSpeechLibrary speech;
+    FakeProbe probe;
     FakeWindowView view;
     store::WatchListModel model;
     std::unique_ptr<TMiruberoMainForm> form;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/ConnectivityProbe.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
@@ -168,6 +169,21 @@ public:
     std::vector<std::pair<QByteArray, int>> played;
 };
 
+class FakeProbe final : public platform::ConnectivityProbe {
+public:
+    bool reach(const QString& url) override
+    {
+        probed << url;
+        if (onReach)
+            onReach();
+        return reachable;
+    }
+
+    QStringList probed;
+    bool reachable = true;
+    std::function<void()> onReach;
+};
+
 class FakeWindowView final : public platform::WindowView {
 public:
     void showWindow() override
@@ -179,9 +195,11 @@ public:
     }
     void bringToFront() override { ++raises; }
     bool isWindowVisible() const override { return visible; }
+    void layoutMessageLabel() override { ++layouts; }
 
     int shows = 0;
     int raises = 0;
+    int layouts = 0;
     bool visible = false;
     std::function<void()> onShow;
 };

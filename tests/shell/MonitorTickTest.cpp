@@ -1,0 +1,440 @@
+#include "shell/MiruberoMainForm.h"
+#include "store/DayCount.h"
+#include "support/Fakes.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace testsupport;
+using shell::TMiruberoMainForm;
+
+namespace {
+
+// Passes that succeed or fail on demand, as the page retrieval reports them.
+class FakeRetrieval final : public shell::RetrievalCalls {
+public:
+    void RunPriceCheckPass() override
+    {
+        log << QStringLiteral("pass");
+        form->EndKakakuCheck();
+        form->RetryCount = failing ? form->RetryCount + 1 : 0;
+    }
+    void RegisterFromCell(int komoku, int column, int row, const QString& url) override
+    {
+        log << QStringLiteral("register %1 %2 %3 %4").arg(komoku).arg(column).arg(row).arg(url);
+    }
+    int passes() const { return static_cast<int>(log.count(QStringLiteral("pass"))); }
+
+    TMiruberoMainForm* form = nullptr;
+    bool failing = false;
+    QStringList log;
+};
+
+class MonitorTest : public ::testing::Test {
+protected:
+    MonitorTest()
+    {
+        folders.documents = scratch.file(QStringLiteral("docs"));
+        folders.program = scratch.file(QStringLiteral("bin"));
+        form = std::make_unique<TMiruberoMainForm>(
+            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
+        EXPECT_TRUE(form->FormCreate());
+        form->AttachWatchList(&view, &model);
+        retrieval.form = form.get();
+        form->AttachRetrieval(&retrieval);
+        form->StartingUp = false;
+        setKomokuCount(2);
+        model.Komokus[0].Name = QStringLiteral("カメラ");
+        model.Komokus[1].Name = QStringLiteral("時計");
+        clock.current = QDateTime(QDate(2026, 12, 10), QTime(9, 59, 50));
+        clock.ticks = 5'000'000;
+        form->Schedule.Settings.Speak = false;
+    }
+
+    void setKomokuCount(int n)
+    {
+        model.KomokuCount = n;
+        model.Komokus.resize(static_cast<size_t>(n));
+        form->Schedule.Komoku.resize(static_cast<size_t>(n));
+        form->AlarmLatch.resize(static_cast<size_t>(n));
+        form->AlarmLatchTime.resize(static_cast<size_t>(n));
+    }
+
+    shell::ScheduleSlot& slot(int k, int s, QTime alarm, const QString& url = {})
+    {
+        shell::ScheduleSlot& entry = form->Schedule.At(k, s);
+        entry.AlarmAt = store::ToDayCount(QDateTime(QDate(2026, 12, 10), alarm));
+        entry.EndAt = entry.AlarmAt + 10.0 / 1440;
+        entry.URL = url.isEmpty() ? QStringLiteral("https://page/%1/%2").arg(k).arg(s) : url;
+        return entry;
+    }
+
+    void tick() { form->MainTimerTimer(); }
+    // Ticks every 100 ms for the given time.
+    void run(int milliseconds)
+    {
+        for (int t = 0; t < milliseconds; t += 100) {
+            clock.advance(100);
+            tick();
+        }
+    }
+    int questions() const
+    {
+        int n = 0;
+        for (const auto& m : dialogs.shown)
+            n += m.question ? 1 : 0;
+        return n;
+    }
+
+    ScratchDir scratch;
+    FakeDialogs dialogs;
+    FakeTray tray;
+    FakeShellOpen shellOpen;
+    FakeFolders folders;
+    FakeClock clock;
+    FakeEventLoop eventLoop;
+    FakeSpeechLibrary speech;
+    FakeProbe probe;
+    FakeWindowView view;
+    store::WatchListModel model;
+    FakeRetrieval retrieval;
+    std::unique_ptr<TMiruberoMainForm> form;
+};
+
+TEST_F(MonitorTest, AlarmFallsDueWithinFifteenSecondsOfItsTime)
+{
+    slot(0, 0, QTime(10, 0));
+    QDateTime firstQuestion;
+    dialogs.onShow = [&] { firstQuestion = clock.current; };
+    run(30'000);
+    ASSERT_EQ(questions(), 1);
+    EXPECT_EQ(firstQuestion, QDateTime(QDate(2026, 12, 10), QTime(10, 0)));
+    EXPECT_EQ(dialogs.shown[0].text,
+              QStringLiteral("カメラ - No1のオークション\r\n現在価格:\r\n終了直前です。表示しますか？"));
+    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("ミルベロ"));
+
+    // Both ends of the window hold; past it, or ended, or without a time, nothing.
+    for (const int lateMs : {0, 15'000, 15'001}) {
+        MonitorTest::TearDown();
+        form->AlarmShown = false;
+        form->AlarmLatchTime.assign(2, 0);
+        dialogs.shown.clear();
+        clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0)).addMSecs(lateMs);
+        tick();
+        EXPECT_EQ(questions(), lateMs <= 15'000 ? 1 : 0) << lateMs;
+    }
+    dialogs.shown.clear();
+    form->AlarmShown = false;
+    form->Schedule.At(0, 0).Ended = true;
+    form->Schedule.At(0, 1).AlarmAt = 0;
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 5));
+    tick();
+    EXPECT_EQ(questions(), 0);
+}
+
+TEST_F(MonitorTest, OverlappingAlarmsShareOneQuestionAndOpenTheirPages)
+{
+    slot(0, 1, QTime(10, 0));
+    slot(1, 4, QTime(10, 0, 5));
+    slot(1, 7, QTime(23, 0)); // far away: opened only with All on
+    dialogs.answers = {true};
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 6));
+    tick();
+    ASSERT_EQ(questions(), 1);
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("カメラ - No2他のオークション\r\n終了直前です。表示しますか？"));
+    EXPECT_EQ(shellOpen.opened, (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/1/4")}));
+    EXPECT_FALSE(form->AlarmLatch[0]);
+
+    // No second question while the windows last.
+    run(5'000);
+    EXPECT_EQ(questions(), 1);
+}
+
+TEST_F(MonitorTest, WithAllOnOneAlarmOpensTheWholeCategoriesAndLatchesTheAskedOne)
+{
+    form->Schedule.Settings.All = true;
+    form->Schedule.Settings.NoHyoji = true;
+    slot(0, 1, QTime(10, 0));
+    slot(0, 2, QTime(23, 0));
+    slot(0, 3, QTime(23, 0)).Ended = true;
+    auto& over = slot(0, 5, QTime(23, 0));
+    over.OverBudget = true;
+    over.Budget = 100;
+    slot(1, 0, QTime(23, 0)); // no slot of category 1 in its window
+    dialogs.answers = {true};
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 1));
+    tick();
+    EXPECT_EQ(shellOpen.opened, (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/0/2")}));
+    EXPECT_TRUE(form->AlarmLatch[0]);
+
+    // The category takes no part in alarms until 30 s after the question.
+    slot(0, 4, QTime(10, 0, 20));
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 21));
+    clock.advance(0);
+    tick();
+    EXPECT_EQ(questions(), 1);
+    clock.ticks += 30'000;
+    tick(); // re-arms
+    EXPECT_FALSE(form->AlarmLatch[0]);
+}
+
+TEST_F(MonitorTest, OverBudgetSlotsAreWarnedAboutInsteadOfAlarmed)
+{
+    form->Schedule.Settings.NoHyoji = true;
+    auto& over = slot(0, 2, QTime(10, 0));
+    over.OverBudget = true;
+    over.Budget = 30000;
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0));
+    run(10'000);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("カメラ - No3の現在の価格は予算額を超えています。")});
+    EXPECT_EQ(questions(), 0);
+    EXPECT_TRUE(shellOpen.opened.isEmpty());
+
+    // A budget of 0 with the flag still set: left out without a word.
+    dialogs.shown.clear();
+    form->WarnShown = false;
+    over.Budget = 0;
+    run(1'000);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MonitorTest, SpeechStartsBeforeTheQuestionWithTheTimerStopped)
+{
+    form->Schedule.Settings.Speak = true;
+    form->Schedule.Settings.SpeakText = QStringLiteral("おわるよ。");
+    form->MainTimer().start();
+    slot(0, 0, QTime(10, 0));
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0));
+    size_t playedBeforeQuestion = 0;
+    bool timerDuringQuestion = true;
+    dialogs.onShow = [&] {
+        playedBeforeQuestion = speech.played.size();
+        timerDuringQuestion = form->MainTimer().isActive();
+    };
+    tick();
+    EXPECT_EQ(playedBeforeQuestion, 1u);
+    EXPECT_FALSE(timerDuringQuestion);
+    EXPECT_TRUE(form->MainTimer().isActive());
+
+    // Speech off: the question alone.
+    speech.played.clear();
+    form->Schedule.Settings.Speak = false;
+    form->AlarmShown = false;
+    form->AlarmLatchTime.assign(2, 0);
+    tick();
+    EXPECT_TRUE(speech.played.empty());
+    EXPECT_EQ(questions(), 2);
+}
+
+TEST_F(MonitorTest, AnsweringAfterThirtySecondsReArmsInTheSameTick)
+{
+    slot(0, 0, QTime(10, 0));
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0));
+    dialogs.onShow = [&] { clock.ticks += 31'000; };
+    tick();
+    EXPECT_FALSE(form->AlarmShown);
+    EXPECT_EQ(form->AlarmLatchTime[0], 0u);
+}
+
+TEST_F(MonitorTest, PassesStartOnlyWhenNothingHoldsThemBack)
+{
+    model.KakakuCheckRequest = true;
+    tick();
+    EXPECT_EQ(retrieval.passes(), 1);
+    EXPECT_EQ(probe.probed, QStringList{QStringLiteral("https://auctions.yahoo.co.jp/")});
+
+    // The periodic pass comes 40 s after the end of the previous one.
+    run(39'900);
+    EXPECT_EQ(retrieval.passes(), 1);
+    run(100);
+    EXPECT_EQ(retrieval.passes(), 2);
+
+    const auto heldBack = [&](const std::function<void()>& hold, const std::function<void()>& release) {
+        hold();
+        run(60'000);
+        const int during = retrieval.passes();
+        release();
+        return during;
+    };
+    int before = retrieval.passes();
+    EXPECT_EQ(heldBack([&] { model.Rearranging = true; }, [&] { model.Rearranging = false; }), before);
+    run(100);
+    before = retrieval.passes();
+    EXPECT_EQ(heldBack([&] { model.Fetching = true; }, [&] { model.Fetching = false; }), before);
+    run(100);
+    before = retrieval.passes();
+    EXPECT_EQ(heldBack([&] { model.KakakuCheckButtonCaption = QStringLiteral("価格チェック開始"); },
+                       [&] { model.KakakuCheckButtonCaption = store::KakakuCheckStopCaption(); }),
+              before);
+
+    // No periodic pass before a first pass has ended.
+    form->LastPassEnd = 0;
+    before = retrieval.passes();
+    run(50'000);
+    EXPECT_EQ(retrieval.passes(), before);
+}
+
+TEST_F(MonitorTest, NoCheckWithinAMinuteOfAResume)
+{
+    form->LastPassEnd = clock.ticks;
+    form->PowerEvent(7);
+    EXPECT_TRUE(form->MainTimer().isActive());
+    model.KakakuCheckRequest = true;
+    run(59'900);
+    EXPECT_EQ(retrieval.passes(), 0);
+    EXPECT_FALSE(model.KakakuCheckRequest) << "a request in the hold-off is consumed";
+    run(200);
+    EXPECT_EQ(retrieval.passes(), 1) << "the periodic pass once the hold-off is over";
+}
+
+TEST_F(MonitorTest, FailedPassesAreRetriedFiveTimesThenLeftToThePeriodicCheck)
+{
+    retrieval.failing = true;
+    model.KakakuCheckRequest = true;
+    tick();
+    EXPECT_EQ(retrieval.passes(), 2) << "the first retry comes in the same tick";
+    EXPECT_EQ(clock.slept, 1000);
+    for (int i = 0; i < 4; ++i)
+        tick();
+    EXPECT_EQ(retrieval.passes(), 6);
+    EXPECT_EQ(form->RetryCount, 6);
+    tick();
+    EXPECT_EQ(form->RetryCount, 0);
+    EXPECT_EQ(retrieval.passes(), 6);
+
+    const std::uint32_t lastFailure = form->LastPassEnd;
+    while (clock.ticks - lastFailure < 39'900)
+        run(100);
+    EXPECT_EQ(retrieval.passes(), 6);
+    retrieval.failing = false;
+    run(200);
+    EXPECT_EQ(retrieval.passes(), 7);
+}
+
+TEST_F(MonitorTest, LostConnectionIsReportedOnceAndFoundAgainByARequestedCheck)
+{
+    form->LastPassEnd = clock.ticks;
+    probe.reachable = false;
+    run(45'000);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("インターネットにつながっていません。")});
+    EXPECT_TRUE(form->Offline);
+    EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ\rインターネット未接続"));
+    const qsizetype probes = probe.probed.size();
+    run(120'000);
+    EXPECT_EQ(probe.probed.size(), probes) << "no periodic probe while offline";
+
+    probe.reachable = true;
+    model.KakakuCheckRequest = true;
+    tick();
+    EXPECT_FALSE(form->Offline);
+    EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ"));
+    EXPECT_EQ(retrieval.passes(), 1);
+
+    // A requested check that cannot probe says so but leaves the periodic checks alone.
+    probe.reachable = false;
+    model.KakakuCheckRequest = true;
+    tick();
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_FALSE(form->Offline);
+}
+
+TEST_F(MonitorTest, ClockWrapChangesNoOutcome)
+{
+    const std::uint32_t nearWrap = 0xFFFFFFFFu - 15'000;
+    // 40 s wait across the wrap.
+    clock.ticks = nearWrap;
+    form->LastPassEnd = nearWrap;
+    run(39'900);
+    EXPECT_EQ(retrieval.passes(), 0);
+    run(100);
+    EXPECT_EQ(retrieval.passes(), 1);
+
+    // 30 s latch across the wrap.
+    clock.ticks = nearWrap;
+    form->AlarmShown = true;
+    form->AlarmLatch[1] = true;
+    form->AlarmLatchTime[1] = nearWrap;
+    run(29'900);
+    EXPECT_TRUE(form->AlarmLatch[1]);
+    run(100);
+    EXPECT_FALSE(form->AlarmLatch[1]);
+    EXPECT_FALSE(form->AlarmShown);
+
+    // 60 s hold-off across the wrap.
+    clock.ticks = nearWrap;
+    form->PowerEvent(7);
+    run(59'900);
+    EXPECT_NE(form->ResumeTime, 0u);
+    run(100);
+    EXPECT_EQ(form->ResumeTime, 0u);
+}
+
+TEST_F(MonitorTest, PendingRegistrationIsHandedOverOnceAfterThePass)
+{
+    model.PendingRegister = true;
+    model.PendingKomoku = 1;
+    model.PendingRow = 4;
+    model.PendingURL = QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/z9");
+    model.KakakuChecking = true;
+    tick();
+    EXPECT_TRUE(retrieval.log.isEmpty());
+
+    model.KakakuChecking = false;
+    model.KakakuCheckRequest = true;
+    tick();
+    tick();
+    EXPECT_EQ(retrieval.log,
+              (QStringList{QStringLiteral("pass"),
+                           QStringLiteral("register 1 6 4 https://page.auctions.yahoo.co.jp/jp/auction/z9")}));
+    EXPECT_FALSE(model.PendingRegister);
+}
+
+TEST_F(MonitorTest, EndOfPassBookkeeping)
+{
+    model.KakakuChecking = true;
+    model.Fetching = true;
+    model.FetchQueue = {3, 4};
+    model.MenuSaveEnabled = false;
+    model.BtnOKEnabled = false;
+    model.ActivePage = 0;
+    model.LabelMsgVisible = true;
+    form->EndKakakuCheck();
+    EXPECT_FALSE(model.KakakuChecking);
+    EXPECT_FALSE(model.Fetching);
+    EXPECT_TRUE(model.FetchQueue.empty());
+    EXPECT_FALSE(model.LabelMsgVisible);
+    EXPECT_TRUE(model.MenuSaveEnabled);
+    EXPECT_TRUE(model.BtnOKEnabled);
+    EXPECT_FALSE(model.MenuSortEndEnabled);
+    EXPECT_EQ(form->LastPassEnd, clock.ticks);
+    EXPECT_TRUE(form->MainTimer().isActive());
+
+    // On a category page: the guidance, the sort commands, and the slot commands for a used row.
+    model.ActivePage = 2;
+    model.SelKomoku = 1;
+    model.SelRow = 3;
+    model.SelCol = 1;
+    model.SlotAt(1, 3).Cells[store::ColURL] = QStringLiteral("https://page/x");
+    form->EndKakakuCheck();
+    EXPECT_TRUE(model.LabelMsgText.startsWith(QStringLiteral("ブラウザで表示したオークションサイトの")));
+    EXPECT_EQ(view.layouts, 1);
+    EXPECT_TRUE(model.MenuSortEndEnabled);
+    EXPECT_TRUE(model.MenuCheapEnabled);
+    EXPECT_TRUE(model.MenuDeleteEnabled);
+    EXPECT_TRUE(model.MenuHonmeiEnabled);
+}
+
+TEST_F(MonitorTest, SuspendEndsARunningPassAndStopsTheTimer)
+{
+    form->MainTimer().start();
+    model.KakakuChecking = true;
+    form->PowerEvent(4);
+    EXPECT_FALSE(model.KakakuChecking);
+    EXPECT_FALSE(form->MainTimer().isActive());
+    form->PowerEvent(3); // not a power code the monitor knows
+    EXPECT_FALSE(form->MainTimer().isActive());
+}
+
+} // namespace
