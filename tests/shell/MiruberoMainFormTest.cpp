@@ -234,6 +234,8 @@ TEST_F(MainFormTest, TicksRebuildTheScheduleFromTheDataFolder)
     EXPECT_EQ(form->Schedule.At(0, 0).URL, QStringLiteral("new"));
     EXPECT_FALSE(form->Schedule.At(0, 0).Ended);
     EXPECT_FALSE(form->StartingUp);
+    EXPECT_EQ(probe.probed.size(), 1) << "the window's request ran the first check";
+    EXPECT_NE(form->LastPassEnd, 0u);
 
     // A save's request rebuilds once more, now with the ended flags from the titles.
     form->RebuildRequest = true;
