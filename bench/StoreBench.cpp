@@ -6,7 +6,6 @@
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -100,12 +99,3 @@ void BM_WriteFiveCategories(benchmark::State& state)
 BENCHMARK(BM_WriteFiveCategories)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 #include "store/DayCount.h"
 #include "support/Fakes.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -59,12 +58,3 @@ void BM_MonitorTickNothingDue(benchmark::State& state)
 BENCHMARK(BM_MonitorTickNothingDue);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

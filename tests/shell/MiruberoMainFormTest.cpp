@@ -1,7 +1,6 @@
 #include "shell/MiruberoMainForm.h"
 #include "store/Cp932.h"
-#include "support/Fakes.h"
-#include "support/ScratchDir.h"
+#include "ResidentFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,30 +15,9 @@ using shell::TMiruberoMainForm;
 
 namespace {
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public ResidentFixture {
 protected:
-    MainFormTest()
-    {
-        folders.documents = scratch.file(QStringLiteral("home/Documents"));
-        folders.program = scratch.file(QStringLiteral("bin"));
-        form = std::make_unique<TMiruberoMainForm>(
-            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
-    }
-
     QString dataFolder() const { return folders.documents + QStringLiteral("/ヨツバネ/MiruberoData"); }
-
-    ScratchDir scratch;
-    FakeDialogs dialogs;
-    FakeTray tray;
-    FakeShellOpen shellOpen;
-    FakeFolders folders;
-    FakeClock clock;
-    FakeEventLoop eventLoop;
-    FakeSpeechLibrary speech;
-    FakeProbe probe;
-    FakeWindowView view;
-    store::WatchListModel model;
-    std::unique_ptr<TMiruberoMainForm> form;
 };
 
 TEST_F(MainFormTest, CreationSetsUpFoldersTrayAndEngine)

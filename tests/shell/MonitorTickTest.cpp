@@ -1,7 +1,7 @@
+#include "ResidentFixture.h"
+
 #include "shell/MiruberoMainForm.h"
 #include "store/DayCount.h"
-#include "support/Fakes.h"
-#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -32,14 +32,10 @@ public:
     QStringList log;
 };
 
-class MonitorTest : public ::testing::Test {
+class MonitorTest : public ResidentFixture {
 protected:
     MonitorTest()
     {
-        folders.documents = scratch.file(QStringLiteral("docs"));
-        folders.program = scratch.file(QStringLiteral("bin"));
-        form = std::make_unique<TMiruberoMainForm>(
-            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
         EXPECT_TRUE(form->FormCreate());
         form->AttachWatchList(&view, &model);
         retrieval.form = form.get();
@@ -88,19 +84,7 @@ protected:
         return n;
     }
 
-    ScratchDir scratch;
-    FakeDialogs dialogs;
-    FakeTray tray;
-    FakeShellOpen shellOpen;
-    FakeFolders folders;
-    FakeClock clock;
-    FakeEventLoop eventLoop;
-    FakeSpeechLibrary speech;
-    FakeProbe probe;
-    FakeWindowView view;
-    store::WatchListModel model;
     FakeRetrieval retrieval;
-    std::unique_ptr<TMiruberoMainForm> form;
 };
 
 TEST_F(MonitorTest, AlarmFallsDueWithinFifteenSecondsOfItsTime)

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "shell/MiruberoMainForm.h"
+#include "support/Fakes.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace testsupport {
+
+// The resident object over fakes of everything it reaches, with a scratch
+// documents folder; FormCreate is left to the test.
+class ResidentFixture : public ::testing::Test {
+protected:
+    ResidentFixture()
+    {
+        folders.documents = scratch.file(QStringLiteral("home/Documents"));
+        folders.program = scratch.file(QStringLiteral("bin"));
+        form = std::make_unique<shell::TMiruberoMainForm>(
+            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
+    }
+
+    ScratchDir scratch;
+    FakeDialogs dialogs;
+    FakeTray tray;
+    FakeShellOpen shellOpen;
+    FakeFolders folders;
+    FakeClock clock;
+    FakeEventLoop eventLoop;
+    FakeSpeechLibrary speech;
+    FakeProbe probe;
+    FakeWindowView view;
+    store::WatchListModel model;
+    std::unique_ptr<shell::TMiruberoMainForm> form;
+};
+
+} // namespace testsupport
