@@ -84,6 +84,8 @@ struct WatchListModel {
     bool Registering = false;
     bool Fetching = false;
     bool PopupOpen = false;
+    // The item-page scraper is running; registration from a cell waits until it is over.
+    bool Scraping = false;
     bool SpeakTextChecked = true;
     bool WindowReady = false;
 

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "retrieval/ScrapeContext.h"
+
+namespace retrieval {
+
+// Marks the slot (category komoku, row 1 to 10) as ended once its final figures are in
+// its cells: the title marker, the stored keys, the favourite summary and the end balloon.
+ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row);
+
+} // namespace retrieval

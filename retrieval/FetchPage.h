@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+
+namespace retrieval {
+
+// The beginning by which an item-page address is recognised: the item pages live on
+// page.auctions.yahoo.co.jp.
+QString ItemPagePrefix();
+
+enum class FetchError {
+    None,
+    Connection,       // refused, reset, name not found, closed mid-body
+    Tls,              // handshake failed or the certificate did not verify
+    Timeout,          // connect or whole-transfer time-out
+    HttpStatus,       // the final response is not a 2xx
+    TooManyRedirects, // more than PageFetcher::MaxRedirects in a row
+    TooLarge,         // body over PageFetcher::MaxBodyBytes
+};
+
+struct FetchResult {
+    bool ok = false;
+    int httpStatus = 0; // status of the final response; 0 when none arrived
+    QByteArray body;    // the raw entity; empty unless ok
+    FetchError error = FetchError::None;
+    QString errorText; // Japanese, short, for the hover hint
+};
+
+// The Japanese text shown for a failed fetch; httpStatus only matters for HttpStatus.
+QString fetchErrorText(FetchError error, int httpStatus);
+
+struct FetchOptions {
+    std::chrono::milliseconds connectTimeout{15000};
+    std::chrono::milliseconds transferTimeout{60000};
+
+    // Set by tests only. The CA file is trusted in addition to the system store
+    // (/etc/ssl/certs stays in use as the CA directory); resolve entries have libcurl's
+    // "host:port:address" form and pin a test host to 127.0.0.1 without asking DNS.
+    QString extraCaFile;
+    QStringList resolve;
+};
+
+// The one client for item pages, alive for the whole run: one libcurl handle, so a
+// pass reuses its connection, and cookies live in memory only. Blocks the caller.
+class PageFetcher final {
+public:
+    static constexpr std::size_t MaxBodyBytes = 8 * 1024 * 1024;
+    static constexpr long MaxRedirects = 15;
+
+    explicit PageFetcher(const FetchOptions& options = {});
+    ~PageFetcher();
+    PageFetcher(const PageFetcher&) = delete;
+    PageFetcher& operator=(const PageFetcher&) = delete;
+
+    // GET with the site's request profile; the body of the final response on success.
+    FetchResult FetchPage(const QString& url);
+
+private:
+    struct State;
+    static std::size_t receive(char* data, std::size_t size, std::size_t count, void* state);
+
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace retrieval

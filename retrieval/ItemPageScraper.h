@@ -1,0 +1,20 @@
+#pragma once
+
+#include "retrieval/ScrapeContext.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace retrieval {
+
+// The message for a page without a single line.
+QString EmptyPageMessage();
+
+// Reads the fetched item page of the slot (category komoku, row 1 to 10) into its cells,
+// side tables, schedule slot and category file; Model.Registering selects registration.
+// Only an address beginning with ItemPagePrefix() has its lines read.
+// Model.Scraping is set while it runs and cleared on every way out.
+ScrapeResult ScrapeItemPage(ScrapeContext& context, QByteArrayView body, const QString& address, int komoku,
+                            int row);
+
+} // namespace retrieval

@@ -1,0 +1,394 @@
+#include "retrieval/FetchPage.h"
+#include "support/FakeAuctionSite.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+
+using retrieval::FetchError;
+using retrieval::FetchOptions;
+using retrieval::PageFetcher;
+using testsupport::FakeAuctionSite;
+using testsupport::MuteListener;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString ItemPath = QStringLiteral("/jp/auction/x1");
+
+// Not valid UTF-8 and with a NUL: the body must come back byte for byte.
+QByteArray itemPage()
+{
+    return QByteArray("<html><title>\x8f\xa1 item \xff</title>\0<body>12,345\xb1\xdf</body></html>", 54);
+}
+
+QSet<QByteArray> lowerCaseNames(const FakeAuctionSite::Request& request)
+{
+    QSet<QByteArray> names;
+    for (const auto& header : request.headers)
+        names.insert(header.first.toLower());
+    return names;
+}
+
+// Restores a proxy variable on leaving the test.
+class ScopedEnv final {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+            m_had = true;
+        }
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            setenv(m_name, m_old.c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+} // namespace
+
+// What the site sees of one fetch.
+TEST(FetchProfile, SendsExactlyTheProfileHeadersOverHttp11AndTls12)
+{
+    FakeAuctionSite site;
+    ASSERT_TRUE(site.isListening());
+    site.setPage(ItemPath, itemPage());
+    PageFetcher fetcher(site.fetcherOptions());
+
+    const auto result = fetcher.FetchPage(site.url(ItemPath));
+
+    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
+    EXPECT_EQ(result.error, FetchError::None);
+    EXPECT_EQ(result.httpStatus, 200);
+    EXPECT_EQ(result.body, itemPage());
+    const auto requests = site.requests();
+    ASSERT_EQ(requests.size(), 1);
+    const auto& request = requests.front();
+    EXPECT_EQ(request.method, "GET");
+    EXPECT_EQ(request.target, ItemPath.toUtf8());
+    EXPECT_EQ(request.version, "HTTP/1.1");
+    EXPECT_EQ(request.tlsVersion, "TLSv1.2"); // the server would have taken 1.3
+    EXPECT_EQ(lowerCaseNames(request), (QSet<QByteArray>{"host", "accept", "user-agent", "pragma"}));
+    EXPECT_EQ(request.header("Accept"), "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
+    EXPECT_EQ(request.header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+    EXPECT_EQ(request.header("Pragma"), "no-cache");
+    EXPECT_EQ(request.header("Host"), "page.auctions.yahoo.co.jp:" + QByteArray::number(site.port()));
+    EXPECT_FALSE(request.hasHeader("Accept-Encoding"));
+}
+
+TEST(FetchProfile, PicturesArriveUnchanged)
+{
+    FakeAuctionSite site;
+    const QByteArray jpeg("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\xFF\xD9", 16);
+    const QByteArray gif("GIF89a\x01\0\x01\0\x80\0\0\0\0\0;", 18);
+    site.setPicture(QStringLiteral("/i/a.jpg"), jpeg);
+    site.setPicture(QStringLiteral("/i/b.gif"), gif);
+    PageFetcher fetcher(site.fetcherOptions());
+
+    EXPECT_EQ(
+        fetcher.FetchPage(site.url(QStringLiteral("/i/a.jpg"), QStringLiteral("auctions.c.yimg.jp"))).body,
+        jpeg);
+    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/i/b.gif"))).body, gif);
+}
+
+TEST(FetchProfile, ProxyVariablesOfTheSessionAreIgnored)
+{
+    FakeAuctionSite site;
+    site.setPage(ItemPath, itemPage());
+    MuteListener proxy;
+    const QByteArray proxyUrl = "http://127.0.0.1:" + QByteArray::number(proxy.port());
+    const ScopedEnv https("https_proxy", proxyUrl.constData());
+    const ScopedEnv httpsUpper("HTTPS_PROXY", proxyUrl.constData());
+    const ScopedEnv all("ALL_PROXY", proxyUrl.constData());
+    const ScopedEnv noProxy("no_proxy", nullptr);
+    const ScopedEnv noProxyUpper("NO_PROXY", nullptr);
+    FetchOptions options = site.fetcherOptions();
+    options.connectTimeout = 2s; // a proxy in use would show as a time-out, not a hang
+    PageFetcher fetcher(options);
+
+    EXPECT_TRUE(fetcher.FetchPage(site.url(ItemPath)).ok);
+    EXPECT_EQ(proxy.accepted(), 0);
+}
+
+TEST(FetchCookies, CookieFromOneResponseIsSentBackOnTheNext)
+{
+    FakeAuctionSite site;
+    site.setCookiePage(QStringLiteral("/login"), "B=abc123; Path=/");
+    PageFetcher fetcher(site.fetcherOptions());
+
+    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/login"))).ok);
+    const auto echoed = fetcher.FetchPage(site.url(QStringLiteral("/echo-cookie")));
+
+    ASSERT_TRUE(echoed.ok);
+    EXPECT_EQ(echoed.body, "B=abc123");
+    EXPECT_FALSE(site.requestsFor(QStringLiteral("/login")).front().hasHeader("Cookie"));
+}
+
+TEST(FetchCookies, CookiesStayWithTheirFetcher)
+{
+    FakeAuctionSite site;
+    site.setCookiePage(QStringLiteral("/login"), "B=abc123; Path=/; Max-Age=3600");
+    {
+        PageFetcher first(site.fetcherOptions());
+        ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/login"))).ok);
+    }
+    PageFetcher second(site.fetcherOptions());
+
+    const auto echoed = second.FetchPage(site.url(QStringLiteral("/echo-cookie")));
+
+    ASSERT_TRUE(echoed.ok);
+    EXPECT_TRUE(echoed.body.isEmpty()) << echoed.body.toStdString();
+}
+
+TEST(FetchRedirects, FifteenInARowAreFollowed)
+{
+    FakeAuctionSite site;
+    site.setPage(ItemPath, itemPage());
+    PageFetcher fetcher(site.fetcherOptions());
+
+    const auto result = fetcher.FetchPage(site.redirectUrl(15, ItemPath));
+
+    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
+    EXPECT_EQ(result.body, itemPage()); // nothing of the redirect bodies
+    EXPECT_EQ(site.requests().size(), 16);
+}
+
+TEST(FetchRedirects, TheSixteenthIsTooMany)
+{
+    FakeAuctionSite site;
+    site.setPage(ItemPath, itemPage());
+    PageFetcher fetcher(site.fetcherOptions());
+
+    const auto result = fetcher.FetchPage(site.redirectUrl(16, ItemPath));
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, FetchError::TooManyRedirects);
+    EXPECT_FALSE(result.errorText.isEmpty());
+    EXPECT_TRUE(result.body.isEmpty());
+    EXPECT_TRUE(site.requestsFor(ItemPath).isEmpty());
+}
+
+TEST(FetchRedirects, OtherSchemesAreNotFollowed)
+{
+    FakeAuctionSite site;
+    MuteListener ftp;
+    site.setRedirect(QStringLiteral("/to-ftp"), "ftp://127.0.0.1:" + QByteArray::number(ftp.port()) + "/x");
+    FetchOptions options = site.fetcherOptions();
+    options.connectTimeout = 1s;
+    PageFetcher fetcher(options);
+
+    EXPECT_FALSE(fetcher.FetchPage(site.url(QStringLiteral("/to-ftp"))).ok);
+    EXPECT_EQ(ftp.accepted(), 0);
+}
+
+TEST(FetchTls, AServerThatOnlySpeaksTls13IsRefused)
+{
+    FakeAuctionSite site(FakeAuctionSite::Certificate::Trusted, FakeAuctionSite::Tls::Only13);
+    ASSERT_TRUE(site.isListening());
+    site.setPage(ItemPath, itemPage());
+    PageFetcher fetcher(site.fetcherOptions());
+
+    const auto result = fetcher.FetchPage(site.url(ItemPath));
+
+    EXPECT_EQ(result.error, FetchError::Tls);
+    EXPECT_TRUE(site.requests().isEmpty());
+}
+
+TEST(FetchTls, ACertificateFromAnUnknownAuthorityIsRefused)
+{
+    FakeAuctionSite site(FakeAuctionSite::Certificate::UnknownAuthority);
+    ASSERT_TRUE(site.isListening());
+    site.setPage(ItemPath, itemPage());
+    PageFetcher fetcher(site.fetcherOptions());
+
+    const auto result = fetcher.FetchPage(site.url(ItemPath));
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, FetchError::Tls);
+    EXPECT_TRUE(site.requests().isEmpty());
+}
+
+TEST(FetchTls, ACertificateForAnotherHostIsRefused)
+{
+    FakeAuctionSite site(FakeAuctionSite::Certificate::OtherHostName);
+    ASSERT_TRUE(site.isListening());
+    site.setPage(ItemPath, itemPage());
+    PageFetcher fetcher(site.fetcherOptions());
+
+    const auto result = fetcher.FetchPage(site.url(ItemPath));
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, FetchError::Tls);
+    EXPECT_TRUE(site.requests().isEmpty());
+}
+
+TEST(FetchTls, TheTestAuthorityIsTrustedOnlyWhenGiven)
+{
+    FakeAuctionSite site;
+    site.setPage(ItemPath, itemPage());
+    FetchOptions options = site.fetcherOptions();
+    options.extraCaFile.clear();
+    PageFetcher fetcher(options);
+
+    EXPECT_EQ(fetcher.FetchPage(site.url(ItemPath)).error, FetchError::Tls);
+}
+
+// The time-outs are short here; the program's own are 15 s and 60 s.
+TEST(FetchTimeouts, AStalledServerEndsInATimeOut)
+{
+    FakeAuctionSite site;
+    site.setStall(ItemPath);
+    FetchOptions options = site.fetcherOptions();
+    options.transferTimeout = 600ms;
+    PageFetcher fetcher(options);
+    QElapsedTimer clock;
+    clock.start();
+
+    const auto result = fetcher.FetchPage(site.url(ItemPath));
+
+    const qint64 elapsed = clock.elapsed();
+    RecordProperty("elapsed_ms", static_cast<int>(elapsed));
+    EXPECT_EQ(result.error, FetchError::Timeout);
+    EXPECT_EQ(result.errorText, QStringLiteral("タイムアウトしました"));
+    EXPECT_GE(elapsed, 550);
+    EXPECT_LT(elapsed, 3000);
+}
+
+TEST(FetchTimeouts, ATricklingBodyIsCutByTheWholeTransferLimit)
+{
+    FakeAuctionSite site;
+    site.setTrickle(ItemPath, QByteArray(200, 'x'), 50ms); // 10 s if let run
+    FetchOptions options = site.fetcherOptions();
+    options.transferTimeout = 800ms;
+    PageFetcher fetcher(options);
+    QElapsedTimer clock;
+    clock.start();
+
+    const auto result = fetcher.FetchPage(site.url(ItemPath));
+
+    const qint64 elapsed = clock.elapsed();
+    RecordProperty("elapsed_ms", static_cast<int>(elapsed));
+    EXPECT_EQ(result.error, FetchError::Timeout);
+    EXPECT_LT(elapsed, 3000);
+}
+
+TEST(FetchTimeouts, AHandshakeThatNeverStartsIsCutByTheConnectLimit)
+{
+    MuteListener silent;
+    FetchOptions options;
+    options.resolve = testsupport::loopbackResolve(silent.port());
+    options.connectTimeout = 400ms;
+    options.transferTimeout = 20s;
+    PageFetcher fetcher(options);
+    QElapsedTimer clock;
+    clock.start();
+
+    const auto result = fetcher.FetchPage(
+        QStringLiteral("https://page.auctions.yahoo.co.jp:%1/jp/auction/x1").arg(silent.port()));
+
+    const qint64 elapsed = clock.elapsed();
+    RecordProperty("elapsed_ms", static_cast<int>(elapsed));
+    EXPECT_EQ(result.error, FetchError::Timeout);
+    EXPECT_EQ(silent.accepted(), 1);
+    EXPECT_LT(elapsed, 3000);
+}
+
+TEST(FetchFailures, ErrorStatusesAreReportedWithTheStatus)
+{
+    FakeAuctionSite site;
+    site.setStatus(QStringLiteral("/gone"), 404, "no such auction");
+    site.setStatus(QStringLiteral("/broken"), 500);
+    PageFetcher fetcher(site.fetcherOptions());
+
+    for (const auto& [path, status] :
+         {std::pair{QStringLiteral("/gone"), 404}, {QStringLiteral("/broken"), 500}}) {
+        const auto result = fetcher.FetchPage(site.url(path));
+        EXPECT_FALSE(result.ok) << status;
+        EXPECT_EQ(result.error, FetchError::HttpStatus);
+        EXPECT_EQ(result.httpStatus, status);
+        EXPECT_TRUE(result.errorText.contains(QString::number(status))) << result.errorText.toStdString();
+        EXPECT_TRUE(result.body.isEmpty());
+    }
+}
+
+TEST(FetchFailures, ARefusedOrBrokenConnectionIsAConnectionError)
+{
+    FakeAuctionSite site;
+    const QByteArray page(100'000, 'p');
+    site.setBrokenPage(ItemPath, page, 40'000);
+    PageFetcher fetcher(site.fetcherOptions());
+
+    const auto broken = fetcher.FetchPage(site.url(ItemPath));
+    EXPECT_EQ(broken.error, FetchError::Connection);
+    EXPECT_TRUE(broken.body.isEmpty());
+
+    const int closed = testsupport::closedLoopbackPort();
+    FetchOptions options;
+    options.resolve = testsupport::loopbackResolve(closed);
+    PageFetcher refused(options);
+    EXPECT_EQ(refused.FetchPage(QStringLiteral("https://page.auctions.yahoo.co.jp:%1/").arg(closed)).error,
+              FetchError::Connection);
+}
+
+TEST(FetchFailures, BodiesOverEightMebibytesAreTooLarge)
+{
+    FakeAuctionSite site;
+    const QByteArray limit(8 * 1024 * 1024, 'a');
+    site.setPage(QStringLiteral("/declared"), limit + 'b');
+    site.setChunkedPage(QStringLiteral("/chunked"), limit + 'b');
+    site.setChunkedPage(QStringLiteral("/exact"), limit);
+    PageFetcher fetcher(site.fetcherOptions());
+
+    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/declared"))).error, FetchError::TooLarge);
+    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/chunked"))).error, FetchError::TooLarge);
+    // The limit itself still fits, and a failure leaves nothing behind for the next fetch.
+    const auto exact = fetcher.FetchPage(site.url(QStringLiteral("/exact")));
+    EXPECT_TRUE(exact.ok) << exact.errorText.toStdString();
+    EXPECT_EQ(exact.body.size(), limit.size());
+}
+
+TEST(FetchConnections, OneFetcherKeepsItsConnectionBetweenPages)
+{
+    FakeAuctionSite site;
+    site.setPage(QStringLiteral("/jp/auction/a"), "a");
+    site.setPage(QStringLiteral("/jp/auction/b"), "b");
+    PageFetcher fetcher(site.fetcherOptions());
+
+    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).ok);
+    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/b"))).ok);
+
+    EXPECT_EQ(site.requests().size(), 2);
+    EXPECT_EQ(site.connectionCount(), 1);
+}
+
+TEST(FetchConnections, TwoFetchersUseTwoConnections)
+{
+    // The counter's own check: separate clients must show as separate connections.
+    FakeAuctionSite site;
+    site.setPage(QStringLiteral("/jp/auction/a"), "a");
+    PageFetcher first(site.fetcherOptions());
+    PageFetcher second(site.fetcherOptions());
+
+    ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).ok);
+    ASSERT_TRUE(second.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).ok);
+
+    EXPECT_EQ(site.connectionCount(), 2);
+}
