@@ -1,7 +1,9 @@
 #include "platform/linux/CurlConnectivityProbe.h"
 
 #include "LocalServers.h"
+#include "support/FakeAuctionSite.h"
 #include "support/ScratchDir.h"
+#include "support/TestCertificates.h"
 
 #include <QElapsedTimer>
 
@@ -65,8 +67,8 @@ TEST(CurlConnectivityProbe, ConnectionsThatEndWithoutAnAnswerAreNotReached)
 {
     CurlConnectivityProbe probe(AnswerTimeoutMs);
     qint64 elapsed = 0;
-    EXPECT_FALSE(
-        timedReach(probe, QStringLiteral("http://127.0.0.1:%1/").arg(testsupport::closedPort()), elapsed));
+    EXPECT_FALSE(timedReach(
+        probe, QStringLiteral("http://127.0.0.1:%1/").arg(testsupport::closedLoopbackPort()), elapsed));
     EXPECT_LT(elapsed, 1000) << "a refused connection must not wait for the time-out";
 
     RawListener closing(RawListener::Mode::CloseAtOnce);
@@ -93,7 +95,7 @@ TEST(CurlConnectivityProbe, ACertificateThatCannotBeVerifiedIsNotReached)
     testsupport::ScratchDir dir;
     const QString cert = dir.file(QStringLiteral("cert.pem"));
     const QString key = dir.file(QStringLiteral("key.pem"));
-    ASSERT_TRUE(testsupport::writeSelfSignedCertificate(cert, key));
+    ASSERT_TRUE(testsupport::writeSelfSignedCertificate("127.0.0.1", "IP:127.0.0.1", cert, key));
     LocalHttpServer server({}, cert, key);
     ASSERT_TRUE(server.isListening());
 

@@ -2,10 +2,8 @@
 
 #include <QString>
 
-#include <atomic>
 #include <memory>
 #include <thread>
-#include <vector>
 
 namespace httplib {
 class Server;
@@ -17,7 +15,8 @@ namespace testsupport {
 //   /status/<code>  that status with a short body
 //   /moved          301 to redirectTarget
 //   /endless        200 with a body that never ends
-// Given a certificate and key file it speaks HTTPS instead.
+// Given a certificate and key file it speaks HTTPS instead. The raw listeners, free ports
+// and certificates for it come from support/FakeAuctionSite.h and support/TestCertificates.h.
 class LocalHttpServer final {
 public:
     explicit LocalHttpServer(const QString& redirectTarget = {}, const QString& certFile = {},
@@ -34,39 +33,5 @@ private:
     int m_port = -1;
     bool m_tls = false;
 };
-
-// A bare TCP listener for the servers that never answer with HTTP.
-class RawListener final {
-public:
-    enum class Mode {
-        Silent,      // accepts and keeps the connection open without a word
-        CloseAtOnce, // accepts and closes before any response
-        Reset,       // reads the request, then resets the connection
-    };
-
-    explicit RawListener(Mode mode);
-    ~RawListener();
-
-    int port() const { return m_port; }
-    QString url() const;
-    int accepted() const { return m_accepted; }
-
-private:
-    void run();
-
-    Mode m_mode;
-    int m_fd = -1;
-    int m_port = -1;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_accepted{0};
-    std::vector<int> m_held;
-    std::thread m_thread;
-};
-
-// A port of 127.0.0.1 that nothing listens on.
-int closedPort();
-
-// Writes a fresh self-signed certificate for 127.0.0.1 and its key, as PEM files.
-bool writeSelfSignedCertificate(const QString& certFile, const QString& keyFile);
 
 } // namespace testsupport

@@ -14,7 +14,7 @@ using retrieval::FetchError;
 using retrieval::FetchOptions;
 using retrieval::PageFetcher;
 using testsupport::FakeAuctionSite;
-using testsupport::MuteListener;
+using testsupport::RawListener;
 using namespace std::chrono_literals;
 
 namespace {
@@ -113,7 +113,7 @@ TEST(FetchProfile, ProxyVariablesOfTheSessionAreIgnored)
 {
     FakeAuctionSite site;
     site.setPage(ItemPath, itemPage());
-    MuteListener proxy;
+    RawListener proxy(RawListener::Mode::Silent);
     const QByteArray proxyUrl = "http://127.0.0.1:" + QByteArray::number(proxy.port());
     const ScopedEnv https("https_proxy", proxyUrl.constData());
     const ScopedEnv httpsUpper("HTTPS_PROXY", proxyUrl.constData());
@@ -189,7 +189,7 @@ TEST(FetchRedirects, TheSixteenthIsTooMany)
 TEST(FetchRedirects, OtherSchemesAreNotFollowed)
 {
     FakeAuctionSite site;
-    MuteListener ftp;
+    RawListener ftp(RawListener::Mode::Silent);
     site.setRedirect(QStringLiteral("/to-ftp"), "ftp://127.0.0.1:" + QByteArray::number(ftp.port()) + "/x");
     FetchOptions options = site.fetcherOptions();
     options.connectTimeout = 1s;
@@ -199,14 +199,20 @@ TEST(FetchRedirects, OtherSchemesAreNotFollowed)
     EXPECT_EQ(ftp.accepted(), 0);
 }
 
+// The item page set on `site` and fetched once with the site's own options.
+retrieval::FetchResult fetchItemPage(FakeAuctionSite& site)
+{
+    site.setPage(ItemPath, itemPage());
+    PageFetcher fetcher(site.fetcherOptions());
+    return fetcher.FetchPage(site.url(ItemPath));
+}
+
 TEST(FetchTls, AServerThatOnlySpeaksTls13IsRefused)
 {
     FakeAuctionSite site(FakeAuctionSite::Certificate::Trusted, FakeAuctionSite::Tls::Only13);
     ASSERT_TRUE(site.isListening());
-    site.setPage(ItemPath, itemPage());
-    PageFetcher fetcher(site.fetcherOptions());
 
-    const auto result = fetcher.FetchPage(site.url(ItemPath));
+    const auto result = fetchItemPage(site);
 
     EXPECT_EQ(result.error, FetchError::Tls);
     EXPECT_TRUE(site.requests().isEmpty());
@@ -216,10 +222,8 @@ TEST(FetchTls, ACertificateFromAnUnknownAuthorityIsRefused)
 {
     FakeAuctionSite site(FakeAuctionSite::Certificate::UnknownAuthority);
     ASSERT_TRUE(site.isListening());
-    site.setPage(ItemPath, itemPage());
-    PageFetcher fetcher(site.fetcherOptions());
 
-    const auto result = fetcher.FetchPage(site.url(ItemPath));
+    const auto result = fetchItemPage(site);
 
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, FetchError::Tls);
@@ -230,10 +234,8 @@ TEST(FetchTls, ACertificateForAnotherHostIsRefused)
 {
     FakeAuctionSite site(FakeAuctionSite::Certificate::OtherHostName);
     ASSERT_TRUE(site.isListening());
-    site.setPage(ItemPath, itemPage());
-    PageFetcher fetcher(site.fetcherOptions());
 
-    const auto result = fetcher.FetchPage(site.url(ItemPath));
+    const auto result = fetchItemPage(site);
 
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, FetchError::Tls);
@@ -292,7 +294,7 @@ TEST(FetchTimeouts, ATricklingBodyIsCutByTheWholeTransferLimit)
 
 TEST(FetchTimeouts, AHandshakeThatNeverStartsIsCutByTheConnectLimit)
 {
-    MuteListener silent;
+    RawListener silent(RawListener::Mode::Silent);
     FetchOptions options;
     options.resolve = testsupport::loopbackResolve(silent.port());
     options.connectTimeout = 400ms;

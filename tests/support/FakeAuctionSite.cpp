@@ -115,7 +115,7 @@ FakeAuctionSite::FakeAuctionSite(Certificate certificate, Tls tls)
     // Bound before the thread starts, so connections queue up even before it runs.
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port > 0)
-        m_thread = std::thread([this] { m_server->listen_after_bind(); });
+        m_thread = ServeOnThread(*m_server);
 }
 
 FakeAuctionSite::~FakeAuctionSite()
@@ -373,26 +373,14 @@ void FakeAuctionSite::clearRequests()
     m_requests.clear();
 }
 
-MuteListener::MuteListener()
+RawListener::RawListener(Mode mode) : m_mode(mode)
 {
     m_fd = bindLoopback(m_port);
-    if (m_fd < 0 || listen(m_fd, 16) != 0)
-        return;
-    m_thread = std::thread([this] {
-        pollfd waiting{m_fd, POLLIN, 0};
-        while (!m_stop) {
-            if (poll(&waiting, 1, 20) <= 0)
-                continue;
-            const int client = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0)
-                continue;
-            ++m_accepted;
-            m_held.push_back(client);
-        }
-    });
+    if (m_fd >= 0 && listen(m_fd, 16) == 0)
+        m_thread = std::thread([this] { run(); });
 }
 
-MuteListener::~MuteListener()
+RawListener::~RawListener()
 {
     m_stop = true;
     if (m_thread.joinable())
@@ -401,6 +389,41 @@ MuteListener::~MuteListener()
         close(fd);
     if (m_fd >= 0)
         close(m_fd);
+}
+
+QString RawListener::url() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/").arg(m_port);
+}
+
+void RawListener::run()
+{
+    pollfd waiting{m_fd, POLLIN, 0};
+    while (!m_stop) {
+        if (poll(&waiting, 1, 20) <= 0)
+            continue;
+        const int client = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            continue;
+        ++m_accepted;
+        switch (m_mode) {
+        case Mode::Silent:
+            m_held.push_back(client);
+            break;
+        case Mode::CloseAtOnce:
+            close(client);
+            break;
+        case Mode::Reset: {
+            char request[1024];
+            [[maybe_unused]] const ssize_t n = recv(client, request, sizeof request, 0);
+            // No lingering: close sends RST instead of FIN.
+            const linger abort{1, 0};
+            setsockopt(client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            close(client);
+            break;
+        }
+        }
+    }
 }
 
 QStringList loopbackResolve(int port)
@@ -418,6 +441,16 @@ int closedLoopbackPort()
     if (fd >= 0)
         close(fd);
     return port;
+}
+
+std::thread ServeOnThread(httplib::Server& server)
+{
+    std::thread thread([&server] { server.listen_after_bind(); });
+    // stop() is lost on a server that is not running yet, and joining the thread would
+    // then wait for ever: return only once it runs.
+    for (int waited = 0; !server.is_running() && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return thread;
 }
 
 } // namespace testsupport

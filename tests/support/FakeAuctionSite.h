@@ -131,19 +131,29 @@ private:
     QList<Request> m_requests;
 };
 
-// A TCP port on 127.0.0.1 that accepts connections and never says a word (no TLS
-// handshake either); for connect time-outs and for proving nothing connected.
-class MuteListener final {
+// A bare TCP listener on 127.0.0.1 at a free port, for servers that never answer with
+// HTTP (nor a TLS handshake); also for proving that nothing connected.
+class RawListener final {
 public:
-    MuteListener();
-    ~MuteListener();
-    MuteListener(const MuteListener&) = delete;
-    MuteListener& operator=(const MuteListener&) = delete;
+    enum class Mode {
+        Silent,      // accepts and keeps the connection open without a word
+        CloseAtOnce, // accepts and closes before any response
+        Reset,       // reads the request, then resets the connection
+    };
+
+    explicit RawListener(Mode mode);
+    ~RawListener();
+    RawListener(const RawListener&) = delete;
+    RawListener& operator=(const RawListener&) = delete;
 
     int port() const { return m_port; }
+    QString url() const; // http://127.0.0.1:<port>/
     int accepted() const { return m_accepted; }
 
 private:
+    void run();
+
+    Mode m_mode;
     int m_fd = -1;
     int m_port = -1;
     std::atomic<bool> m_stop{false};
@@ -156,5 +166,9 @@ private:
 QStringList loopbackResolve(int port);
 // A port of 127.0.0.1 that nothing listens on.
 int closedLoopbackPort();
+
+// Runs a server that is already bound on a thread of its own, returning once it
+// serves, so that a later stop() cannot be lost.
+std::thread ServeOnThread(httplib::Server& server);
 
 } // namespace testsupport

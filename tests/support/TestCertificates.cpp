@@ -20,7 +20,8 @@ bool addExtension(X509* cert, X509V3_CTX* context, int nid, const char* value)
     return ok;
 }
 
-// A CA certificate when issuer is null (self-signed), else a server certificate for altNames.
+// A CA certificate when altNames is null (self-signed), else a server certificate for
+// altNames, issued by `issuer` or, when that is null, signed by its own key.
 X509* makeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PKEY* issuerKey,
                       const char* altNames)
 {
@@ -40,7 +41,7 @@ X509* makeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_P
     X509V3_set_ctx_nodb(&context);
     X509V3_set_ctx(&context, issuer ? issuer : cert, cert, nullptr, nullptr, 0);
     bool ok = true;
-    if (!issuer) {
+    if (!altNames) {
         ok = addExtension(cert, &context, NID_basic_constraints, "critical,CA:TRUE") &&
              addExtension(cert, &context, NID_key_usage, "critical,keyCertSign,cRLSign") &&
              addExtension(cert, &context, NID_subject_key_identifier, "hash");
@@ -49,13 +50,29 @@ X509* makeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_P
              addExtension(cert, &context, NID_key_usage, "critical,digitalSignature") &&
              addExtension(cert, &context, NID_ext_key_usage, "serverAuth") &&
              addExtension(cert, &context, NID_subject_alt_name, altNames) &&
-             addExtension(cert, &context, NID_authority_key_identifier, "keyid:always");
+             (!issuer || addExtension(cert, &context, NID_authority_key_identifier, "keyid:always"));
     }
     if (!ok || X509_sign(cert, issuerKey ? issuerKey : key, EVP_sha256()) <= 0) {
         X509_free(cert);
         return nullptr;
     }
     return cert;
+}
+
+bool writePem(const QString& file, X509* cert)
+{
+    BIO* out = BIO_new_file(file.toLocal8Bit().constData(), "w");
+    const bool ok = out && PEM_write_bio_X509(out, cert) == 1;
+    BIO_free(out);
+    return ok;
+}
+
+bool writePem(const QString& file, EVP_PKEY* key)
+{
+    BIO* out = BIO_new_file(file.toLocal8Bit().constData(), "w");
+    const bool ok = out && PEM_write_bio_PrivateKey(out, key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
+    BIO_free(out);
+    return ok;
 }
 
 struct Authorities {
@@ -71,10 +88,8 @@ struct Authorities {
         stranger.key = EVP_EC_gen("P-256");
         stranger.cert = makeCertificate(stranger.key, "Mirubero Stranger CA", nullptr, nullptr, nullptr);
         const QString file = dir.filePath(QStringLiteral("test-ca.pem"));
-        BIO* out = BIO_new_file(file.toLocal8Bit().constData(), "w");
-        if (trusted.cert && out && PEM_write_bio_X509(out, trusted.cert) == 1)
+        if (trusted.cert && writePem(file, trusted.cert))
             trustedFile = file;
-        BIO_free(out);
     }
     ~Authorities()
     {
@@ -120,6 +135,17 @@ bool issueServerCertificate(const TestAuthority& issuer, const char* commonName,
         *key = nullptr;
     }
     return *cert != nullptr;
+}
+
+bool writeSelfSignedCertificate(const char* commonName, const char* altNames, const QString& certFile,
+                                const QString& keyFile)
+{
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    X509* cert = key ? makeCertificate(key, commonName, nullptr, nullptr, altNames) : nullptr;
+    const bool ok = cert && writePem(certFile, cert) && writePem(keyFile, key);
+    X509_free(cert);
+    EVP_PKEY_free(key);
+    return ok;
 }
 
 } // namespace testsupport

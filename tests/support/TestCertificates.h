@@ -23,4 +23,9 @@ const TestAuthority& strangerAuthority();
 bool issueServerCertificate(const TestAuthority& issuer, const char* commonName, const char* altNames,
                             X509** cert, EVP_PKEY** key);
 
+// A fresh key and a self-signed server certificate for altNames ("IP:127.0.0.1"), written
+// as PEM files: right name and address, but no authority anyone trusts stands behind it.
+bool writeSelfSignedCertificate(const char* commonName, const char* altNames, const QString& certFile,
+                                const QString& keyFile);
+
 } // namespace testsupport
