@@ -13,8 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace retrieval {
 
-namespace {
-
 // A tray balloon holds at most this many characters.
 constexpr qsizetype BalloonTextLimit = 255;
 
@@ -47,7 +45,6 @@ QString FavouriteSummaryOf(const ScrapeContext& context)
     return store::FavouriteSummary(labels, false);
 }
 
-} // namespace
 
 QString InvalidEndTimeMessage()
 {

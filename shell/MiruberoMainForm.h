@@ -40,8 +40,9 @@ public:
 
     // The watch-list window and its model, which the window creates after this object.
     void AttachWatchList(platform::WindowView* view, store::WatchListModel* model);
-    // The page retrieval that runs price checks and registrations.
-    void AttachRetrieval(RetrievalCalls* retrieval) { m_retrieval = retrieval; }
+    // The page retrieval that runs price checks, and the registration of addresses.
+    void AttachPriceCheck(PriceCheckRunner* runner) { m_priceCheck = runner; }
+    void AttachRegistration(CellRegistration* registration) { m_registration = registration; }
     // Where the About window's address label can be read; the probe opens that address.
     void SetProbeAddress(std::function<QString()> address) { m_probeAddress = std::move(address); }
 
@@ -121,8 +122,12 @@ private:
     void HandOverRegistration();
 
     void RunPriceCheckPass();
+
+public:
     // The clock as a time stamp whose 0 keeps meaning "none".
     std::uint32_t Stamp() const;
+
+private:
     QString TabCaption(int komoku) const;
     QString KakakuText(int komoku, int slot) const;
 
@@ -133,7 +138,8 @@ private:
     // The window's model; a private one until the window is attached.
     store::WatchListModel m_ownModel;
     store::WatchListModel* m_watchList = &m_ownModel;
-    RetrievalCalls* m_retrieval = nullptr;
+    PriceCheckRunner* m_priceCheck = nullptr;
+    CellRegistration* m_registration = nullptr;
     std::function<QString()> m_probeAddress;
 
     // Per tick: the slots of each category inside their alarm window, and the over-budget ones.

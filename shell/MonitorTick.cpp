@@ -283,14 +283,14 @@ void TMiruberoMainForm::HandOverRegistration()
     if (w.KakakuChecking || !w.PendingRegister)
         return;
     w.PendingRegister = false;
-    if (m_retrieval)
-        m_retrieval->RegisterFromCell(w.PendingKomoku, store::ColURL, w.PendingRow, w.PendingURL);
+    if (m_registration)
+        m_registration->RegisterFromCell(w.PendingKomoku, store::ColURL, w.PendingRow, w.PendingURL);
 }
 
 void TMiruberoMainForm::RunPriceCheckPass()
 {
-    if (m_retrieval) {
-        m_retrieval->RunPriceCheckPass();
+    if (m_priceCheck) {
+        m_priceCheck->RunPriceCheckPass();
         return;
     }
     // Without page retrieval no slot can be due: the pass only notes its end.

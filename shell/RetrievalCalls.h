@@ -4,13 +4,20 @@
 
 namespace shell {
 
-// What the monitor hands to the page retrieval.
-class RetrievalCalls {
+// What the monitor hands to the page retrieval: the price-check pass ...
+class PriceCheckRunner {
 public:
-    virtual ~RetrievalCalls() = default;
+    virtual ~PriceCheckRunner() = default;
 
     // Fetches the due auctions' pages and updates their slots; ends through EndKakakuCheck.
     virtual void RunPriceCheckPass() = 0;
+};
+
+// ... and the registration of an address that arrived during a pass.
+class CellRegistration {
+public:
+    virtual ~CellRegistration() = default;
+
     // Registers the address typed or dropped into a cell of category komoku.
     virtual void RegisterFromCell(int komoku, int column, int row, const QString& url) = 0;
 };

@@ -40,6 +40,8 @@ struct Slot {
     QImage SlotImage;
     QString KakakuText;
     bool SokketuEnd = false;
+    // Why the last check of this slot failed; empty once a check succeeds.
+    QString LastCheckError;
 
     // A slot is in use exactly when its URL cell is not empty.
     bool InUse() const { return !Cells[ColURL].isEmpty(); }
@@ -56,6 +58,13 @@ struct Komoku {
 
     // The tab caption: the name, or "名前無し" when it is empty.
     QString TabCaption() const;
+};
+
+// One page to fetch: the address, and the category and row (1 to 10) it belongs to.
+struct FetchEntry {
+    QString URL;
+    int Komoku = 0;
+    int Row = 0;
 };
 
 // The colour of the speech text box: red while a changed sentence has not been tried out.
@@ -114,8 +123,9 @@ struct WatchListModel {
     bool MenuHonmeiEnabled = false;    // "選択したオークションを本命にする(&H)"
     bool BtnOKEnabled = true;
 
-    // Flat slot indexes (k * 10 + s) still to be fetched by the running pass.
-    std::vector<int> FetchQueue;
+    // The pages a pass or a registration fetches, and the one being processed.
+    std::vector<FetchEntry> FetchQueue;
+    int FetchIndex = 0;
     // The price-check button; this caption means that periodic checks are on.
     QString KakakuCheckButtonCaption;
     // The general page's check box that limits hidden-window checks to today and tomorrow.

@@ -13,7 +13,7 @@ using shell::TMiruberoMainForm;
 namespace {
 
 // Passes that succeed or fail on demand, as the page retrieval reports them.
-class FakeRetrieval final : public shell::RetrievalCalls {
+class FakeRetrieval final : public shell::PriceCheckRunner, public shell::CellRegistration {
 public:
     void RunPriceCheckPass() override
     {
@@ -39,7 +39,8 @@ protected:
         EXPECT_TRUE(form->FormCreate());
         form->AttachWatchList(&view, &model);
         retrieval.form = form.get();
-        form->AttachRetrieval(&retrieval);
+        form->AttachPriceCheck(&retrieval);
+        form->AttachRegistration(&retrieval);
         form->StartingUp = false;
         setKomokuCount(2);
         model.Komokus[0].Name = QStringLiteral("カメラ");
@@ -379,7 +380,7 @@ TEST_F(MonitorTest, EndOfPassBookkeeping)
 {
     model.KakakuChecking = true;
     model.Fetching = true;
-    model.FetchQueue = {3, 4};
+    model.FetchQueue = {{QStringLiteral("https://page/a"), 0, 3}, {QStringLiteral("https://page/b"), 0, 4}};
     model.MenuSaveEnabled = false;
     model.BtnOKEnabled = false;
     model.ActivePage = 0;
