@@ -8,6 +8,8 @@
 #include "platform/linux/QtSpeechLibrary.h"
 #include "platform/linux/QtTray.h"
 #include "platform/linux/SteadyClock.h"
+#include "retrieval/FetchPage.h"
+#include "retrieval/PriceCheckPass.h"
 #include "shell/HelpCommands.h"
 #include "shell/MiruberoMainForm.h"
 #include "window/Fonts.h"
@@ -20,6 +22,12 @@
 #include <QSystemTrayIcon>
 
 namespace {
+
+// Pictures are fetched only when an auction is registered, which the program cannot do yet.
+class NoSlotPictures final : public retrieval::SlotImageDownloader {
+public:
+    bool DownloadSlotImage(const QString&, const QString&, int, int) override { return false; }
+};
 
 QIcon ApplicationIcon()
 {
@@ -64,7 +72,7 @@ int main(int argc, char** argv)
     if (!mainForm.FormCreate())
         return 1;
 
-    window::TForm1 form1(mainForm);
+    window::TForm1 form1(mainForm, dialogs);
     mainForm.AttachWatchList(&form1, &form1.Model());
     window::TKakudaiGazoForm kakudaiGazoForm;
     window::TForm4 form4(shellOpen, dialogs, QApplication::windowIcon(),
@@ -80,6 +88,13 @@ int main(int argc, char** argv)
         [&] { shell::OpenNotationHelp(shellOpen, dialogs, mainForm.ExeDir); },
         [&] { form4.showModalAbout(); },
     });
+
+    // Item pages: one client for the whole run, and the pass the monitor starts.
+    retrieval::PageFetcher fetcher;
+    NoSlotPictures noPictures;
+    retrieval::PriceCheckPass pass({mainForm, form1.Model(), fetcher, form1, noPictures, form1, form1, dialogs,
+                                    eventLoop, clock, {}});
+    mainForm.AttachPriceCheck(&pass);
 
     guard.listen([&mainForm] { mainForm.ShowWatchList(); });
     return QApplication::exec();

@@ -140,7 +140,12 @@ void TMiruberoMainForm::SetTrayHint(const QString& hint)
 
 void TMiruberoMainForm::ShowBalloon()
 {
-    m_platform.tray.showBalloon(BalloonTitle(), BalloonText);
+    ShowBalloon(BalloonTitle(), BalloonText);
+}
+
+void TMiruberoMainForm::ShowBalloon(const QString& title, const QString& text)
+{
+    m_platform.tray.showBalloon(title, text);
 }
 
 void TMiruberoMainForm::SetMenuEnabled(bool enabled)

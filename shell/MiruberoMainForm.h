@@ -84,6 +84,8 @@ public:
     QString TrayHint() const { return m_trayHint; }
     void SetTrayHint(const QString& hint);
     void ShowBalloon();
+    // A balloon with a title of its own, such as the end-of-auction notice.
+    void ShowBalloon(const QString& title, const QString& text);
 
     QString ExeDir;
     QString DataDir;

@@ -7,7 +7,8 @@
 
 namespace window {
 
-TForm1::TForm1(shell::TMiruberoMainForm& mainForm, QWidget* parent) : QWidget(parent), m_mainForm(mainForm)
+TForm1::TForm1(shell::TMiruberoMainForm& mainForm, platform::Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), m_mainForm(mainForm), m_dialogs(dialogs)
 {
     setWindowTitle(shell::TMiruberoMainForm::ProductName());
     resize(800, 500);
@@ -52,6 +53,39 @@ bool TForm1::isWindowVisible() const
 void TForm1::layoutMessageLabel()
 {
     // The stand-in window has no message label yet.
+}
+
+void TForm1::ShowMessage(const QString& text)
+{
+    m_dialogs.showMessage(text);
+}
+
+void TForm1::SetTrayHint(const QString& hint)
+{
+    m_mainForm.SetTrayHint(hint);
+}
+
+void TForm1::ShowBalloon(const QString& title, const QString& text)
+{
+    m_mainForm.ShowBalloon(title, text);
+}
+
+void TForm1::RepaintGrid(int)
+{
+    update();
+}
+
+void TForm1::ShowWindowOnTop(bool onTop)
+{
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    show();
+    if (onTop)
+        bringToFront();
+}
+
+void TForm1::ActivatePriceCell(int, int)
+{
+    // The stand-in window has no category pages yet.
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Dialogs.h"
 #include "platform/WindowView.h"
+#include "retrieval/PriceCheckPass.h"
+#include "retrieval/ScrapeContext.h"
 #include "shell/MiruberoMainForm.h"
 #include "store/WatchListModel.h"
 
@@ -11,11 +14,14 @@
 namespace window {
 
 // The watch-list window. It is hidden, never destroyed, when the user closes it.
-class TForm1 final : public QWidget, public platform::WindowView {
+class TForm1 final : public QWidget,
+                     public platform::WindowView,
+                     public retrieval::ScrapeView,
+                     public retrieval::PassView {
     Q_OBJECT
 
 public:
-    explicit TForm1(shell::TMiruberoMainForm& mainForm, QWidget* parent = nullptr);
+    TForm1(shell::TMiruberoMainForm& mainForm, platform::Dialogs& dialogs, QWidget* parent = nullptr);
 
     store::WatchListModel& Model() { return m_model; }
 
@@ -32,6 +38,15 @@ public:
     bool isWindowVisible() const override;
     void layoutMessageLabel() override;
 
+    // What the scraper and the price-check pass ask of the window.
+    void ShowMessage(const QString& text) override;
+    void SetTrayHint(const QString& hint) override;
+    void ShowBalloon(const QString& title, const QString& text) override;
+    bool IsWindowVisible() const override { return isWindowVisible(); }
+    void RepaintGrid(int komoku) override;
+    void ShowWindowOnTop(bool onTop) override;
+    void ActivatePriceCell(int komoku, int row) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -41,6 +56,7 @@ private:
     void CreateMenu();
 
     shell::TMiruberoMainForm& m_mainForm;
+    platform::Dialogs& m_dialogs;
     store::WatchListModel m_model;
     HelpActions m_help;
 };
