@@ -138,6 +138,8 @@ PageFetcher::PageFetcher(const FetchOptions& options) : m_state(std::make_unique
         // libcurl copies the string; the default CA directory keeps the system store in use.
         curl_easy_setopt(h, CURLOPT_CAINFO, options.extraCaFile.toLocal8Bit().constData());
     }
+    if (options.newConnectionPerFetch)
+        curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     for (const QString& entry : options.resolve)
         m_state->resolve = curl_slist_append(m_state->resolve, entry.toUtf8().constData());
     if (m_state->resolve)

@@ -44,6 +44,8 @@ struct FetchOptions {
     // "host:port:address" form and pin a test host to 127.0.0.1 without asking DNS.
     QString extraCaFile;
     QStringList resolve;
+    // Set by the benchmark only, to measure what keeping the connection saves.
+    bool newConnectionPerFetch = false;
 };
 
 // The one client for item pages, alive for the whole run: one libcurl handle, so a

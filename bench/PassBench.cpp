@@ -1,0 +1,97 @@
+// A price-check pass over fifty slots against the fake site on loopback: pages
+// fetched through one client that keeps its connection, and, for comparison,
+// with a new (TLS) connection per page.
+
+#include "retrieval/PriceCheckPass.h"
+#include "retrieval/ScrapeTestSupport.h"
+#include "support/FakeAuctionSite.h"
+#include "support/Fakes.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace testsupport;
+using namespace scrapetest;
+
+// An item page of about 3,000 lines with its price, bids and end time in the middle.
+QByteArray ItemPage()
+{
+    QStringList lines;
+    for (int i = 0; i < 1500; ++i)
+        lines << QStringLiteral("<li class=\"Item\"><a href=\"/category/list/%1/\">カメラ、光学機器</a></li>").arg(i);
+    lines << PriceBlock(QStringLiteral("12,345円")) << CountBlock(QStringLiteral("17"))
+          << EndBlock(QStringLiteral("2026.12.10（木）21:34"));
+    for (int i = 0; i < 1500; ++i)
+        lines << QStringLiteral("<li class=\"Item\"><a href=\"/category/list/%1/\">送料無料</a></li>").arg(i);
+    return Page(lines);
+}
+
+void RunPass(benchmark::State& state, bool newConnectionPerFetch)
+{
+    FakeAuctionSite site;
+    const QByteArray page = ItemPage();
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    FakeTray tray;
+    FakeShellOpen shellOpen;
+    FakeFolders folders;
+    folders.documents = dir.path();
+    folders.program = dir.path();
+    FakeClock clock;
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0));
+    FakeEventLoop events;
+    FakeSpeechLibrary speech;
+    FakeProbe probe;
+    FakeWindowView window;
+    window.visible = true;
+    store::WatchListModel model;
+    shell::TMiruberoMainForm resident({dialogs, tray, shellOpen, folders, clock, events, speech, probe});
+    resident.FormCreate();
+    resident.AttachWatchList(&window, &model);
+    resident.StartingUp = false;
+    model.KomokuCount = 5;
+    model.Komokus.resize(5);
+    resident.Schedule.Komoku.resize(5);
+    for (int k = 0; k < 5; ++k) {
+        for (int row = 1; row <= 10; ++row) {
+            const QString path = QStringLiteral("/jp/auction/x%1_%2").arg(k).arg(row);
+            site.setPage(path, page);
+            resident.Schedule.At(k, row - 1).URL = site.url(path);
+            model.SlotAt(k, row).Cells[store::ColURL] = site.url(path);
+        }
+    }
+    retrieval::FetchOptions options = site.fetcherOptions();
+    options.newConnectionPerFetch = newConnectionPerFetch;
+    retrieval::PageFetcher fetcher(options);
+    RecordingView screen;
+    RecordingPictures pictures;
+    class NoView final : public retrieval::PassView {
+        void ShowWindowOnTop(bool) override {}
+        void ActivatePriceCell(int, int) override {}
+    } passView;
+    retrieval::PriceCheckPass pass({resident, model, fetcher, screen, pictures, passView, window, dialogs, events,
+                                    clock, {}});
+    for (auto _ : state)
+        pass.RunPriceCheckPass();
+    if (site.requests().size() != static_cast<qsizetype>(state.iterations()) * 50 || resident.RetryCount != 0)
+        state.SkipWithError("the pass did not fetch every page");
+    state.counters["connections"] = site.connectionCount();
+}
+
+void BM_PassFiftySlotsOneConnection(benchmark::State& state)
+{
+    RunPass(state, false);
+}
+BENCHMARK(BM_PassFiftySlotsOneConnection)->Unit(benchmark::kMillisecond);
+
+void BM_PassFiftySlotsNewConnectionEach(benchmark::State& state)
+{
+    RunPass(state, true);
+}
+BENCHMARK(BM_PassFiftySlotsNewConnectionEach)->Unit(benchmark::kMillisecond);
+
+} // namespace
