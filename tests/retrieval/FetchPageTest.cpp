@@ -97,8 +97,11 @@ TEST(FetchProfile, SendsExactlyTheProfileHeadersOverHttp11AndTls12)
 TEST(FetchProfile, PicturesArriveUnchanged)
 {
     FakeAuctionSite site;
-    const QByteArray jpeg("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\xFF\xD9", 16);
-    const QByteArray gif("GIF89a\x01\0\x01\0\x80\0\0\0\0\0;", 18);
+    static const char jpegBytes[] = "\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\xFF\xD9";
+    static const char gifBytes[] = "GIF89a\x01\0\x01\0\x80\0\0\0\0\0;";
+    // The literals hold NUL bytes: their length comes from the arrays, less the final NUL.
+    const QByteArray jpeg(jpegBytes, sizeof jpegBytes - 1);
+    const QByteArray gif(gifBytes, sizeof gifBytes - 1);
     site.setPicture(QStringLiteral("/i/a.jpg"), jpeg);
     site.setPicture(QStringLiteral("/i/b.gif"), gif);
     PageFetcher fetcher(site.fetcherOptions());

@@ -407,7 +407,8 @@ TEST(IniCrashSafety, KilledRewriteLeavesTheOldOrTheNewContent)
         rewriter.start(QString::fromLocal8Bit(INI_REWRITER),
                        {path, sources.file(QStringLiteral("a.ini")), sources.file(QStringLiteral("b.ini"))});
         ASSERT_TRUE(rewriter.waitForReadyRead(10'000)) << Std(rewriter.errorString());
-        QThread::usleep(random.bounded(12'000));
+        // Long enough for a few saves even in a slow (sanitizer) build.
+        QThread::usleep(random.bounded(30'000));
         rewriter.kill();
         ASSERT_TRUE(rewriter.waitForFinished(10'000));
         // It must have died of the kill, not given up on a failed save.

@@ -20,7 +20,8 @@ int main(int argc, char** argv)
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     for (unsigned long round = 0;; ++round) {
-        store::IniFile ini = store::IniFile::FromBytes(contents[round % 2], target);
+        // SECOND first: the file starts as FIRST, so the first finished save already shows.
+        store::IniFile ini = store::IniFile::FromBytes(contents[(round + 1) % 2], target);
         if (!ini.Save()) {
             std::fprintf(stderr, "ini_rewriter: cannot save %s\n", argv[1]);
             return 1;
