@@ -66,6 +66,8 @@ public:
     // A power-broadcast event code: 0, 1, 4, 5 before a suspend or standby; 7, 8, 18 after a resume.
     void PowerEvent(int code);
     bool InternetProbe();
+    // The clock as a time stamp whose 0 keeps meaning "none".
+    std::uint32_t Stamp() const;
 
     static constexpr int AlarmWindowSeconds = 15;
     static constexpr std::uint32_t RearmDelayMs = 30000;
@@ -124,12 +126,6 @@ private:
     void HandOverRegistration();
 
     void RunPriceCheckPass();
-
-public:
-    // The clock as a time stamp whose 0 keeps meaning "none".
-    std::uint32_t Stamp() const;
-
-private:
     QString TabCaption(int komoku) const;
     QString KakakuText(int komoku, int slot) const;
 
