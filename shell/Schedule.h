@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ResidentSide.h"
+
 #include <QString>
 
 #include <array>
@@ -7,16 +9,13 @@
 
 namespace shell {
 
-// What the monitor knows of one auction slot, rebuilt from the stored files.
-struct ScheduleSlot {
+// What the monitor knows of one auction slot, rebuilt from the stored files; the
+// status flags and the own bid are shared with the watch-list window.
+struct ScheduleSlot : store::SlotStatus {
     double AlarmAt = 0;
     double EndAt = 0;
     QString URL;
     int Budget = 0;
-    bool OverBudget = false;
-    bool Ended = false;
-    bool Won = false;
-    int OwnBid = 0;
 };
 
 // The settings of "Total.ini" that the monitor works with.

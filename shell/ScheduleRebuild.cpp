@@ -17,7 +17,6 @@ constexpr double MinutesPerDay = 24 * 60;
 void ReadSettings(RebuildContext& context, const IniFile& total)
 {
     ScheduleSettings& settings = context.schedule.Settings;
-    const int komokuCount = Read(total, total::KomokuCount);
     settings.LeadMinutes = Read(total, total::ArarmTime);
     settings.All = Read(total, total::ArarmAll);
     settings.Speak = Read(total, total::ArarmSpeak);
@@ -25,8 +24,8 @@ void ReadSettings(RebuildContext& context, const IniFile& total)
     settings.Balloon = Read(total, total::KakakuKoshinBalloon);
     settings.Del = Read(total, total::EndAuctionDel);
     settings.NoHyoji = Read(total, total::YosanOverNoHyoji);
+    // The window's own count stays: it is the number of pages the window has built.
     if (context.model) {
-        context.model->KomokuCount = komokuCount;
         context.model->CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
     }
 

@@ -1,5 +1,7 @@
 #include "store/WatchListModel.h"
 
+#include <QStringList>
+
 namespace store {
 
 QString DefaultSpeakText()
@@ -27,7 +29,29 @@ Komoku::Komoku()
 
 QString Komoku::TabCaption() const
 {
-    return Name.isEmpty() ? QStringLiteral("名前無し") : Name;
+    if (!Name.isEmpty())
+        return Name;
+    return AddedUnnamed ? QStringLiteral("名前なし") : QStringLiteral("名前無し");
+}
+
+const std::array<QString, ColumnCount>& HeaderTexts()
+{
+    static const std::array<QString, ColumnCount> texts{
+        QStringLiteral("No"),     QStringLiteral("タイトル"), QStringLiteral("月"),
+        QStringLiteral("日"),     QStringLiteral("時"),       QStringLiteral("分"),
+        QStringLiteral("URL"),    QStringLiteral("時"),       QStringLiteral("分"),
+        QStringLiteral("現在の価格"), QStringLiteral("予算額"), QStringLiteral("即決価格"),
+        QStringLiteral("入札数"), QStringLiteral("入札額"),   QStringLiteral("備考"),
+    };
+    return texts;
+}
+
+QStringList EndAuctionDelItems()
+{
+    QStringList items{QStringLiteral("削除しない")};
+    for (int days = 1; days <= 10; ++days)
+        items << QString::number(days);
+    return items;
 }
 
 WatchListModel::WatchListModel() : Komokus(1), KakakuCheckButtonCaption(KakakuCheckStopCaption())

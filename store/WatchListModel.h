@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -42,6 +43,12 @@ struct Slot {
     bool SokketuEnd = false;
     // Why the last check of this slot failed; empty once a check succeeds.
     QString LastCheckError;
+    // The slot's "表示" button.
+    bool BtnHyojiEnabled = false;
+    // The picture file SlotImage was last read from or written to, and the image's
+    // cache key then: a save writes the picture again only when either differs.
+    QString PictureFile;
+    qint64 PictureKey = 0;
 
     // A slot is in use exactly when its URL cell is not empty.
     bool InUse() const { return !Cells[ColURL].isEmpty(); }
@@ -51,13 +58,31 @@ struct Slot {
 struct Komoku {
     Komoku();
 
+    // The text of the category's name edit.
     QString Name;
     std::array<Slot, SlotsPerKomoku> Slots;
     // Row (1 to 10) of the favourite auction, 0 when there is none.
     int HonmeiNo = 0;
+    // A page added at run time reads "名前なし" until its name edit changes.
+    bool AddedUnnamed = false;
+    bool BtnTabDelEnabled = false;
+    // The category's item under "別の項目へ移動(&M)".
+    QString MoveItemCaption;
 
-    // The tab caption: the name, or "名前無し" when it is empty.
+    // The tab caption: the name, or "名前無し" when it is empty ("名前なし" on a page
+    // added at run time whose name was never edited).
     QString TabCaption() const;
+};
+
+// The settings of the general page, as its controls hold them.
+struct GeneralPage {
+    QString EditArarmTime = QStringLiteral("10");
+    bool CheckBoxAllArarm = false;
+    bool CheckBoxYosanOverNoHyoji = false;
+    bool CheckBoxKakakuKoshin = true;
+    bool CheckBoxBalloon = true;
+    // Index into "削除しない", "1" … "10".
+    int ComboBoxEndAuctionDel = 2;
 };
 
 // One page to fetch: the address, and the category and row (1 to 10) it belongs to.
@@ -121,7 +146,9 @@ struct WatchListModel {
     bool MenuCheapEnabled = false;     // "現在価格の低い順に並べ替え(&C)"
     bool MenuDeleteEnabled = false;    // "選択したオークションの削除(&D)"
     bool MenuHonmeiEnabled = false;    // "選択したオークションを本命にする(&H)"
+    bool MenuMoveEnabled = false;      // "別の項目へ移動(&M)"
     bool BtnOKEnabled = true;
+    bool BtnAddKomokuEnabled = true;
 
     // The pages a pass or a registration fetches, and the one being processed.
     std::vector<FetchEntry> FetchQueue;
@@ -132,9 +159,17 @@ struct WatchListModel {
     bool CheckBoxKakakuCheckToday_Tomorrow = true;
 
     SpeechControls Speech;
+    GeneralPage General;
 
     Slot& SlotAt(int komoku, int row) { return Komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(row - 1)]; }
+    Komoku& KomokuAt(int komoku) { return Komokus[static_cast<size_t>(komoku)]; }
+    const Komoku& KomokuAt(int komoku) const { return Komokus[static_cast<size_t>(komoku)]; }
 };
+
+// The header texts of grid row 0, column 0 first.
+const std::array<QString, ColumnCount>& HeaderTexts();
+// The items of the removal choice on the general page.
+QStringList EndAuctionDelItems();
 
 // The guidance shown under a category page: how to register an auction.
 QString RegistrationGuidance();

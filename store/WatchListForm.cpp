@@ -1,0 +1,233 @@
+// The watch-list window's categories: creation, adding and deleting a category, the
+// page change and the general page's change handlers.
+
+#include "store/WatchListForm.h"
+
+#include "store/IniFile.h"
+#include "store/StoredFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace store {
+
+QString WatchListForm::TabDelQuestion(const QString& caption)
+{
+    return caption + QStringLiteral("を削除しますか？");
+}
+
+QString WatchListForm::File(const QString& name) const
+{
+    return m_parts.Resident.DataDir() + name;
+}
+
+SlotStatus& WatchListForm::StatusOf(int komoku, int slot)
+{
+    if (SlotStatus* status = m_parts.Resident.Status(komoku, slot))
+        return *status;
+    m_spareStatus = {};
+    return m_spareStatus;
+}
+
+void WatchListForm::FormCreate()
+{
+    WatchListModel& model = m_parts.Model;
+    model.Saved = true;
+    model.SpeakTextChecked = true;
+    model.KomokuCount = 1;
+    model.Komokus.assign(1, Komoku());
+    model.Komokus.front().MoveItemCaption = model.Komokus.front().TabCaption();
+
+    const IniFile total(File(TotalIniName()));
+    if (total.Existed()) {
+        const int stored = Read(total, total::KomokuCount);
+        for (int k = 1; k < stored; ++k)
+            BtnAddKomokuClick();
+    } else {
+        Save();
+    }
+    m_parts.View.render();
+}
+
+void WatchListForm::BtnAddKomokuClick()
+{
+    WatchListModel& model = m_parts.Model;
+    ResidentSide& resident = m_parts.Resident;
+    if (model.KakakuChecking)
+        return;
+    resident.StopMonitor();
+    if (!model.Saved && !Save()) {
+        if (!resident.StartingUp())
+            resident.StartMonitor();
+        return;
+    }
+    AddKomokuPage();
+    if (!resident.StartingUp())
+        Save();
+    if (!resident.StartingUp())
+        resident.StartMonitor();
+    m_parts.View.render();
+}
+
+void WatchListForm::AddKomokuPage()
+{
+    WatchListModel& model = m_parts.Model;
+    ++model.KomokuCount;
+    if (model.KomokuCount == MaxKomokuCount)
+        model.BtnAddKomokuEnabled = false;
+    Komoku added;
+    added.AddedUnnamed = true;
+    added.MoveItemCaption = added.TabCaption();
+    model.Komokus.push_back(std::move(added));
+    for (Komoku& komoku : model.Komokus)
+        komoku.BtnTabDelEnabled = true;
+    model.MenuMoveEnabled = true;
+    const int k = model.KomokuCount - 1;
+    model.ActivePage = k + 1;
+    model.SelKomoku = k;
+    m_parts.View.render();
+    m_parts.View.setActivePage(k + 1);
+}
+
+void WatchListForm::BtnTabDelClick(int komoku)
+{
+    WatchListModel& model = m_parts.Model;
+    ResidentSide& resident = m_parts.Resident;
+    if (!model.WindowReady || model.KomokuCount <= 1 || komoku < 0 || komoku >= model.KomokuCount)
+        return;
+    resident.StopMonitor();
+    const auto restart = [&resident] {
+        if (!resident.StartingUp())
+            resident.StartMonitor();
+    };
+    if (!resident.StartingUp() &&
+        !m_parts.Dialogs.askYesNo(TabDelQuestion(model.KomokuAt(komoku).TabCaption()), {},
+                                  platform::MessageIcon::Question, false)) {
+        restart();
+        return;
+    }
+    if (!model.Saved && !Save()) {
+        restart();
+        return;
+    }
+    model.Saved = false;
+
+    const int last = model.KomokuCount - 1;
+    for (int j = komoku + 1; j <= last; ++j) {
+        Komoku& to = model.KomokuAt(j - 1);
+        to = std::move(model.KomokuAt(j));
+        to.AddedUnnamed = false;
+        to.MoveItemCaption = to.TabCaption();
+        for (int s = 0; s < SlotsPerKomoku; ++s)
+            StatusOf(j - 1, s) = StatusOf(j, s);
+    }
+    model.Komokus.pop_back();
+    DeleteKomokuFiles(last);
+
+    model.KomokuCount = last;
+    if (model.KomokuCount < MaxKomokuCount)
+        model.BtnAddKomokuEnabled = true;
+    if (model.KomokuCount == 1) {
+        model.Komokus.front().BtnTabDelEnabled = false;
+        model.MenuMoveEnabled = false;
+    }
+    // The page that showed may be gone; the selection follows the page that shows now.
+    if (model.ActivePage > model.KomokuCount)
+        model.ActivePage = model.KomokuCount;
+    model.SelKomoku = model.ActivePage > 0 ? model.ActivePage - 1 : 0;
+    m_parts.View.render();
+    m_parts.View.setActivePage(model.ActivePage);
+
+    Save();
+    restart();
+    m_parts.View.render();
+}
+
+void WatchListForm::DeleteKomokuFiles(int komoku) const
+{
+    for (int s = 0; s < SlotsPerKomoku; ++s) {
+        const QString picture = File(ImageName(komoku, s));
+        if (QFileInfo::exists(picture))
+            QFile::remove(picture);
+    }
+    QFile::remove(File(SetteiIniName(komoku)));
+}
+
+void WatchListForm::EditKomokuChange(int komoku, const QString& text)
+{
+    Komoku& target = m_parts.Model.KomokuAt(komoku);
+    target.Name = text;
+    target.AddedUnnamed = false;
+    m_parts.Model.Saved = false;
+    m_parts.View.render();
+}
+
+void WatchListForm::PageControl1Change(int page)
+{
+    WatchListModel& model = m_parts.Model;
+    model.ActivePage = page;
+    model.SelKomoku = page - 1;
+    if (page > 0) {
+        if (!model.KakakuChecking) {
+            model.LabelMsgText = RegistrationGuidance();
+            model.LabelMsgVisible = true;
+            m_parts.View.render();
+            m_parts.View.layoutMessageLabel();
+        }
+    } else if (!model.KakakuChecking) {
+        model.LabelMsgVisible = false;
+    }
+    m_parts.View.render();
+}
+
+void WatchListForm::TabSheetAuctionShow(int komoku)
+{
+    WatchListModel& model = m_parts.Model;
+    model.ActivePage = komoku + 1;
+    model.MenuSortEndEnabled = true;
+    model.MenuCheapEnabled = true;
+    model.SelKomoku = komoku;
+    m_parts.View.render();
+}
+
+void WatchListForm::TabSheetSetteiShow()
+{
+    WatchListModel& model = m_parts.Model;
+    model.ActivePage = 0;
+    model.MenuSortEndEnabled = false;
+    model.MenuCheapEnabled = false;
+    m_parts.View.render();
+}
+
+void WatchListForm::EditArarmTimeChange(const QString& text)
+{
+    m_parts.Model.General.EditArarmTime = text;
+    CheckBoxAllArarmClick();
+}
+
+void WatchListForm::CheckBoxAllArarmClick()
+{
+    if (m_parts.Model.WindowReady)
+        m_parts.Model.Saved = false;
+}
+
+void WatchListForm::GridCellEdited(int komoku, int row, int column, const QString& text)
+{
+    WatchListModel& model = m_parts.Model;
+    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || row < 1 || row > SlotsPerKomoku ||
+        column < 1 || column >= ColumnCount)
+        return;
+    Slot& slot = model.SlotAt(komoku, row);
+    if (slot.Cells[static_cast<size_t>(column)] == text)
+        return;
+    slot.Cells[static_cast<size_t>(column)] = text;
+    if (column == ColKakaku)
+        slot.KakakuText = text;
+    slot.BtnHyojiEnabled = slot.InUse();
+    model.Saved = false;
+    m_parts.View.repaintGrid(komoku);
+}
+
+} // namespace store

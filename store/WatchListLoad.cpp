@@ -1,0 +1,177 @@
+// Every show of the watch-list window replaces its contents with the stored files.
+
+#include "store/WatchListForm.h"
+
+#include "store/DayCount.h"
+#include "store/IniFile.h"
+#include "store/Pictures.h"
+#include "store/StoredFiles.h"
+#include "store/TextRules.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace store {
+
+namespace {
+
+QString TwoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+void SetSpeakTextChecked(WatchListModel& model)
+{
+    model.SpeakTextChecked = true;
+    model.Speech.MemoSpeakTextColor = SpeakTextColor::White;
+    model.MenuSaveEnabled = true;
+}
+
+} // namespace
+
+void WatchListForm::FormShow()
+{
+    WatchListModel& model = m_parts.Model;
+    ResidentSide& resident = m_parts.Resident;
+    model.WindowReady = false;
+    resident.StopMonitor();
+
+    const IniFile total(File(TotalIniName()));
+    if (total.Existed()) {
+        GeneralPage& general = model.General;
+        general.EditArarmTime = QString::number(Read(total, total::ArarmTime));
+        general.CheckBoxAllArarm = Read(total, total::ArarmAll);
+        general.CheckBoxYosanOverNoHyoji = Read(total, total::YosanOverNoHyoji);
+        model.Speech.CheckBoxArarmSpeak = Read(total, total::ArarmSpeak);
+        general.CheckBoxKakakuKoshin = Read(total, total::KakakuKoshinKido);
+        general.CheckBoxBalloon = Read(total, total::KakakuKoshinBalloon);
+        general.ComboBoxEndAuctionDel = Read(total, total::EndAuctionDel);
+        if (const auto lines = ReadSpeakMsg(File(SpeakMsgName()))) {
+            model.Speech.MemoSpeakText = lines->join(QStringLiteral("\r\n"));
+            if (lines->isEmpty())
+                model.Speech.CheckBoxArarmSpeak = false;
+        }
+        model.CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
+
+        if (model.KomokuCount > 0) {
+            resident.SetTrayHint(QStringLiteral("ミルベロ"));
+            QString hint = QStringLiteral("ミルベロ");
+            const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
+            for (int k = 0; k < count; ++k) {
+                const IniFile file(File(SetteiIniName(k)));
+                if (!file.Existed())
+                    continue;
+                LoadKomoku(k, file);
+                const int row = model.KomokuAt(k).HonmeiNo;
+                if (row >= 1 && row <= SlotsPerKomoku)
+                    AddHonmeiLabel(hint, k, row, StatusOf(k, row - 1).Ended);
+            }
+            resident.SetTrayHint(hint);
+        }
+    }
+
+    resident.StartMonitor();
+    model.WindowReady = true;
+    model.Saved = true;
+    SetSpeakTextChecked(model);
+    if (!resident.KakakuChanged()) {
+        model.KakakuCheckRequest = true;
+        model.ActivePage = 0;
+        model.LabelMsgVisible = false;
+        m_parts.View.render();
+        m_parts.View.setActivePage(0);
+    }
+    model.SelRow = 1;
+    m_parts.View.render();
+}
+
+void WatchListForm::AddHonmeiLabel(QString& hint, int komoku, int row, bool ended)
+{
+    const Komoku& category = m_parts.Model.KomokuAt(komoku);
+    const SlotStatus& status = StatusOf(komoku, row - 1);
+    const QString label = SlotLabel(category.Name, row, category.Slots[static_cast<size_t>(row - 1)].KakakuText,
+                                    ended, status.Won, status.OverBudget);
+    if (hint == QStringLiteral("ミルベロ"))
+        hint = label;
+    else
+        hint += QStringLiteral("\r\n") + label;
+}
+
+void WatchListForm::LoadKomoku(int komoku, const IniFile& file)
+{
+    WatchListModel& model = m_parts.Model;
+    Komoku& category = model.KomokuAt(komoku);
+    const QString name = file.ReadString(settei::Komoku, settei::Name);
+    // The name edit's change handler sets the caption only when the text changes.
+    if (name != category.Name) {
+        category.Name = name;
+        category.AddedUnnamed = false;
+    }
+    category.HonmeiNo = file.ReadInteger(settei::Honmei, settei::No, 0);
+    const bool storedPrices = m_parts.Resident.StartingUp() && !m_parts.Resident.KakakuChanged();
+
+    for (int row = 1; row <= SlotsPerKomoku; ++row) {
+        const QString section = SlotSection(row);
+        Slot& slot = category.Slots[static_cast<size_t>(row - 1)];
+        auto& cells = slot.Cells;
+        cells[ColTitle] = file.ReadString(section, settei::Title);
+
+        slot.ShuryoTime = file.ReadDateTime(section, settei::ShuryoTime);
+        if (slot.ShuryoTime != 0) {
+            const QDateTime end = FromDayCount(slot.ShuryoTime);
+            cells[ColMonth] = TwoDigits(end.date().month());
+            cells[ColDay] = TwoDigits(end.date().day());
+            cells[ColHour] = TwoDigits(end.time().hour());
+            cells[ColMinute] = TwoDigits(end.time().minute());
+        } else {
+            cells[ColMonth].clear();
+            cells[ColDay].clear();
+            cells[ColHour].clear();
+            cells[ColMinute].clear();
+        }
+        if (storedPrices)
+            cells[ColKakaku] = file.ReadString(section, settei::Kakaku);
+        slot.KakakuText = cells[ColKakaku];
+
+        cells[ColURL] = file.ReadString(section, settei::URL);
+        slot.BtnHyojiEnabled = !cells[ColURL].isEmpty();
+
+        slot.ArarmTime = file.ReadDateTime(section, settei::ArarmTime);
+        if (slot.ArarmTime != 0) {
+            const QTime alarm = FromDayCount(slot.ArarmTime).time();
+            cells[ColArarmHour] = QString::number(alarm.hour());
+            cells[ColArarmMinute] = QString::number(alarm.minute());
+        } else {
+            cells[ColArarmHour].clear();
+            cells[ColArarmMinute].clear();
+        }
+        cells[ColYosan] = file.ReadString(section, settei::Yosan);
+        cells[ColSokketugaku] = file.ReadString(section, settei::Sokketugaku);
+        if (!cells[ColSokketugaku].isEmpty() && cells[ColSokketugaku] == cells[ColKakaku])
+            slot.SokketuEnd = true;
+        cells[ColNyusatu] = file.ReadString(section, settei::Nyusatu);
+        const int ownBid = file.ReadInteger(section, settei::Nyusatugaku, 0);
+        cells[ColNyusatugaku] = ownBid < 1 ? QString() : QString::number(ownBid) + QStringLiteral("円");
+        cells[ColOption] = file.ReadString(section, settei::Option);
+
+        slot.PictureExist = file.ReadBool(section, settei::PictureExist, false);
+        const QString picture = File(ImageName(komoku, row - 1));
+        if (QFileInfo::exists(picture)) {
+            // A picture that does not decode leaves the slot without one.
+            slot.SlotImage = ReadPictureFile(picture);
+            if (slot.SlotImage.isNull()) {
+                slot.PictureExist = false;
+                slot.PictureFile.clear();
+            } else {
+                slot.PictureFile = picture;
+                slot.PictureKey = slot.SlotImage.cacheKey();
+            }
+        } else {
+            slot.PictureExist = false;
+        }
+    }
+}
+
+} // namespace store

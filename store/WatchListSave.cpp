@@ -1,0 +1,305 @@
+// Saving the watch-list window with its input checks, the explicit save commands
+// and the closing of the window.
+
+#include "store/WatchListForm.h"
+
+#include "store/IniFile.h"
+#include "store/Pictures.h"
+#include "store/StoredFiles.h"
+#include "store/TextRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace store {
+
+namespace {
+
+// The lines of the speech text box (CR LF between them); an empty box has none.
+QStringList SpeakLines(QString text)
+{
+    if (text.isEmpty())
+        return {};
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.back().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// A price cell read for the save: its value, or -1 when it does not read.
+int PriceOrMark(const QString& text)
+{
+    return PriceValue(text).value_or(-1);
+}
+
+} // namespace
+
+QString WatchListForm::SavedMessage()
+{
+    return QStringLiteral("保存しました。\rURL欄が未入力のものは保存してありません。");
+}
+
+QString WatchListForm::SpeakTextMessage()
+{
+    return QStringLiteral("アラーム時にしゃべる言葉を確認してください。");
+}
+
+QString WatchListForm::ArarmTimeMessage()
+{
+    return QStringLiteral("半角の整数を入力してください。");
+}
+
+QString WatchListForm::CellsMessage()
+{
+    return QStringLiteral("アラーム時間・予算額などは半角数字で正しく入力してください。");
+}
+
+QString WatchListForm::YosanMessage()
+{
+    return QStringLiteral("予算額は半角の整数を入力してください。");
+}
+
+QString WatchListForm::NyusatugakuMessage()
+{
+    return QStringLiteral("入札額は半角の整数を入力してください。");
+}
+
+QString WatchListForm::SaveQuestion()
+{
+    return QStringLiteral("設定を保存しますか？");
+}
+
+bool WatchListForm::Save()
+{
+    WatchListModel& model = m_parts.Model;
+    platform::WindowView& view = m_parts.View;
+    if (!model.SpeakTextChecked) {
+        m_parts.Dialogs.showMessage(SpeakTextMessage());
+        view.setActivePage(0);
+        view.focusSpeechText();
+        return false;
+    }
+
+    IniFile total(File(TotalIniName()));
+    Write(total, total::KomokuCount, model.KomokuCount);
+    const auto leadTime = CellInteger(model.General.EditArarmTime);
+    if (!leadTime) {
+        total.Save();
+        m_parts.Dialogs.showMessage(ArarmTimeMessage());
+        view.setActivePage(0);
+        view.focusArarmTime();
+        return false;
+    }
+    const GeneralPage& general = model.General;
+    Write(total, total::ArarmTime, *leadTime);
+    Write(total, total::ArarmAll, general.CheckBoxAllArarm);
+    Write(total, total::ArarmSpeak, model.Speech.CheckBoxArarmSpeak);
+    Write(total, total::KakakuKoshinKido, general.CheckBoxKakakuKoshin);
+    Write(total, total::KakakuKoshinBalloon, general.CheckBoxBalloon);
+    Write(total, total::EndAuctionDel, general.ComboBoxEndAuctionDel);
+    Write(total, total::YosanOverNoHyoji, general.CheckBoxYosanOverNoHyoji);
+    Write(total, total::KakakuCheckToday_Tomorrow, model.CheckBoxKakakuCheckToday_Tomorrow);
+    if (!total.Save() || !WriteSpeakMsg(File(SpeakMsgName()), SpeakLines(model.Speech.MemoSpeakText))) {
+        if (!model.Registering)
+            m_parts.Dialogs.showMessage(CellsMessage());
+        return false;
+    }
+
+    if (model.KomokuCount <= 0)
+        return false;
+    for (int n = model.KomokuCount; n < MaxKomokuCount; ++n)
+        QFile::remove(File(SetteiIniName(n)));
+
+    const QDate today = m_parts.Clock.now().date();
+    QString hint = QStringLiteral("ミルベロ");
+    m_parts.Resident.SetTrayHint(hint);
+    const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
+    for (int k = 0; k < count; ++k) {
+        if (!SaveKomoku(k, today, hint))
+            return false;
+    }
+
+    model.Saved = true;
+    if (!m_parts.Resident.StartingUp())
+        m_parts.Resident.RequestRebuild();
+    view.render();
+    return true;
+}
+
+bool WatchListForm::SaveKomoku(int komoku, const QDate& today, QString& hint)
+{
+    WatchListModel& model = m_parts.Model;
+    const Komoku& category = model.KomokuAt(komoku);
+    IniFile file(File(SetteiIniName(komoku)));
+    file.WriteString(settei::Komoku, settei::Name, category.Name);
+    file.WriteInteger(settei::Honmei, settei::No, category.HonmeiNo);
+
+    RowResult result = RowResult::Written;
+    for (int row = 1; row <= SlotsPerKomoku && result == RowResult::Written; ++row)
+        result = SaveRow(komoku, row, file, today, hint);
+    // What was written before a refused row is kept, as if each key had gone to disk at once.
+    const bool written = file.Save();
+    if (result == RowResult::Refused)
+        return false;
+    if (result == RowResult::Failed || !written) {
+        if (!model.Registering)
+            m_parts.Dialogs.showMessage(CellsMessage());
+        return false;
+    }
+    m_parts.Resident.SetTrayHint(hint);
+    if (model.ActivePage == komoku + 1)
+        m_parts.View.repaintGrid(komoku);
+    return true;
+}
+
+WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& file, const QDate& today,
+                                                QString& hint)
+{
+    Slot& slot = m_parts.Model.SlotAt(komoku, row);
+    const auto& cells = slot.Cells;
+    const QString section = SlotSection(row);
+    const int s = row - 1;
+    const QString picture = File(ImageName(komoku, s));
+
+    if (!slot.InUse()) {
+        file.EraseSection(section);
+        QFile::remove(picture);
+        return RowResult::Written;
+    }
+
+    file.WriteString(section, settei::Title, cells[ColTitle]);
+    double shuryoTime = 0;
+    if (!cells[ColMonth].isEmpty() && !cells[ColDay].isEmpty() && !cells[ColHour].isEmpty() &&
+        !cells[ColMinute].isEmpty()) {
+        const auto end = EncodeEndTime(cells[ColMonth], cells[ColDay], cells[ColHour], cells[ColMinute], today);
+        if (!end)
+            return RowResult::Failed;
+        shuryoTime = *end;
+    }
+    slot.ShuryoTime = shuryoTime;
+    file.WriteDateTime(section, settei::ShuryoTime, slot.ShuryoTime);
+    file.WriteString(section, settei::URL, cells[ColURL]);
+
+    double ararmTime = 0;
+    if (!cells[ColArarmHour].isEmpty() && !cells[ColArarmMinute].isEmpty()) {
+        const auto alarm = EncodeAlarmTime(cells[ColMonth], cells[ColDay], cells[ColHour], cells[ColArarmHour],
+                                           cells[ColArarmMinute], today);
+        if (!alarm)
+            return RowResult::Failed;
+        ararmTime = *alarm;
+    }
+    slot.ArarmTime = ararmTime;
+    file.WriteDateTime(section, settei::ArarmTime, slot.ArarmTime);
+    file.WriteString(section, settei::Kakaku, cells[ColKakaku]);
+
+    SlotStatus& status = StatusOf(komoku, s);
+    if (!cells[ColYosan].isEmpty()) {
+        const int budget = PriceOrMark(cells[ColYosan]);
+        if (budget == -1) {
+            Refuse(YosanMessage(), komoku);
+            return RowResult::Refused;
+        }
+        status.OverBudget = budget < PriceValue(slot.KakakuText).value_or(0);
+    }
+    file.WriteString(section, settei::Yosan, cells[ColYosan]);
+
+    if (row == m_parts.Model.KomokuAt(komoku).HonmeiNo)
+        AddHonmeiLabel(hint, komoku, row, IsEnded(cells[ColTitle]));
+
+    file.WriteString(section, settei::Sokketugaku, cells[ColSokketugaku]);
+    file.WriteString(section, settei::Nyusatu, cells[ColNyusatu]);
+
+    int ownBid = 0;
+    if (!cells[ColNyusatugaku].isEmpty()) {
+        ownBid = PriceOrMark(cells[ColNyusatugaku]);
+        if (ownBid == -1) {
+            Refuse(NyusatugakuMessage(), komoku);
+            return RowResult::Refused;
+        }
+    }
+    status.OwnBid = ownBid;
+    file.WriteInteger(section, settei::Nyusatugaku, ownBid);
+    file.WriteBool(section, settei::Rakusatuhin, status.Won);
+    file.WriteString(section, settei::Option, cells[ColOption]);
+    file.WriteBool(section, settei::PictureExist, slot.PictureExist);
+
+    if (!slot.PictureExist) {
+        QFile::remove(picture);
+        return RowResult::Written;
+    }
+    // Encoding again what the file already holds would lose a little of the picture at every save.
+    if (slot.PictureFile == picture && slot.PictureKey == slot.SlotImage.cacheKey() && QFileInfo::exists(picture))
+        return RowResult::Written;
+    if (!WriteJpegFile(picture, slot.SlotImage))
+        return RowResult::Failed;
+    slot.PictureFile = picture;
+    slot.PictureKey = slot.SlotImage.cacheKey();
+    return RowResult::Written;
+}
+
+void WatchListForm::Refuse(const QString& message, int komoku)
+{
+    m_parts.Dialogs.showMessage(message);
+    m_parts.View.setActivePage(komoku + 1);
+    m_parts.View.focusGrid(komoku);
+}
+
+void WatchListForm::MenuSaveClick()
+{
+    if (Save())
+        m_parts.Dialogs.showMessage(SavedMessage());
+}
+
+bool WatchListForm::FormCloseQuery()
+{
+    WatchListModel& model = m_parts.Model;
+    ResidentSide& resident = m_parts.Resident;
+    const auto close = [&] {
+        resident.WatchListClosed();
+        m_parts.View.hideWindow();
+        return true;
+    };
+    if (model.KomokuCount == 0)
+        return close();
+    model.KakakuCheckButtonCaption = KakakuCheckStopCaption();
+    QDir().mkpath(resident.DataDir());
+
+    // The prices fetched while the window was open are kept whatever the answer below.
+    const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
+    for (int k = 0; k < count; ++k) {
+        IniFile file(File(SetteiIniName(k)));
+        if (!file.Existed())
+            continue;
+        for (int row = 1; row <= SlotsPerKomoku; ++row) {
+            const QString section = SlotSection(row);
+            if (file.ValueExists(section, settei::URL))
+                file.WriteString(section, settei::Kakaku, model.SlotAt(k, row).Cells[ColKakaku]);
+            else
+                file.EraseSection(section);
+        }
+        if (file.IsModified())
+            file.Save();
+    }
+    m_parts.View.render();
+
+    if (model.Saved || !m_parts.Dialogs.askYesNo(SaveQuestion(), {}, platform::MessageIcon::Question, false))
+        return close();
+    if (Save() && model.Saved)
+        return close();
+    return false;
+}
+
+void WatchListForm::MenuEndClick()
+{
+    // A refused save keeps the window open, and the program with it, so that nothing typed is lost.
+    if (!FormCloseQuery())
+        return;
+    m_parts.Resident.EndProgram();
+}
+
+} // namespace store
