@@ -12,6 +12,7 @@
 #include "retrieval/PriceCheckPass.h"
 #include "shell/HelpCommands.h"
 #include "shell/MiruberoMainForm.h"
+#include "shell/ResidentLink.h"
 #include "window/Fonts.h"
 #include "window/TForm1.h"
 #include "window/TForm4.h"
@@ -72,7 +73,8 @@ int main(int argc, char** argv)
     if (!mainForm.FormCreate())
         return 1;
 
-    window::TForm1 form1(mainForm, dialogs);
+    shell::ResidentLink residentLink(mainForm);
+    window::TForm1 form1(mainForm, residentLink, dialogs, clock);
     mainForm.AttachWatchList(&form1, &form1.Model());
     window::TKakudaiGazoForm kakudaiGazoForm;
     window::TForm4 form4(shellOpen, dialogs, QApplication::windowIcon(),
@@ -93,8 +95,9 @@ int main(int argc, char** argv)
     retrieval::PageFetcher fetcher;
     NoSlotPictures noPictures;
     retrieval::PriceCheckPass pass({mainForm, form1.Model(), fetcher, form1, noPictures, form1, form1, dialogs,
-                                    eventLoop, clock, {}});
+                                    eventLoop, clock, [&form1] { form1.Logic().Save(); }});
     mainForm.AttachPriceCheck(&pass);
+    form1.SetKakakuCheckAction([&pass] { pass.BtnKakakuCheckClick(); });
 
     guard.listen([&mainForm] { mainForm.ShowWatchList(); });
     return QApplication::exec();

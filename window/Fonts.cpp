@@ -13,4 +13,12 @@ void InstallFontSubstitutions()
     QFont::insertSubstitution(u"Tahoma"_s, u"Liberation Sans"_s);
 }
 
+QFont PGothicFont(int pixelSize, bool bold)
+{
+    QFont font(u"ＭＳ Ｐゴシック"_s);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
 } // namespace window

@@ -1,35 +1,392 @@
 #include "window/TForm1.h"
 
+#include "shell/SpeechSettings.h"
+#include "window/AuctionGrid.h"
+#include "window/Fonts.h"
+#include "window/KomokuPage.h"
+#include "window/SetteiPage.h"
+
 #include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
-#include <QVBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace window {
 
-TForm1::TForm1(shell::TMiruberoMainForm& mainForm, platform::Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_mainForm(mainForm), m_dialogs(dialogs)
+namespace {
+
+// The client area the window is designed for; the buttons keep their distance from its right edge.
+constexpr int DesignClientWidth = 941;
+constexpr int DesignClientHeight = 567;
+const QRect PageControlRect(-1, 0, 946, 497);
+const QRect LabelMsgRect(5, 500, 431, 60);
+const QRect BtnOKRect(591, 503, 89, 42);
+const QRect BtnAddKomokuRect(686, 503, 97, 42);
+const QRect BtnKakakuCheckRect(789, 503, 144, 42);
+const QRect PanelHintRect(312, 288, 185, 25);
+
+// A label's caption: "\r" breaks the line, "&&" shows as "&" and a lone "&" marks the
+// access key, which a label does not show.
+QString LabelCaption(const QString& text)
 {
+    QString caption;
+    caption.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'&') {
+            if (i + 1 < text.size() && text[i + 1] == u'&') {
+                caption += u'&';
+                ++i;
+            }
+        } else if (c == u'\r') {
+            caption += u'\n';
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            caption += c;
+        }
+    }
+    return caption;
+}
+
+QPushButton* button(const QString& name, const QString& text, const QRect& place, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(place);
+    return b;
+}
+
+} // namespace
+
+TForm1::TForm1(shell::TMiruberoMainForm& mainForm, store::ResidentSide& resident, platform::Dialogs& dialogs,
+               platform::Clock& clock, QWidget* parent)
+    : QMainWindow(parent), m_mainForm(mainForm), m_dialogs(dialogs),
+      m_logic({m_model, resident, *this, dialogs, clock})
+{
+    setObjectName(u"Form1"_s);
     setWindowTitle(shell::TMiruberoMainForm::ProductName());
-    resize(800, 500);
+    // A resizable frame whose title bar has the close box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    QFont tahoma(u"Tahoma"_s);
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
+
     CreateMenu();
+    CreateControls();
+    resize(DesignClientWidth, DesignClientHeight);
+    setClientHeight(DesignClientHeight);
+
+    render();
+    m_logic.FormCreate();
+    render();
+}
+
+TForm1::~TForm1()
+{
+    // The pages read the model until they are gone, so they go before the model does.
+    delete takeCentralWidget();
 }
 
 void TForm1::CreateMenu()
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* menuBar = new QMenuBar(this);
-    layout->setMenuBar(menuBar);
-    QMenu* help = menuBar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QMenuBar* bar = menuBar();
+    // The menus keep the desktop's font; the window font is for the controls.
+    bar->setFont(QFont());
+    const auto item = [this](QMenu* menu, const QString& name, const QString& text, bool enabled) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(name);
+        action->setEnabled(enabled);
+        return action;
+    };
     const auto call = [](const std::function<void()>& action) {
         if (action)
             action();
     };
-    help->addAction(QStringLiteral("ヘルプ(&H)"), this, [this, call] { call(m_help.readMe); });
-    help->addAction(QStringLiteral("音声文字について(&O)"), this, [this, call] { call(m_help.notation); });
+
+    QMenu* file = bar->addMenu(u"ファイル(&F)"_s);
+    m_menuSave = item(file, u"MenuSave"_s, u"保存(&S)"_s, true);
+    connect(m_menuSave, &QAction::triggered, this, [this] {
+        m_logic.MenuSaveClick();
+        render();
+    });
+    file->addSeparator();
+    QAction* menuEnd = item(file, u"MenuEnd"_s, u"終了(&E)"_s, true);
+    connect(menuEnd, &QAction::triggered, this, [this] { m_logic.MenuEndClick(); });
+
+    QMenu* edit = bar->addMenu(u"編集(&E)"_s);
+    m_s1 = item(edit, u"S1"_s, u"終了時間順に並べ替え(&S)"_s, false);
+    m_menuCheap = item(edit, u"MenuCheap"_s, u"現在価格の低い順に並べ替え(&C)"_s, false);
+    edit->addSeparator();
+    m_rowDell = item(edit, u"RowDell"_s, u"選択したオークションの削除(&D)"_s, false);
+    m_menuHonmei = item(edit, u"MenuHonmei"_s, u"選択したオークションを本命にする(&H)"_s, false);
+
+    QMenu* help = bar->addMenu(u"ヘルプ(&H)"_s);
+    connect(item(help, u"H2"_s, u"ヘルプ(&H)"_s, true), &QAction::triggered, this,
+            [this, call] { call(m_help.readMe); });
+    connect(item(help, u"AboutOnsei"_s, u"音声文字について(&O)"_s, true), &QAction::triggered, this,
+            [this, call] { call(m_help.notation); });
     help->addSeparator();
-    help->addAction(QStringLiteral("バージョン情報(&V)"), this, [this, call] { call(m_help.about); });
+    connect(item(help, u"V1"_s, u"バージョン情報(&V)"_s, true), &QAction::triggered, this,
+            [this, call] { call(m_help.about); });
+}
+
+void TForm1::CreateControls()
+{
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+    m_client->installEventFilter(this);
+
+    m_pageControl = new QTabWidget(m_client);
+    m_pageControl->setObjectName(u"PageControl1"_s);
+    m_pageControl->setGeometry(PageControlRect);
+    m_pageControl->tabBar()->setFont(PGothicFont());
+    m_settei = new SetteiPage(m_model, m_pageControl);
+    m_pageControl->addTab(m_settei, u"全般"_s);
+    // Changes made by the program are made with the signals blocked: this is the user's pick.
+    connect(m_pageControl, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+
+    const auto rendered = [this](const std::function<void()>& handler) {
+        return [this, handler] {
+            handler();
+            render();
+        };
+    };
+    connect(m_settei, &SetteiPage::ararmTimeEdited, this, [this](const QString& text) {
+        m_logic.EditArarmTimeChange(text);
+        render();
+    });
+    connect(m_settei, &SetteiPage::settingClicked, this,
+            rendered([this] { m_logic.CheckBoxAllArarmClick(); }));
+    connect(m_settei, &SetteiPage::ararmSpeakClicked, this,
+            rendered([this] { shell::CheckBoxArarmSpeakClick(m_model); }));
+    connect(m_settei, &SetteiPage::speakTextEdited, this,
+            rendered([this] { shell::MemoSpeakTextChange(m_model); }));
+    connect(m_settei, &SetteiPage::playClicked, this,
+            rendered([this] { shell::BtnPlayClick(m_model, m_mainForm.Speech(), m_dialogs); }));
+
+    m_labelMsg = new QLabel(u"Msg"_s, m_client);
+    m_labelMsg->setObjectName(u"LabelMsg"_s);
+    m_labelMsg->setGeometry(LabelMsgRect);
+    m_labelMsg->setFont(PGothicFont());
+    m_labelMsg->setTextFormat(Qt::PlainText);
+    m_labelMsg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_labelMsg->setWordWrap(true);
+    QPalette red = m_labelMsg->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    m_labelMsg->setPalette(red);
+
+    m_btnOK = button(u"BtnOK"_s, u"OK"_s, BtnOKRect, m_client);
+    m_btnOK->setFont(PGothicFont(16));
+    connect(m_btnOK, &QPushButton::clicked, this, rendered([this] { m_logic.MenuSaveClick(); }));
+    m_btnAddKomoku = button(u"BtnAddKomoku"_s, u"項目の追加"_s, BtnAddKomokuRect, m_client);
+    connect(m_btnAddKomoku, &QPushButton::clicked, this, rendered([this] { m_logic.BtnAddKomokuClick(); }));
+    m_btnKakakuCheck =
+        button(u"BtnKakakuCheck"_s, m_model.KakakuCheckButtonCaption, BtnKakakuCheckRect, m_client);
+    connect(m_btnKakakuCheck, &QPushButton::clicked, this, rendered([this] {
+                if (m_kakakuCheck)
+                    m_kakakuCheck();
+            }));
+
+    m_panelHint = new QFrame(m_client);
+    m_panelHint->setObjectName(u"PanelHint"_s);
+    m_panelHint->setGeometry(PanelHintRect);
+    m_panelHint->setFrameShape(QFrame::Box);
+    QPalette skyBlue = m_panelHint->palette();
+    skyBlue.setColor(QPalette::Window, QColor(166, 202, 240));
+    skyBlue.setColor(QPalette::WindowText, Qt::black);
+    m_panelHint->setPalette(skyBlue);
+    m_panelHint->setAutoFillBackground(true);
+    m_lblHint = new QLabel(m_panelHint);
+    m_lblHint->setObjectName(u"LblHint"_s);
+    m_lblHint->setFont(PGothicFont(13, false));
+    m_lblHint->setTextFormat(Qt::PlainText);
+    m_lblHint->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_lblHint->setWordWrap(true);
+    m_lblHint->setGeometry(m_panelHint->rect());
+    m_panelHint->hide();
+    m_panelHint->raise();
+}
+
+void TForm1::addKomokuPage(int komoku)
+{
+    auto* page = new KomokuPage(m_model, komoku, m_pageControl);
+    m_pageControl->addTab(page, m_model.KomokuAt(komoku).TabCaption());
+    m_pages.push_back(page);
+    connect(page, &KomokuPage::nameEdited, this, [this](int k, const QString& text) {
+        m_logic.EditKomokuChange(k, text);
+        render();
+    });
+    connect(page, &KomokuPage::tabDelClicked, this, [this](int k) {
+        m_logic.BtnTabDelClick(k);
+        render();
+    });
+    connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
+        if (k >= static_cast<int>(m_model.Komokus.size()))
+            return;
+        m_logic.GridCellEdited(k, row, column, text);
+        render();
+    });
+}
+
+KomokuPage* TForm1::page(int komoku) const
+{
+    if (komoku < 0 || komoku >= static_cast<int>(m_pages.size()))
+        return nullptr;
+    return m_pages[static_cast<size_t>(komoku)];
+}
+
+void TForm1::render()
+{
+    renderPages();
+    m_settei->render();
+    renderCommands();
+}
+
+void TForm1::renderPages()
+{
+    const QSignalBlocker quiet(m_pageControl);
+    const int count = static_cast<int>(m_model.Komokus.size());
+    while (static_cast<int>(m_pages.size()) < count)
+        addKomokuPage(static_cast<int>(m_pages.size()));
+    while (static_cast<int>(m_pages.size()) > count) {
+        KomokuPage* last = m_pages.back();
+        m_pages.pop_back();
+        m_pageControl->removeTab(m_pageControl->indexOf(last));
+        // Later: the page's own button may be what asked for its removal.
+        last->deleteLater();
+    }
+    for (int k = 0; k < count; ++k) {
+        m_pageControl->setTabText(k + 1, m_model.KomokuAt(k).TabCaption());
+        m_pages[static_cast<size_t>(k)]->render();
+    }
+    m_model.ActivePage = std::clamp(m_model.ActivePage, 0, count);
+    m_pageControl->setCurrentIndex(m_model.ActivePage);
+}
+
+void TForm1::renderCommands()
+{
+    m_menuSave->setEnabled(m_model.MenuSaveEnabled);
+    m_s1->setEnabled(m_model.MenuSortEndEnabled);
+    m_menuCheap->setEnabled(m_model.MenuCheapEnabled);
+    m_rowDell->setEnabled(m_model.MenuDeleteEnabled);
+    m_menuHonmei->setEnabled(m_model.MenuHonmeiEnabled);
+
+    const QString message = LabelCaption(m_model.LabelMsgText);
+    if (m_labelMsg->text() != message)
+        m_labelMsg->setText(message);
+    m_labelMsg->setVisible(m_model.LabelMsgVisible);
+    m_btnOK->setEnabled(m_model.BtnOKEnabled);
+    m_btnAddKomoku->setEnabled(m_model.BtnAddKomokuEnabled);
+    m_btnKakakuCheck->setText(m_model.KakakuCheckButtonCaption);
+}
+
+void TForm1::PageControl1Change(int page)
+{
+    m_model.ActivePage = page;
+    pageShown();
+    m_logic.PageControl1Change(page);
+    render();
+}
+
+void TForm1::pageShown()
+{
+    if (!isVisible())
+        return;
+    const int current = m_pageControl->currentIndex();
+    if (current < 0 || current == m_shownPage)
+        return;
+    m_shownPage = current;
+    if (current == 0)
+        m_logic.TabSheetSetteiShow();
+    else
+        m_logic.TabSheetAuctionShow(current - 1);
+}
+
+void TForm1::setActivePage(int page)
+{
+    m_model.ActivePage = page;
+    // Brings the page forward quietly, making it first if the model has just gained it.
+    renderPages();
+    pageShown();
+    render();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        FormResize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormResize()
+{
+    const QSize client = m_client->size();
+    const std::pair<QPushButton*, QRect> buttons[] = {
+        {m_btnOK, BtnOKRect}, {m_btnAddKomoku, BtnAddKomokuRect}, {m_btnKakakuCheck, BtnKakakuCheckRect}};
+    for (const auto& [b, design] : buttons)
+        b->move(client.width() - (DesignClientWidth - design.left()), b->y());
+    int labelHeight = m_labelMsg->height();
+    if (labelHeight <= 13)
+        labelHeight = 25;
+    m_labelMsg->resize(m_btnOK->x() - m_labelMsg->x(), labelHeight);
+    m_pageControl->resize(client.width() - 10, client.height() - labelHeight - 10);
+    const int top = client.height() - labelHeight - 5;
+    m_labelMsg->move(m_labelMsg->x(), top);
+    for (const auto& [b, design] : buttons)
+        b->move(b->x(), top);
+}
+
+void TForm1::renderLater()
+{
+    if (m_renderPending)
+        return;
+    m_renderPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_renderPending = false;
+        render();
+    });
+}
+
+void TForm1::layoutMessageLabel()
+{
+    renderCommands();
+    renderLater();
+    m_labelMsg->resize(m_btnOK->x() - m_labelMsg->x(), m_labelMsg->height());
+    setClientHeight(m_pageControl->height() + m_labelMsg->height() + 10);
+}
+
+void TForm1::setClientHeight(int height)
+{
+    int menu = menuBar()->heightForWidth(width());
+    if (menu <= 0)
+        menu = menuBar()->sizeHint().height();
+    resize(width(), height + menu);
+}
+
+void TForm1::centreOnScreen()
+{
+    const QScreen* s = screen();
+    if (s == nullptr)
+        return;
+    const QRect area = s->availableGeometry();
+    const QSize outer = frameGeometry().size();
+    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
 void TForm1::showWindow()
@@ -50,9 +407,32 @@ bool TForm1::isWindowVisible() const
     return isVisible();
 }
 
-void TForm1::layoutMessageLabel()
+void TForm1::hideWindow()
 {
-    // The stand-in window has no message label yet.
+    hide();
+}
+
+void TForm1::repaintGrid(int komoku)
+{
+    if (KomokuPage* p = page(komoku))
+        p->render();
+    renderLater();
+}
+
+void TForm1::focusSpeechText()
+{
+    m_settei->MemoSpeakText()->setFocus();
+}
+
+void TForm1::focusArarmTime()
+{
+    m_settei->EditArarmTime()->setFocus();
+}
+
+void TForm1::focusGrid(int komoku)
+{
+    if (KomokuPage* p = page(komoku))
+        p->Grid()->setFocus();
 }
 
 void TForm1::ShowMessage(const QString& text)
@@ -70,47 +450,54 @@ void TForm1::ShowBalloon(const QString& title, const QString& text)
     m_mainForm.ShowBalloon(title, text);
 }
 
-void TForm1::RepaintGrid(int)
-{
-    update();
-}
-
 void TForm1::ShowWindowOnTop(bool onTop)
 {
+    // Changing the flags may hide and show the window; that is not a new showing of it.
+    m_changingFlags = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     show();
+    m_changingFlags = false;
     if (onTop)
         bringToFront();
+    renderLater();
 }
 
-void TForm1::ActivatePriceCell(int, int)
+void TForm1::ActivatePriceCell(int komoku, int row)
 {
-    // The stand-in window has no category pages yet.
+    KomokuPage* p = page(komoku);
+    if (p == nullptr)
+        return;
+    setActivePage(komoku + 1);
+    p->Grid()->FocusCell(store::ColKakaku, row);
 }
 
 void TForm1::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    QMainWindow::showEvent(event);
+    if (event->spontaneous() || m_changingFlags)
+        return;
+    if (!m_placed) {
+        centreOnScreen();
+        m_placed = true;
+    }
+    m_logic.FormShow();
+    render();
+    pageShown();
 }
 
-void TForm1::FormShow()
+void TForm1::hideEvent(QHideEvent* event)
 {
-    m_model.WindowReady = false;
-    m_model.SpeakTextChecked = true;
-    m_model.Saved = true;
-    // A show caused by a price change keeps the fetched prices and asks for no new check.
-    if (!m_mainForm.KakakuChanged)
-        m_model.KakakuCheckRequest = true;
-    m_model.WindowReady = true;
+    QMainWindow::hideEvent(event);
+    if (!event->spontaneous() && !m_changingFlags)
+        m_shownPage = -1;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // The logic decides: it hides the window itself when the window may close.
     event->ignore();
-    hide();
-    m_mainForm.WatchListClosed();
+    m_logic.FormCloseQuery();
+    render();
 }
 
 } // namespace window

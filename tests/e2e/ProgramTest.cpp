@@ -123,6 +123,9 @@ TEST_F(ProgramTest, FirstStartCreatesTheDataFolderAndShowsTheWatchList)
     ASSERT_EQ(windows.size(), 1u) << program->readAllStandardError().toStdString();
     EXPECT_EQ(windows[0].title, QStringLiteral("ミルベロ"));
     EXPECT_TRUE(QFileInfo(dataDir()).isDir());
+    // The window's creation saved at once: the stored files of one empty category.
+    for (const char* name : {"Total.ini", "SpeakMsg.txt", "Settei0.ini"})
+        EXPECT_TRUE(QFileInfo::exists(dataDir() + u'/' + QString::fromLatin1(name))) << name;
     EXPECT_FALSE(hasEnded(program));
 
     // Nothing on the console about sound devices on a machine without one.

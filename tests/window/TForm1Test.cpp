@@ -1,0 +1,246 @@
+#include "window/TForm1.h"
+
+#include "shell/ResidentFixture.h"
+#include "store/ResidentSide.h"
+#include "window/AuctionGrid.h"
+#include "window/Fonts.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using window::AuctionGrid;
+using window::TForm1;
+
+namespace {
+
+// The resident side as far as the window's logic reaches it: a data folder and no schedule.
+class TestResident final : public store::ResidentSide {
+public:
+    bool StartingUp() const override { return false; }
+    bool KakakuChanged() const override { return false; }
+    void RequestRebuild() override {}
+    void StopMonitor() override {}
+    void StartMonitor() override {}
+    store::SlotStatus* Status(int, int) override { return nullptr; }
+    void SetTrayHint(const QString&) override {}
+    void WatchListClosed() override {}
+    void EndProgram() override {}
+    QString DataDir() const override { return dataDir; }
+
+    QString dataDir;
+};
+
+class WatchListWindow : public testsupport::ResidentFixture {
+protected:
+    WatchListWindow()
+    {
+        window::InstallFontSubstitutions();
+        resident.dataDir = scratch.file(u"data"_s) + u'/';
+        QDir().mkpath(resident.dataDir);
+        form1 = std::make_unique<TForm1>(*form, resident, dialogs, clock);
+    }
+
+    template <class T = QWidget> T* control(const QString& name) const
+    {
+        T* found = form1->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    void showWindow()
+    {
+        form1->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
+    }
+    store::WatchListModel& model() { return form1->Model(); }
+
+    TestResident resident;
+    std::unique_ptr<TForm1> form1;
+};
+
+TEST_F(WatchListWindow, GridKeepsItsColumnsRowsAndLinesWhileScrolling)
+{
+    showWindow();
+    form1->setActivePage(1);
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    const auto& widths = AuctionGrid::DefaultColWidths();
+    int left = grid->CellRect(0, 1).left();
+    for (int c = 0; c < store::ColumnCount; ++c) {
+        SCOPED_TRACE(c);
+        const QRect cell = grid->CellRect(c, 1);
+        EXPECT_EQ(cell.left(), left);
+        EXPECT_EQ(cell.size(), QSize(widths[static_cast<size_t>(c)], 50));
+        left += widths[static_cast<size_t>(c)] + AuctionGrid::GridLineWidth;
+    }
+    const QRect header = grid->CellRect(1, 0);
+    EXPECT_EQ(header.height(), 24);
+    EXPECT_EQ(grid->CellRect(1, 1).top(), header.bottom() + 1 + 2);
+    EXPECT_EQ(grid->CellRect(1, 2).top() - grid->CellRect(1, 1).top(), 52);
+
+    // Two-pixel lines between white cells.
+    const QImage shot = grid->grab().toImage();
+    const QRect title = grid->CellRect(1, 1);
+    const int y = title.center().y();
+    EXPECT_EQ(shot.pixel(title.right(), y), qRgb(255, 255, 255));
+    EXPECT_NE(shot.pixel(title.right() + 1, y), qRgb(255, 255, 255));
+    EXPECT_NE(shot.pixel(title.right() + 2, y), qRgb(255, 255, 255));
+    EXPECT_EQ(shot.pixel(title.right() + 3, y), qRgb(255, 255, 255));
+
+    // One step down scrolls one whole row under the fixed header row and number column.
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->value() + 1);
+    EXPECT_EQ(grid->TopRow(), 2);
+    EXPECT_EQ(grid->CellRect(1, 0), header);
+    EXPECT_TRUE(grid->CellRect(1, 1).isEmpty());
+    EXPECT_EQ(grid->CellRect(0, 2).top(), header.bottom() + 1 + 2);
+    EXPECT_EQ(grid->CellRect(0, 2).left(), grid->CellRect(0, 0).left());
+}
+
+TEST_F(WatchListWindow, RenderShowsTheModelWithoutCallingAHandler)
+{
+    store::WatchListModel& m = model();
+    m.WindowReady = true;
+    m.Saved = true;
+    m.Komokus.resize(2);
+    m.KomokuCount = 2;
+    m.Komokus[0].Name = u"カメラ"_s;
+    m.Komokus[1].AddedUnnamed = true;
+    m.Komokus[1].BtnTabDelEnabled = true;
+    m.General.EditArarmTime = u"5"_s;
+    m.General.CheckBoxBalloon = false;
+    m.General.ComboBoxEndAuctionDel = 0;
+    m.Speech.MemoSpeakText = u"おーく\r\nしょん"_s;
+    m.Speech.MemoSpeakTextColor = store::SpeakTextColor::Red;
+    m.LabelMsgText = u"ドラッグ&&ドロップ\r2行目"_s;
+    m.LabelMsgVisible = true;
+    m.MenuSaveEnabled = false;
+    m.MenuSortEndEnabled = true;
+    m.ActivePage = 2;
+    form1->render();
+
+    auto* tabs = control<QTabWidget>(u"PageControl1"_s);
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), u"全般"_s);
+    EXPECT_EQ(tabs->tabText(1), u"カメラ"_s);
+    EXPECT_EQ(tabs->tabText(2), u"名前なし"_s);
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_EQ(control<QLineEdit>(u"EditKomoku0"_s)->text(), u"カメラ"_s);
+    EXPECT_TRUE(control<QPushButton>(u"BtnTabDel1"_s)->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(u"EditArarmTime"_s)->text(), u"5"_s);
+    EXPECT_FALSE(control<QCheckBox>(u"CheckBoxBalloon"_s)->isChecked());
+    EXPECT_EQ(control<QComboBox>(u"ComboBoxEndAuctionDel"_s)->currentText(), u"削除しない"_s);
+    const auto* memo = control<QPlainTextEdit>(u"MemoSpeakText"_s);
+    EXPECT_EQ(memo->toPlainText(), u"おーく\nしょん"_s);
+    EXPECT_EQ(memo->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(control<QLabel>(u"LabelMsg"_s)->text(), u"ドラッグ&ドロップ\n2行目"_s);
+    EXPECT_FALSE(control<QAction>(u"MenuSave"_s)->isEnabled());
+    EXPECT_TRUE(control<QAction>(u"S1"_s)->isEnabled());
+    // Any handler of the name edit, the general page or the pages would have cleared it.
+    EXPECT_TRUE(m.Saved);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    m.Komokus.resize(1);
+    m.KomokuCount = 1;
+    form1->render();
+    EXPECT_EQ(tabs->count(), 2);
+    EXPECT_EQ(m.ActivePage, 1);
+}
+
+TEST_F(WatchListWindow, TypingInACellOrTheNameEditReachesTheModel)
+{
+    showWindow();
+    form1->setActivePage(1);
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    grid->setFocus();
+    grid->FocusCell(store::ColTitle, 3);
+    QTest::keyClick(grid, 'L');
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, u"ens"_s);
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model().SlotAt(0, 3).Cells[store::ColTitle], u"Lens"_s);
+    EXPECT_EQ(grid->model()->index(2, 0).data().toString(), u"Lens"_s);
+    EXPECT_EQ(grid->Col(), store::ColMonth);
+    EXPECT_FALSE(model().Saved);
+
+    QTest::sendKeyEvent(QTest::Click, control<QLineEdit>(u"EditKomoku0"_s), Qt::Key_unknown, u"本"_s,
+                        Qt::NoModifier);
+    EXPECT_EQ(model().KomokuAt(0).Name, u"本"_s);
+    EXPECT_EQ(control<QTabWidget>(u"PageControl1"_s)->tabText(1), u"本"_s);
+}
+
+TEST_F(WatchListWindow, GeneralPageWritesTheModelBeforeTheHandlerRuns)
+{
+    showWindow();
+    store::WatchListModel& m = model();
+    ASSERT_TRUE(m.WindowReady);
+
+    QTest::mouseClick(control<QCheckBox>(u"CheckBoxBalloon"_s), Qt::LeftButton);
+    EXPECT_FALSE(m.General.CheckBoxBalloon);
+    EXPECT_FALSE(m.Saved);
+
+    m.Saved = true;
+    QTest::keyClick(control<QComboBox>(u"ComboBoxEndAuctionDel"_s), Qt::Key_Down);
+    EXPECT_EQ(m.General.ComboBoxEndAuctionDel, 3);
+    EXPECT_FALSE(m.Saved);
+
+    // Switching speech off and on again asks for a new test play of the sentence.
+    auto* speak = control<QCheckBox>(u"CheckBoxArarmSpeak"_s);
+    QTest::mouseClick(speak, Qt::LeftButton, {}, QPoint(8, speak->height() / 2));
+    EXPECT_FALSE(m.Speech.CheckBoxArarmSpeak);
+    EXPECT_TRUE(control<QAction>(u"MenuSave"_s)->isEnabled());
+    QTest::mouseClick(speak, Qt::LeftButton, {}, QPoint(8, speak->height() / 2));
+    EXPECT_TRUE(m.Speech.CheckBoxArarmSpeak);
+    EXPECT_FALSE(m.SpeakTextChecked);
+    EXPECT_FALSE(control<QAction>(u"MenuSave"_s)->isEnabled());
+    EXPECT_EQ(control<QPlainTextEdit>(u"MemoSpeakText"_s)->palette().color(QPalette::Base),
+              QColor(255, 0, 0));
+}
+
+TEST_F(WatchListWindow, PickedAndAddedPagesComeForwardWithTheirMessage)
+{
+    showWindow();
+    auto* tabs = control<QTabWidget>(u"PageControl1"_s);
+    auto* labelMsg = control<QLabel>(u"LabelMsg"_s);
+    auto* btnOK = control<QPushButton>(u"BtnOK"_s);
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+    EXPECT_EQ(model().ActivePage, 1);
+    EXPECT_TRUE(control<QAction>(u"S1"_s)->isEnabled());
+    EXPECT_TRUE(labelMsg->isVisible());
+    EXPECT_TRUE(labelMsg->text().contains(u"ドラッグ&ドロップ"_s));
+    EXPECT_EQ(labelMsg->geometry().right() + 1, btnOK->x());
+
+    QTest::mouseClick(control<QPushButton>(u"BtnAddKomoku"_s), Qt::LeftButton);
+    EXPECT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_EQ(model().SelKomoku, 1);
+    EXPECT_TRUE(control<QPushButton>(u"BtnTabDel0"_s)->isEnabled());
+
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
+    EXPECT_EQ(model().ActivePage, 0);
+    EXPECT_FALSE(control<QAction>(u"S1"_s)->isEnabled());
+    EXPECT_FALSE(labelMsg->isVisible());
+
+    // A wider window keeps the buttons at their distance from the right edge.
+    const int fromRight = form1->centralWidget()->width() - btnOK->x();
+    form1->resize(form1->width() + 100, form1->height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form1->centralWidget()->width() - btnOK->x(), fromRight);
+    EXPECT_EQ(tabs->width(), form1->centralWidget()->width() - 10);
+}
+
+} // namespace

@@ -1,0 +1,338 @@
+#include "window/AuctionGrid.h"
+
+#include "window/Fonts.h"
+
+#include <QAbstractButton>
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace window {
+
+// The non-fixed cells as a table: index (i, j) is grid cell (column j + 1, row i + 1).
+class GridCells final : public QAbstractTableModel {
+public:
+    using Edited = std::function<void(int row, int column, const QString& text)>;
+
+    GridCells(std::function<QString(int, int)> text, Edited edited, QObject* parent)
+        : QAbstractTableModel(parent), m_text(std::move(text)), m_edited(std::move(edited))
+    {
+    }
+
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : store::SlotsPerKomoku;
+    }
+    int columnCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : store::ColumnCount - 1;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        return m_text(index.column() + 1, index.row() + 1);
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return {};
+        return orientation == Qt::Horizontal ? m_text(section + 1, 0) : m_text(0, section + 1);
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        if (!index.isValid())
+            return Qt::NoItemFlags;
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (!index.isValid() || role != Qt::EditRole)
+            return false;
+        m_edited(index.row() + 1, index.column() + 1, value.toString());
+        return true;
+    }
+
+    void refresh()
+    {
+        emit dataChanged(index(0, 0), index(rowCount({}) - 1, columnCount({}) - 1));
+        emit headerDataChanged(Qt::Vertical, 0, rowCount({}) - 1);
+    }
+
+private:
+    std::function<QString(int, int)> m_text;
+    Edited m_edited;
+};
+
+namespace {
+
+// Row 0 or column 0, painted like the other cells.
+class GridHeader final : public QHeaderView {
+public:
+    GridHeader(Qt::Orientation orientation, AuctionGrid* grid) : QHeaderView(orientation, grid), m_grid(grid)
+    {
+    }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        if (orientation() == Qt::Horizontal)
+            m_grid->drawCellWithLines(*painter, rect, logicalIndex + 1, 0, false);
+        else
+            m_grid->drawCellWithLines(*painter, rect, 0, logicalIndex + 1, false);
+    }
+
+private:
+    AuctionGrid* m_grid;
+};
+
+class CellDelegate final : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(AuctionGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        m_grid->drawCellWithLines(*painter, option.rect, index.column() + 1, index.row() + 1,
+                                  option.state.testFlag(QStyle::State_Selected));
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        auto* editor = new QLineEdit(parent);
+        editor->setFrame(false);
+        editor->setFont(m_grid->font());
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        auto* edit = static_cast<QLineEdit*>(editor);
+        // A repaint of the grid while the user types must not take the typing away.
+        if (!edit->isModified())
+            edit->setText(index.data(Qt::EditRole).toString());
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        auto* edit = static_cast<QLineEdit*>(editor);
+        if (edit->isModified())
+            model->setData(index, edit->text(), Qt::EditRole);
+    }
+
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override
+    {
+        editor->setGeometry(
+            option.rect.adjusted(0, 0, -AuctionGrid::GridLineWidth, -AuctionGrid::GridLineWidth));
+    }
+
+private:
+    AuctionGrid* m_grid;
+};
+
+const QColor LineColor(192, 192, 192);
+const QColor FixedLineColor(128, 128, 128);
+
+} // namespace
+
+const std::array<int, store::ColumnCount>& AuctionGrid::DefaultColWidths()
+{
+    static const std::array<int, store::ColumnCount> widths{21, 81, 23, 24, 22, 22, 81, 28,
+                                                            26, 74, 70, 70, 50, 74, 106};
+    return widths;
+}
+
+AuctionGrid::AuctionGrid(store::WatchListModel& model, int komoku, QWidget* parent)
+    : QTableView(parent), m_model(model), m_komoku(komoku)
+{
+    setObjectName(u"StringGridAuction%1"_s.arg(komoku));
+    setFont(PGothicFont());
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    setPalette(pal);
+
+    auto* columns = new GridHeader(Qt::Horizontal, this);
+    auto* rows = new GridHeader(Qt::Vertical, this);
+    setHorizontalHeader(columns);
+    setVerticalHeader(rows);
+    m_cells = new GridCells(
+        [this](int column, int row) { return cellText(column, row); },
+        [this](int row, int column, const QString& text) { emit cellEdited(row, column, text); }, this);
+    setModel(m_cells);
+    setItemDelegate(new CellDelegate(this));
+
+    setShowGrid(false);
+    setWordWrap(false);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+    setTabKeyNavigation(true);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setCornerButtonEnabled(false);
+
+    const auto& widths = DefaultColWidths();
+    for (QHeaderView* header : {static_cast<QHeaderView*>(columns), static_cast<QHeaderView*>(rows)}) {
+        header->setFont(font());
+        header->setSectionsClickable(false);
+        header->setHighlightSections(false);
+        header->setMinimumSectionSize(GridLineWidth + 1);
+    }
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    for (int c = 1; c < store::ColumnCount; ++c)
+        columns->resizeSection(c - 1, widths[static_cast<size_t>(c)] + GridLineWidth);
+    columns->setFixedHeight(HeaderRowHeight + GridLineWidth);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(SlotRowHeight + GridLineWidth);
+    for (int r = 1; r <= store::SlotsPerKomoku; ++r)
+        rows->resizeSection(r - 1, SlotRowHeight + GridLineWidth);
+    rows->setFixedWidth(widths[0] + GridLineWidth);
+
+    // The corner over the slot numbers is cell (0, 0) and reads "No".
+    m_corner = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
+    if (m_corner != nullptr)
+        m_corner->installEventFilter(this);
+}
+
+void AuctionGrid::refresh()
+{
+    m_cells->refresh();
+    viewport()->update();
+    verticalHeader()->viewport()->update();
+    horizontalHeader()->viewport()->update();
+}
+
+int AuctionGrid::ColWidth(int column) const
+{
+    if (column == 0)
+        return verticalHeader()->width() - GridLineWidth;
+    return horizontalHeader()->sectionSize(column - 1) - GridLineWidth;
+}
+
+int AuctionGrid::RowHeight(int row) const
+{
+    if (row == 0)
+        return horizontalHeader()->height() - GridLineWidth;
+    return verticalHeader()->sectionSize(row - 1) - GridLineWidth;
+}
+
+QRect AuctionGrid::CellRect(int column, int row) const
+{
+    const QRect area = viewport()->geometry();
+    int left = verticalHeader()->geometry().left();
+    if (column > 0) {
+        const int x = columnViewportPosition(column - 1);
+        if (x < 0 || x >= area.width())
+            return {};
+        left = area.left() + x;
+    }
+    int top = horizontalHeader()->geometry().top();
+    if (row > 0) {
+        const int y = rowViewportPosition(row - 1);
+        if (y < 0 || y >= area.height())
+            return {};
+        top = area.top() + y;
+    }
+    return {left, top, ColWidth(column), RowHeight(row)};
+}
+
+int AuctionGrid::TopRow() const
+{
+    return std::max(rowAt(0), 0) + 1;
+}
+
+int AuctionGrid::LeftCol() const
+{
+    return std::max(columnAt(0), 0) + 1;
+}
+
+int AuctionGrid::Col() const
+{
+    return currentIndex().isValid() ? currentIndex().column() + 1 : 0;
+}
+
+int AuctionGrid::Row() const
+{
+    return currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+}
+
+void AuctionGrid::FocusCell(int column, int row)
+{
+    const QModelIndex index = m_cells->index(row - 1, column - 1);
+    if (!index.isValid())
+        return;
+    setCurrentIndex(index);
+    scrollTo(index);
+}
+
+QString AuctionGrid::cellText(int column, int row) const
+{
+    if (row == 0)
+        return store::HeaderTexts()[static_cast<size_t>(column)];
+    // A page about to be removed may still be painted once after its category is gone.
+    if (m_komoku >= static_cast<int>(m_model.Komokus.size()))
+        return {};
+    return m_model.SlotAt(m_komoku, row).Cells[static_cast<size_t>(column)];
+}
+
+void AuctionGrid::drawCell(QPainter& painter, const QRect& rect, int column, int row, bool selected) const
+{
+    const bool fixed = row == 0 || column == 0;
+    QColor background = palette().color(QPalette::Base);
+    QColor text = palette().color(QPalette::Text);
+    if (fixed) {
+        background = palette().color(QPalette::Button);
+        text = palette().color(QPalette::ButtonText);
+    } else if (selected) {
+        background = palette().color(QPalette::Highlight);
+        text = palette().color(QPalette::HighlightedText);
+    }
+    painter.fillRect(rect, background);
+    const QString value = cellText(column, row);
+    if (value.isEmpty())
+        return;
+    painter.setFont(font());
+    painter.setPen(text);
+    const Qt::Alignment align = (fixed ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
+    painter.drawText(rect.adjusted(2, 0, -2, 0), static_cast<int>(align) | Qt::TextSingleLine, value);
+}
+
+void AuctionGrid::drawCellWithLines(QPainter& painter, const QRect& rect, int column, int row,
+                                    bool selected) const
+{
+    const QRect cell = rect.adjusted(0, 0, -GridLineWidth, -GridLineWidth);
+    const QColor line = row == 0 || column == 0 ? FixedLineColor : LineColor;
+    painter.save();
+    painter.setClipRect(rect);
+    painter.fillRect(QRect(cell.right() + 1, rect.top(), GridLineWidth, rect.height()), line);
+    painter.fillRect(QRect(rect.left(), cell.bottom() + 1, rect.width(), GridLineWidth), line);
+    painter.setClipRect(cell);
+    drawCell(painter, cell, column, row, selected);
+    painter.restore();
+}
+
+bool AuctionGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_corner && event->type() == QEvent::Paint) {
+        QPainter painter(m_corner);
+        drawCellWithLines(painter, m_corner->rect(), 0, 0, false);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+} // namespace window

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "store/WatchListModel.h"
+
+#include <QTableView>
+
+#include <array>
+
+class QAbstractButton;
+class QPainter;
+
+namespace window {
+
+class GridCells;
+
+// A category's grid of ten auction slots. Row 0 (the header texts) and column 0 (the
+// slot numbers) are fixed: they are the view's headers and stay in view while the
+// other cells scroll by whole rows and columns. Cell (column c, row r) is cell c of
+// the category's slot r, row 0 the header row; the texts are read from the model at
+// every paint. An edit the user commits is only reported: it shows once the model
+// holds it.
+class AuctionGrid final : public QTableView {
+    Q_OBJECT
+
+public:
+    static constexpr int GridLineWidth = 2;
+    static constexpr int HeaderRowHeight = 24;
+    // The picture box's height plus 2.
+    static constexpr int SlotRowHeight = 50;
+    // The column widths the grid starts with, grid lines not included.
+    static const std::array<int, store::ColumnCount>& DefaultColWidths();
+
+    AuctionGrid(store::WatchListModel& model, int komoku, QWidget* parent = nullptr);
+
+    int Komoku() const { return m_komoku; }
+    // Reads every cell from the model again.
+    void refresh();
+
+    // A column's width and a row's height as they are now, grid line not included.
+    int ColWidth(int column) const;
+    int RowHeight(int row) const;
+    // Cell (column, row) in the grid's coordinates, grid line not included; empty
+    // when the cell is scrolled out of view.
+    QRect CellRect(int column, int row) const;
+    // The first row and column in view after the fixed ones; 1 when not scrolled.
+    int TopRow() const;
+    int LeftCol() const;
+    // The current cell; 0 when there is none.
+    int Col() const;
+    int Row() const;
+    // Makes (column, row) the current cell and scrolls it into view.
+    void FocusCell(int column, int row);
+
+    // Paints cell (column, row) into rect, which excludes the grid lines.
+    void drawCell(QPainter& painter, const QRect& rect, int column, int row, bool selected) const;
+    // Paints a cell with its grid lines on the right and at the bottom of rect.
+    void drawCellWithLines(QPainter& painter, const QRect& rect, int column, int row, bool selected) const;
+
+signals:
+    // The user committed an edit of cell (column 1 to 14, row 1 to 10).
+    void cellEdited(int row, int column, const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString cellText(int column, int row) const;
+
+    store::WatchListModel& m_model;
+    const int m_komoku;
+    GridCells* m_cells = nullptr;
+    QAbstractButton* m_corner = nullptr;
+};
+
+} // namespace window

@@ -1,0 +1,153 @@
+#include "window/KomokuPage.h"
+
+#include "window/AuctionGrid.h"
+#include "window/Fonts.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+
+using namespace Qt::StringLiterals;
+
+namespace window {
+
+// A slot's picture, scaled into the box keeping its proportions. A box without a
+// picture shows a green frame along its border.
+class SlotImageBox final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    void setImage(const QImage& image)
+    {
+        if (image.cacheKey() == m_key && image.isNull() == m_scaled.isNull())
+            return;
+        m_key = image.cacheKey();
+        m_scaled =
+            image.isNull() ? QImage() : image.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        if (m_scaled.isNull()) {
+            painter.setPen(QColor(0, 128, 0));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+            return;
+        }
+        painter.drawImage(QPoint(0, 0), m_scaled);
+    }
+
+private:
+    qint64 m_key = 0;
+    QImage m_scaled;
+};
+
+namespace {
+
+// Design-time places on the page.
+const QRect EditKomokuRect(43, 3, 385, 21);
+const QRect GridRect(94, 50, 841, 415);
+const QRect BtnTabDelRect(776, 3, 73, 33);
+const QRect Image0Rect(43, 80, 48, 48);
+const QRect BtnHyoji0Rect(-1, 78, 38, 33);
+// The gap between a labelled edit and its label.
+constexpr int LabelSpacing = 3;
+
+QLabel* caption(const QString& text, const QString& name, QPoint at, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->adjustSize();
+    label->move(at);
+    return label;
+}
+
+} // namespace
+
+KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent)
+    : QWidget(parent), m_model(model), m_komoku(komoku)
+{
+    const QString k = QString::number(komoku);
+    setObjectName(u"TabSheetAuction"_s + k);
+
+    m_editKomoku = new QLineEdit(this);
+    m_editKomoku->setObjectName(u"EditKomoku"_s + k);
+    m_editKomoku->setFont(PGothicFont());
+    m_editKomoku->setGeometry(EditKomokuRect);
+    auto* nameLabel = new QLabel(u"項目:"_s, this);
+    nameLabel->setFont(PGothicFont());
+    nameLabel->adjustSize();
+    nameLabel->move(EditKomokuRect.left() - LabelSpacing - nameLabel->width(),
+                    EditKomokuRect.top() + (EditKomokuRect.height() - nameLabel->height()) / 2);
+    nameLabel->setBuddy(m_editKomoku);
+    connect(m_editKomoku, &QLineEdit::textEdited, this,
+            [this](const QString& text) { emit nameEdited(m_komoku, text); });
+
+    m_lblEndTime = caption(u"終了時間"_s, u"LblEndTime"_s + k, {208, 31}, this);
+    m_lblArarmTime = caption(u"アラーム時間"_s, u"LblArarmTime"_s + k, {384, 31}, this);
+    caption(u"画像"_s, u"LabelPicture"_s + k, {60, 58}, this);
+
+    m_grid = new AuctionGrid(model, komoku, this);
+    m_grid->setGeometry(GridRect);
+    // Queued, so that whatever the edit sets off runs after the grid has closed its editor.
+    connect(
+        m_grid, &AuctionGrid::cellEdited, this,
+        [this](int row, int column, const QString& text) { emit cellEdited(m_komoku, row, column, text); },
+        Qt::QueuedConnection);
+
+    for (int s = 0; s < store::SlotsPerKomoku; ++s) {
+        const QString ks = k + u'_' + QString::number(s);
+        auto* image = new SlotImageBox(this);
+        image->setObjectName(u"Image"_s + ks);
+        image->setGeometry(Image0Rect.translated(0, s * SlotPitch));
+        image->setToolTip(u"ダブルクリックすれば拡大画像を表示します。"_s);
+        m_images[static_cast<size_t>(s)] = image;
+
+        auto* button = new QPushButton(u"表示"_s, this);
+        button->setObjectName(u"BtnHyoji"_s + ks);
+        button->setGeometry(BtnHyoji0Rect.translated(0, s * SlotPitch));
+        button->setToolTip(u"ブラウザでこのオークションを表示します。"_s);
+        button->setEnabled(false);
+        m_btnHyoji[static_cast<size_t>(s)] = button;
+    }
+
+    m_btnTabDel = new QPushButton(u"タブの削除"_s, this);
+    m_btnTabDel->setObjectName(u"BtnTabDel"_s + k);
+    m_btnTabDel->setGeometry(BtnTabDelRect);
+    m_btnTabDel->setEnabled(false);
+    connect(m_btnTabDel, &QPushButton::clicked, this, [this] { emit tabDelClicked(m_komoku); });
+}
+
+void KomokuPage::render()
+{
+    if (m_komoku >= static_cast<int>(m_model.Komokus.size()))
+        return;
+    const store::Komoku& komoku = m_model.KomokuAt(m_komoku);
+    // Only a text that differs is set, so that a render while the user types keeps the cursor.
+    if (m_editKomoku->text() != komoku.Name)
+        m_editKomoku->setText(komoku.Name);
+    m_btnTabDel->setEnabled(komoku.BtnTabDelEnabled);
+    for (size_t s = 0; s < komoku.Slots.size(); ++s) {
+        m_images[s]->setImage(komoku.Slots[s].SlotImage);
+        m_btnHyoji[s]->setEnabled(komoku.Slots[s].BtnHyojiEnabled);
+    }
+    m_grid->refresh();
+}
+
+void KomokuPage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const QSize client = event->size();
+    const QRect image0 = m_images[0]->geometry();
+    const QRect hyoji0 = m_btnHyoji[0]->geometry();
+    m_grid->resize(client.width() - hyoji0.width() - image0.width() - 10,
+                   client.height() - m_btnTabDel->height() - m_lblArarmTime->height() - 15);
+    m_btnTabDel->move(client.width() - m_btnTabDel->width() - 10, m_btnTabDel->y());
+}
+
+} // namespace window
