@@ -126,8 +126,10 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
     {
+        // Only a changed text is an edit. The line edit's own modified flag is no guide:
+        // Enter clears it before the delegate commits.
         auto* edit = static_cast<QLineEdit*>(editor);
-        if (edit->isModified())
+        if (edit->text() != index.data(Qt::EditRole).toString())
             model->setData(index, edit->text(), Qt::EditRole);
     }
 

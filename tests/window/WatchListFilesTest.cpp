@@ -1,0 +1,480 @@
+// The watch-list window against its stored files: creation, categories, the load on
+// show, the save with its checks and the closing of the window, driven through the
+// real widgets with the real resident object.
+
+#include "window/TForm1.h"
+
+#include "shell/ResidentFixture.h"
+#include "shell/ResidentLink.h"
+#include "store/Cp932.h"
+#include "store/Pictures.h"
+#include "window/AuctionGrid.h"
+#include "window/Fonts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using store::WatchListForm;
+using window::AuctionGrid;
+using window::TForm1;
+
+namespace {
+
+const QString Url = u"https://page.auctions.yahoo.co.jp/jp/auction/x1"_s;
+
+class WatchListFiles : public testsupport::ResidentFixture {
+protected:
+    WatchListFiles()
+    {
+        window::InstallFontSubstitutions();
+        clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
+    }
+    void SetUp() override { ASSERT_TRUE(form->FormCreate()); }
+
+    QString path(const QString& name) const { return form->DataDir + name; }
+    // Writes a stored file the way the Windows program does: CP932, CR LF.
+    void put(const QString& name, QString text) const
+    {
+        text.replace(u"\n"_s, u"\r\n"_s);
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(store::ToCp932(text));
+    }
+    QByteArray bytes(const QString& name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QString text(const QString& name) const { return store::FromCp932(bytes(name)); }
+    bool exists(const QString& name) const { return QFileInfo::exists(path(name)); }
+    void putPicture(const QString& name, QRgb colour, int quality = 90) const
+    {
+        QImage image(60, 40, QImage::Format_RGB32);
+        image.fill(colour);
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(store::EncodeJpeg(image, quality));
+    }
+    static bool near(QRgb a, QRgb b)
+    {
+        return std::abs(qRed(a) - qRed(b)) < 24 && std::abs(qGreen(a) - qGreen(b)) < 24 &&
+               std::abs(qBlue(a) - qBlue(b)) < 24;
+    }
+
+    // Creates the window as the program does at start-up; the first tick then ends the start-up stage.
+    void create()
+    {
+        link = std::make_unique<shell::ResidentLink>(*form);
+        form1 = std::make_unique<TForm1>(*form, *link, dialogs, clock);
+    }
+    void show()
+    {
+        form1->show();
+        // The offscreen platform keeps the window focused while it is hidden, so showing it
+        // again brings no activation of its own.
+        QApplication::setActiveWindow(form1.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    }
+    // The first tick: the schedule read while starting up, the window shown, the start-up stage over.
+    void startUp()
+    {
+        form->RebuildSchedule();
+        show();
+        form->StartingUp = false;
+    }
+    void putTotal(int count) const
+    {
+        put(u"Total.ini"_s, u"[KomokuCount]\nValue=%1\n[EndAuction]\nDel=0\n"_s.arg(count));
+    }
+
+    template <class T = QWidget> T* control(const QString& name) const
+    {
+        T* found = form1->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    QTabWidget* tabs() const { return control<QTabWidget>(u"PageControl1"_s); }
+    QStringList captions() const
+    {
+        QStringList result;
+        for (int i = 0; i < tabs()->count(); ++i)
+            result << tabs()->tabText(i);
+        return result;
+    }
+    AuctionGrid* grid(int komoku) const { return control<AuctionGrid>(u"StringGridAuction"_s + QString::number(komoku)); }
+    QString cell(int komoku, int row, int column) const
+    {
+        return grid(komoku)->model()->index(row - 1, column - 1).data().toString();
+    }
+    // Types into a cell as the user does: F2, the old text replaced, Enter.
+    void typeCell(int komoku, int row, int column, const QString& value)
+    {
+        form1->setActivePage(komoku + 1);
+        AuctionGrid* g = grid(komoku);
+        g->setFocus();
+        g->FocusCell(column, row);
+        QTest::keyClick(g, Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Delete);
+        if (!value.isEmpty())
+            QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, value, Qt::NoModifier);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The edit is committed and handed on through queued calls.
+        const QString& stored = form1->Model().SlotAt(komoku, row).Cells[static_cast<size_t>(column)];
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stored == value; }, 2000)) << value.toStdString();
+    }
+    void typeEdit(const QString& name, const QString& value)
+    {
+        auto* edit = control<QLineEdit>(name);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, value, Qt::NoModifier);
+    }
+    void clickOK()
+    {
+        dialogs.shown.clear();
+        QTest::mouseClick(control<QPushButton>(u"BtnOK"_s), Qt::LeftButton);
+    }
+    QString lastMessage() const { return dialogs.shown.empty() ? QString() : dialogs.shown.back().text; }
+
+    std::unique_ptr<shell::ResidentLink> link;
+    std::unique_ptr<TForm1> form1;
+};
+
+TEST_F(WatchListFiles, FirstStartWritesTheDefaultsInTheirCanonicalForm)
+{
+    create();
+    EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s}));
+    EXPECT_EQ(bytes(u"Total.ini"_s),
+              QByteArray("[KomokuCount]\r\nValue=1\r\n[ArarmTime]\r\nValue=10\r\n[Ararm]\r\nAll=0\r\nSpeak=1\r\n"
+                         "[KakakuKoshin]\r\nKido=1\r\nBalloon=1\r\n[EndAuction]\r\nDel=2\r\n"
+                         "[YosanOver]\r\nNoHyoji=0\r\n[KakakuCheckToday_Tomorrow]\r\nValue=1\r\n"));
+    EXPECT_EQ(bytes(u"SpeakMsg.txt"_s), store::ToCp932(u"おーく'しょん、おわるよ。\r\n"_s));
+    EXPECT_EQ(bytes(u"Settei0.ini"_s), QByteArray("[Komoku]\r\nName=\r\n[Honmei]\r\nNo=0\r\n"));
+    // Created while starting up: the schedule is read by the first tick, not asked for.
+    EXPECT_FALSE(form->RebuildRequest);
+}
+
+TEST_F(WatchListFiles, TheStoredCountGivesThePagesWithoutASave)
+{
+    put(u"Total.ini"_s, u"[KomokuCount]\nValue=3\n"_s);
+    create();
+    EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s, u"名前なし"_s, u"名前なし"_s}));
+    EXPECT_EQ(text(u"Total.ini"_s), u"[KomokuCount]\r\nValue=3\r\n"_s);
+    EXPECT_FALSE(exists(u"Settei0.ini"_s));
+
+    for (const QString& stored : {u"0"_s, u"-2"_s, u"drei"_s}) {
+        SCOPED_TRACE(stored.toStdString());
+        form1.reset();
+        form->StartingUp = true;
+        put(u"Total.ini"_s, u"[KomokuCount]\nValue="_s + stored + u"\n"_s);
+        create();
+        EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s}));
+        // The first tick's rebuild reads the stored count; the window keeps the page it has and can save it.
+        startUp();
+        clickOK();
+        EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+        EXPECT_TRUE(text(u"Total.ini"_s).startsWith(u"[KomokuCount]\r\nValue=1\r\n"_s));
+        form1->hide();
+    }
+}
+
+TEST_F(WatchListFiles, TheAddAndDeleteButtonsFollowTheCount)
+{
+    putTotal(5);
+    create();
+    startUp();
+    auto* add = control<QPushButton>(u"BtnAddKomoku"_s);
+    EXPECT_FALSE(add->isEnabled());
+
+    // No to the question changes nothing.
+    QTest::mouseClick(control<QPushButton>(u"BtnTabDel4"_s), Qt::LeftButton);
+    ASSERT_EQ(lastMessage(), u"名前なしを削除しますか？"_s);
+    EXPECT_EQ(tabs()->count(), 6);
+    EXPECT_TRUE(form->MainTimer().isActive());
+
+    for (int k = 4; k >= 1; --k) {
+        dialogs.answers.push_back(true);
+        QTest::mouseClick(control<QPushButton>(u"BtnTabDel"_s + QString::number(k)), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(add->isEnabled());
+    }
+    EXPECT_EQ(tabs()->count(), 2);
+    EXPECT_FALSE(control<QPushButton>(u"BtnTabDel0"_s)->isEnabled());
+    dialogs.shown.clear();
+    form1->Logic().BtnTabDelClick(0);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form1->Model().KomokuCount, 1);
+    EXPECT_TRUE(text(u"Total.ini"_s).startsWith(u"[KomokuCount]\r\nValue=1\r\n"_s));
+    EXPECT_FALSE(exists(u"Settei1.ini"_s));
+}
+
+TEST_F(WatchListFiles, DeletingTheSecondOfFourCategoriesMovesTheOthersUp)
+{
+    putTotal(4);
+    const QStringList names{u"カメラ"_s, u"時計"_s, u"本"_s, u"レンズ"_s};
+    for (int k = 0; k < 4; ++k)
+        put(u"Settei%1.ini"_s.arg(k), u"[Komoku]\nName=%1\n[Honmei]\nNo=%2\n[1]\nTitle=t%3a\nURL=%4%3a\n"
+                                      "ShuryoTime=2026/12/20 21:00:00\nKakaku=1,000円\nPictureExist=1\n"
+                                      "[2]\nTitle=t%3b\nURL=%4%3b\nShuryoTime=2026/12/21 21:00:00\n"
+                                      "Rakusatuhin=%5\nPictureExist=1\n"_s.arg(names[k], QString::number(k == 2 ? 1 : 0),
+                                                                                QString::number(k), Url,
+                                                                                QString::number(k == 3 ? 1 : 0)));
+    const QRgb colours[4][2] = {{qRgb(255, 0, 0), qRgb(0, 255, 0)},
+                                {qRgb(0, 0, 255), qRgb(255, 255, 0)},
+                                {qRgb(0, 255, 255), qRgb(255, 0, 255)},
+                                {qRgb(128, 0, 0), qRgb(0, 0, 128)}};
+    for (int k = 0; k < 4; ++k)
+        for (int s = 0; s < 2; ++s)
+            putPicture(u"Image%1_%2.jpg"_s.arg(k).arg(s), colours[k][s]);
+    create();
+    startUp();
+
+    dialogs.answers.push_back(true);
+    QTest::mouseClick(control<QPushButton>(u"BtnTabDel1"_s), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.shown.front().text, u"時計を削除しますか？"_s);
+
+    EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"カメラ"_s, u"本"_s, u"レンズ"_s}));
+    EXPECT_FALSE(exists(u"Settei3.ini"_s));
+    EXPECT_FALSE(exists(u"Image3_0.jpg"_s));
+    EXPECT_FALSE(exists(u"Image3_1.jpg"_s));
+    const QString second = text(u"Settei1.ini"_s);
+    EXPECT_TRUE(second.contains(u"Name=本\r\n[Honmei]\r\nNo=1\r\n"_s)) << second.toStdString();
+    EXPECT_TRUE(second.contains(u"URL="_s + Url + u"2a"_s)) << second.toStdString();
+    const QString third = text(u"Settei2.ini"_s);
+    EXPECT_TRUE(third.contains(u"Name=レンズ"_s));
+    EXPECT_TRUE(third.contains(u"Title=t3b\r\n"_s));
+    EXPECT_TRUE(third.section(u"[2]"_s, 1).contains(u"Rakusatuhin=1\r\n"_s)) << "the won mark moves along";
+    EXPECT_TRUE(form->Schedule.At(2, 1).Won);
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Name=カメラ"_s));
+    for (int k = 0; k < 3; ++k)
+        for (int s = 0; s < 2; ++s) {
+            const int from = k == 0 ? 0 : k + 1;
+            const QImage picture = store::ReadPictureFile(path(u"Image%1_%2.jpg"_s.arg(k).arg(s)));
+            ASSERT_FALSE(picture.isNull()) << k << "_" << s;
+            EXPECT_TRUE(near(picture.pixel(30, 20), colours[from][s])) << k << "_" << s;
+        }
+    EXPECT_TRUE(form->TrayHint().startsWith(u"本 No1: 1,000円"_s)) << form->TrayHint().toStdString();
+}
+
+TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
+{
+    create();
+    startUp();
+    typeCell(0, 1, store::ColURL, Url);
+    typeCell(0, 1, store::ColTitle, u"レンズ"_s);
+    typeCell(0, 1, store::ColKakaku, u"12,000円"_s);
+
+    // An edited sentence not yet played: nothing is written at all.
+    const QByteArray total = bytes(u"Total.ini"_s);
+    const QByteArray category = bytes(u"Settei0.ini"_s);
+    typeEdit(u"EditArarmTime"_s, u"5"_s);
+    form1->setActivePage(1);
+    QTest::keyClicks(control<QPlainTextEdit>(u"MemoSpeakText"_s), u"a"_s);
+    clickOK();
+    EXPECT_EQ(lastMessage(), WatchListForm::SpeakTextMessage());
+    EXPECT_EQ(tabs()->currentIndex(), 0);
+    EXPECT_TRUE(control<QPlainTextEdit>(u"MemoSpeakText"_s)->hasFocus());
+    EXPECT_EQ(bytes(u"Total.ini"_s), total);
+    EXPECT_EQ(bytes(u"Settei0.ini"_s), category);
+    QTest::mouseClick(control<QPushButton>(u"BtnPlay"_s), Qt::LeftButton);
+    ASSERT_TRUE(form1->Model().SpeakTextChecked);
+
+    // A lead time that is no ASCII integer: the count is written, nothing after it.
+    put(u"Total.ini"_s, u"[KomokuCount]\nValue=7\n[ArarmTime]\nValue=10\n"_s);
+    for (const QString& lead : {u"abc"_s, u"１０"_s}) {
+        typeEdit(u"EditArarmTime"_s, lead);
+        form1->setActivePage(1);
+        clickOK();
+        EXPECT_EQ(lastMessage(), WatchListForm::ArarmTimeMessage());
+        EXPECT_EQ(tabs()->currentIndex(), 0);
+        EXPECT_TRUE(control<QLineEdit>(u"EditArarmTime"_s)->hasFocus());
+        EXPECT_EQ(text(u"Total.ini"_s), u"[KomokuCount]\r\nValue=1\r\n[ArarmTime]\r\nValue=10\r\n"_s);
+    }
+    typeEdit(u"EditArarmTime"_s, u"-3"_s);
+
+    // Budgets: the row keeps what was written before the check.
+    for (const QString& budget : {u"三万"_s, u"30000ドル"_s, u"-1"_s, u"３０００"_s}) {
+        SCOPED_TRACE(budget.toStdString());
+        typeCell(0, 1, store::ColYosan, budget);
+        form1->setActivePage(0);
+        clickOK();
+        EXPECT_EQ(lastMessage(), WatchListForm::YosanMessage());
+        EXPECT_EQ(tabs()->currentIndex(), 1);
+        EXPECT_TRUE(grid(0)->hasFocus());
+        const QString stored = text(u"Settei0.ini"_s);
+        EXPECT_TRUE(stored.endsWith(u"[1]\r\nTitle=レンズ\r\nShuryoTime=1899/12/30\r\nURL="_s + Url +
+                                    u"\r\nArarmTime=1899/12/30\r\nKakaku=12,000円\r\n"_s))
+            << stored.toStdString();
+        EXPECT_TRUE(text(u"Total.ini"_s).contains(u"[ArarmTime]\r\nValue=-3\r\n"_s));
+    }
+    for (const QString& budget : {u"-5"_s, u"30,000円"_s}) {
+        typeCell(0, 1, store::ColYosan, budget);
+        clickOK();
+        EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+        EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Yosan="_s + budget + u"\r\n"_s));
+    }
+    EXPECT_TRUE(form->RebuildRequest);
+    EXPECT_FALSE(form->Schedule.At(0, 0).OverBudget);
+    typeCell(0, 1, store::ColNyusatugaku, u"1,500円"_s);
+    clickOK();
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Nyusatugaku=1500\r\n"_s));
+    typeCell(0, 1, store::ColNyusatugaku, u"千円"_s);
+    clickOK();
+    EXPECT_EQ(lastMessage(), WatchListForm::NyusatugakuMessage());
+    typeCell(0, 1, store::ColNyusatugaku, QString());
+
+    // End and alarm cells that do not encode.
+    typeCell(0, 1, store::ColMonth, u"2"_s);
+    typeCell(0, 1, store::ColDay, u"30"_s);
+    typeCell(0, 1, store::ColHour, u"10"_s);
+    typeCell(0, 1, store::ColMinute, u"00"_s);
+    clickOK();
+    EXPECT_EQ(lastMessage(), WatchListForm::CellsMessage());
+    typeCell(0, 1, store::ColDay, u"28"_s);
+    clickOK();
+    EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"ShuryoTime=2026/02/28 10:00:00\r\nURL="_s));
+    typeCell(0, 1, store::ColArarmHour, u"9"_s);
+    typeCell(0, 1, store::ColArarmMinute, u"50"_s);
+    typeCell(0, 1, store::ColDay, QString());
+    clickOK();
+    EXPECT_EQ(lastMessage(), WatchListForm::CellsMessage());
+}
+
+TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
+{
+    put(u"Total.ini"_s, u"[KomokuCount]\nValue=3\n[ArarmTime]\nValue=7\n[EndAuction]\nDel=0\n"_s);
+    put(u"Settei0.ini"_s,
+        u"[Honmei]\nNo=3\n"
+        "[1]\nTitle=a\nURL=%1a\nShuryoTime=2027/03/05 9:07:00\nArarmTime=2027/03/05 8:05:00\nNyusatugaku=0\n"
+        "Kakaku=5,000円\nSokketugaku=5,000円\n"
+        "[2]\nURL=%1b\nNyusatugaku=-5\n[3]\nURL=%1c\nNyusatugaku=1500\nKakaku=1,500円\n"
+        "[4]\nURL=%1d\nPictureExist=0\n[5]\nURL=%1e\nPictureExist=1\n[6]\nURL=%1f\nPictureExist=1\n"_s.arg(Url));
+    put(u"Settei1.ini"_s, u"[Honmei]\nNo=0\n[Komoku]\nName=時計\n"_s);
+    put(u"Settei2.ini"_s, u"[Komoku]\nName=本\n[Honmei]\nNo=1\n[1]\nURL=%1g\nKakaku=800円\n"_s.arg(Url));
+    putPicture(u"Image0_3.jpg"_s, qRgb(255, 0, 0));
+    putPicture(u"Image0_5.jpg"_s, qRgb(0, 0, 255), 40);
+    create();
+    startUp();
+
+    EXPECT_EQ(control<QLineEdit>(u"EditArarmTime"_s)->text(), u"7"_s);
+    // A file without a name leaves the name edit empty.
+    EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s, u"時計"_s, u"本"_s}));
+    EXPECT_TRUE(control<QLineEdit>(u"EditKomoku0"_s)->text().isEmpty());
+    EXPECT_EQ(tabs()->currentIndex(), 0);
+    QStringList end;
+    for (int c = store::ColMonth; c <= store::ColMinute; ++c)
+        end << cell(0, 1, c);
+    EXPECT_EQ(end, (QStringList{u"03"_s, u"05"_s, u"09"_s, u"07"_s}));
+    EXPECT_EQ(cell(0, 1, store::ColArarmHour), u"8"_s);
+    EXPECT_EQ(cell(0, 1, store::ColArarmMinute), u"5"_s);
+    EXPECT_EQ(cell(0, 1, store::ColNyusatugaku), QString());
+    EXPECT_EQ(cell(0, 2, store::ColNyusatugaku), QString());
+    EXPECT_EQ(cell(0, 3, store::ColNyusatugaku), u"1500円"_s);
+    EXPECT_TRUE(form1->Model().SlotAt(0, 1).SokketuEnd);
+    EXPECT_TRUE(control<QPushButton>(u"BtnHyoji0_0"_s)->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(u"BtnHyoji0_6"_s)->isEnabled());
+    EXPECT_EQ(form->TrayHint(), u" No3: 1,500円\r\n本 No1: 800円"_s);
+
+    // The picture of row 4 shows although the key says none; row 5 has a key but no file.
+    const store::Slot& row4 = form1->Model().SlotAt(0, 4);
+    EXPECT_FALSE(row4.SlotImage.isNull());
+    EXPECT_FALSE(row4.PictureExist);
+    EXPECT_FALSE(form1->Model().SlotAt(0, 5).PictureExist);
+    const QImage box = control(u"Image0_3"_s)->grab().toImage();
+    EXPECT_TRUE(near(box.pixel(10, 10), qRgb(255, 0, 0)));
+    EXPECT_EQ(control(u"Image0_4"_s)->grab().toImage().pixel(0, 24), qRgb(0, 128, 0));
+
+    const QByteArray unchanged = bytes(u"Image0_5.jpg"_s);
+    clickOK();
+    EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+    EXPECT_FALSE(exists(u"Image0_3.jpg"_s));
+    EXPECT_EQ(bytes(u"Image0_5.jpg"_s), unchanged) << "a picture that did not change is not encoded again";
+    EXPECT_TRUE(text(u"Settei0.ini"_s).section(u"[5]"_s, 1).section(u"[6]"_s, 0, 0).contains(u"PictureExist=0"_s));
+    EXPECT_TRUE(text(u"Settei0.ini"_s).startsWith(u"[Honmei]\r\nNo=3\r\n[1]\r\n"_s));
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"[Komoku]\r\nName=\r\n"_s));
+}
+
+TEST_F(WatchListFiles, ARowWithoutAddressLosesItsSectionAndPicture)
+{
+    putTotal(1);
+    put(u"Settei0.ini"_s, u"[Komoku]\nName=\n[Honmei]\nNo=0\n[3]\nTitle=x\nURL=%1\nPictureExist=1\n"_s.arg(Url));
+    putPicture(u"Image0_2.jpg"_s, qRgb(0, 255, 0));
+    create();
+    startUp();
+    typeCell(0, 3, store::ColURL, QString());
+    clickOK();
+    EXPECT_EQ(lastMessage(), u"保存しました。\rURL欄が未入力のものは保存してありません。"_s);
+    EXPECT_EQ(text(u"Settei0.ini"_s), u"[Komoku]\r\nName=\r\n[Honmei]\r\nNo=0\r\n"_s);
+    EXPECT_FALSE(exists(u"Image0_2.jpg"_s));
+}
+
+TEST_F(WatchListFiles, PricesFetchedWhileHiddenSurviveAShow)
+{
+    putTotal(1);
+    put(u"Settei0.ini"_s, u"[Komoku]\nName=\n[Honmei]\nNo=0\n[1]\nTitle=x\nURL=%1\nKakaku=1,000円\n"_s.arg(Url));
+    create();
+    startUp();
+    EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,000円"_s);
+    typeCell(0, 1, store::ColTitle, u"edited"_s);
+    form1->hide();
+    // A pass while the window is hidden.
+    form1->Model().SlotAt(0, 1).Cells[store::ColKakaku] = u"1,200円"_s;
+    show();
+    EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,200円"_s);
+    EXPECT_EQ(form1->Model().SlotAt(0, 1).KakakuText, u"1,200円"_s);
+    EXPECT_EQ(cell(0, 1, store::ColTitle), u"x"_s);
+}
+
+TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
+{
+    putTotal(1);
+    put(u"Settei0.ini"_s, u"[Komoku]\nName=\n[Honmei]\nNo=0\n[1]\nTitle=x\nURL=%1\nKakaku=1,000円\n"
+                          "[2]\nTitle=stale\n"_s.arg(Url));
+    create();
+    startUp();
+    form1->Model().SlotAt(0, 1).Cells[store::ColKakaku] = u"1,300円"_s;
+    typeCell(0, 1, store::ColTitle, u"edited"_s);
+    ASSERT_FALSE(form1->Model().Saved);
+    dialogs.answers.push_back(false);
+    form1->close();
+    EXPECT_EQ(lastMessage(), u"設定を保存しますか？"_s);
+    EXPECT_FALSE(form1->isVisible());
+    EXPECT_TRUE(tray.showEnabled);
+    EXPECT_EQ(text(u"Settei0.ini"_s),
+              u"[Komoku]\r\nName=\r\n[Honmei]\r\nNo=0\r\n[1]\r\nTitle=x\r\nURL=%1\r\nKakaku=1,300円\r\n"_s.arg(Url));
+
+    show();
+    typeCell(0, 1, store::ColYosan, u"三万"_s);
+    dialogs.answers.push_back(true);
+    form1->close();
+    EXPECT_EQ(lastMessage(), WatchListForm::YosanMessage());
+    EXPECT_TRUE(form1->isVisible());
+
+    dialogs.answers.push_back(true);
+    QAction* menuEnd = form1->findChild<QAction*>(u"MenuEnd"_s);
+    ASSERT_NE(menuEnd, nullptr);
+    menuEnd->trigger();
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_EQ(eventLoop.quits, 0) << "a refused save does not end the program";
+    dialogs.answers.push_back(false);
+    menuEnd->trigger();
+    EXPECT_EQ(eventLoop.quits, 1);
+}
+
+} // namespace
