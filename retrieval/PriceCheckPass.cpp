@@ -68,6 +68,7 @@ void PriceCheckPass::PrepareWindow()
     model.Fetching = true;
     model.FetchIndex = 0;
     m_parts.Window.layoutMessageLabel();
+    m_parts.Window.render();
 }
 
 void PriceCheckPass::RunPriceCheckPass()
@@ -93,6 +94,7 @@ void PriceCheckPass::RunPriceCheckPass()
         }
         const store::FetchEntry entry = model.FetchQueue[e];
         model.LabelMsgText = ProgressText(entry.Komoku, entry.Row);
+        m_parts.Window.render();
         QString& lastError = model.SlotAt(entry.Komoku, entry.Row).LastCheckError;
         const FetchResult fetched = m_parts.Fetcher.FetchPage(entry.URL);
         if (fetched.ok) {
@@ -198,6 +200,7 @@ void PriceCheckPass::EndRegistration()
     if (m_parts.Save)
         m_parts.Save();
     model.Registering = false;
+    m_parts.Window.render();
 }
 
 void PriceCheckPass::BtnKakakuCheckClick()

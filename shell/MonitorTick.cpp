@@ -328,6 +328,8 @@ void TMiruberoMainForm::EndKakakuCheck()
     w.BtnOKEnabled = true;
     w.KakakuChecking = false;
     LastPassEnd = Stamp();
+    if (m_watchListView)
+        m_watchListView->render();
     m_mainTimer.start();
 }
 

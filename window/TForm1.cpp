@@ -288,9 +288,13 @@ void TForm1::renderCommands()
     m_menuHonmei->setEnabled(m_model.MenuHonmeiEnabled);
 
     const QString message = LabelCaption(m_model.LabelMsgText);
-    if (m_labelMsg->text() != message)
-        m_labelMsg->setText(message);
     m_labelMsg->setVisible(m_model.LabelMsgVisible);
+    if (m_labelMsg->text() != message) {
+        m_labelMsg->setText(message);
+        // A price check's progress is set just before a page fetch blocks the window.
+        if (m_labelMsg->isVisible())
+            m_labelMsg->repaint();
+    }
     m_btnOK->setEnabled(m_model.BtnOKEnabled);
     m_btnAddKomoku->setEnabled(m_model.BtnAddKomokuEnabled);
     m_btnKakakuCheck->setText(m_model.KakakuCheckButtonCaption);
@@ -352,21 +356,9 @@ void TForm1::FormResize()
         b->move(b->x(), top);
 }
 
-void TForm1::renderLater()
-{
-    if (m_renderPending)
-        return;
-    m_renderPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_renderPending = false;
-        render();
-    });
-}
-
 void TForm1::layoutMessageLabel()
 {
     renderCommands();
-    renderLater();
     m_labelMsg->resize(m_btnOK->x() - m_labelMsg->x(), m_labelMsg->height());
     setClientHeight(m_pageControl->height() + m_labelMsg->height() + 10);
 }
@@ -416,7 +408,6 @@ void TForm1::repaintGrid(int komoku)
 {
     if (KomokuPage* p = page(komoku))
         p->render();
-    renderLater();
 }
 
 void TForm1::focusSpeechText()
@@ -459,7 +450,7 @@ void TForm1::ShowWindowOnTop(bool onTop)
     m_changingFlags = false;
     if (onTop)
         bringToFront();
-    renderLater();
+    render();
 }
 
 void TForm1::ActivatePriceCell(int komoku, int row)

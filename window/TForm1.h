@@ -92,9 +92,6 @@ private:
     // Makes one page per category of the model and shows their contents.
     void renderPages();
     void renderCommands();
-    // The resident side and the price-check pass change the model around their calls to
-    // the window; what they change after the call shows once they give the event loop a turn.
-    void renderLater();
     void addKomokuPage(int komoku);
     KomokuPage* page(int komoku) const;
     // The user picked a page.
@@ -131,7 +128,6 @@ private:
     bool m_placed = false;
     // Set while a change of the window flags hides and shows the window again.
     bool m_changingFlags = false;
-    bool m_renderPending = false;
 };
 
 } // namespace window
