@@ -1,0 +1,137 @@
+// The watch-list window with five full categories and a picture in every slot:
+// showing it (the load from the stored files, the pictures decoded, one paint) and
+// saving it, with the pictures as they were and with every picture new.
+
+#include "shell/MiruberoMainForm.h"
+#include "shell/ResidentLink.h"
+#include "support/Fakes.h"
+#include "window/Fonts.h"
+#include "window/TForm1.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+using namespace testsupport;
+
+// A picture with some detail, the size the site's thumbnails have.
+QImage Thumbnail(int seed)
+{
+    QImage image(400, 300, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), QColor::fromHsv(seed * 7 % 360, 120, 230));
+    for (int i = 0; i < 40; ++i)
+        painter.fillRect((i * 37 + seed) % 380, (i * 53) % 280, 20 + i % 30, 10 + i % 20,
+                         QColor::fromHsv((seed + i * 23) % 360, 200, 150));
+    return image;
+}
+
+// Everything the window needs, with a data folder of five full categories on disk.
+struct FullWindow {
+    FullWindow()
+    {
+        folders.documents = dir.path();
+        folders.program = dir.path();
+        clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
+        resident.FormCreate();
+        form1 = std::make_unique<window::TForm1>(resident, link, dialogs, clock);
+        store::WatchListModel& model = form1->Model();
+        for (int k = 1; k < store::MaxKomokuCount; ++k)
+            form1->Logic().BtnAddKomokuClick();
+        for (int k = 0; k < store::MaxKomokuCount; ++k) {
+            model.KomokuAt(k).Name = QStringLiteral("カメラとレンズ%1").arg(k);
+            model.KomokuAt(k).HonmeiNo = 3;
+            for (int row = 1; row <= store::SlotsPerKomoku; ++row) {
+                store::Slot& slot = model.SlotAt(k, row);
+                const QStringList cells{
+                    QStringLiteral("ニコン 単焦点レンズ AF-S 50mm f/1.8G 美品 元箱付き %1").arg(row),
+                    QStringLiteral("12"), QString::number(10 + row), QStringLiteral("21"), QStringLiteral("07"),
+                    QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/x10%1%2").arg(k).arg(row),
+                    QStringLiteral("20"), QStringLiteral("57"), QStringLiteral("12,345円"),
+                    QStringLiteral("30,000円"), QStringLiteral("50,000円"), QStringLiteral("17"),
+                    QStringLiteral("15000円"), QStringLiteral("メモ: 付属品を確認すること")};
+                for (int c = 1; c < store::ColumnCount; ++c)
+                    slot.Cells[static_cast<size_t>(c)] = cells[c - 1];
+                slot.KakakuText = slot.Cells[store::ColKakaku];
+                slot.SlotImage = Thumbnail(k * 10 + row);
+                slot.PictureExist = true;
+            }
+        }
+        model.Saved = false;
+        if (!form1->Logic().Save())
+            throw std::runtime_error("the first save failed");
+        resident.StartingUp = false;
+    }
+
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    FakeTray tray;
+    FakeShellOpen shellOpen;
+    FakeFolders folders;
+    FakeClock clock;
+    FakeEventLoop eventLoop;
+    FakeSpeechLibrary speech;
+    FakeProbe probe;
+    shell::TMiruberoMainForm resident{{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe}};
+    shell::ResidentLink link{resident};
+    std::unique_ptr<window::TForm1> form1;
+};
+
+void BM_ShowWindowFiveFullCategories(benchmark::State& state)
+{
+    FullWindow w;
+    for (auto _ : state) {
+        w.form1->show();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        w.form1->hide();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ShowWindowFiveFullCategories)->Unit(benchmark::kMillisecond);
+
+void BM_SaveFiveFullCategories(benchmark::State& state)
+{
+    FullWindow w;
+    store::WatchListModel& model = w.form1->Model();
+    const bool newPictures = state.range(0) != 0;
+    int generation = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A changed remark in every slot, so that every file really changes.
+        ++generation;
+        for (int k = 0; k < store::MaxKomokuCount; ++k)
+            for (int row = 1; row <= store::SlotsPerKomoku; ++row) {
+                store::Slot& slot = model.SlotAt(k, row);
+                slot.Cells[store::ColOption] = QStringLiteral("メモ %1").arg(generation);
+                if (newPictures)
+                    slot.SlotImage = Thumbnail(k * 10 + row + generation);
+            }
+        state.ResumeTiming();
+        if (!w.form1->Logic().Save())
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveFiveFullCategories)->Arg(0)->Arg(1)->ArgName("newPictures")->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    window::InstallFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
