@@ -2,6 +2,7 @@
 
 #include "window/AuctionGrid.h"
 #include "window/Fonts.h"
+#include "window/Placement.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -55,17 +56,6 @@ const QRect GridRect(94, 50, 841, 415);
 const QRect BtnTabDelRect(776, 3, 73, 33);
 const QRect Image0Rect(43, 80, 48, 48);
 const QRect BtnHyoji0Rect(-1, 78, 38, 33);
-// The gap between a labelled edit and its label.
-constexpr int LabelSpacing = 3;
-
-QLabel* caption(const QString& text, const QString& name, QPoint at, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->adjustSize();
-    label->move(at);
-    return label;
-}
 
 } // namespace
 
@@ -88,9 +78,9 @@ KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent
     connect(m_editKomoku, &QLineEdit::textEdited, this,
             [this](const QString& text) { emit nameEdited(m_komoku, text); });
 
-    m_lblEndTime = caption(u"終了時間"_s, u"LblEndTime"_s + k, {208, 31}, this);
-    m_lblArarmTime = caption(u"アラーム時間"_s, u"LblArarmTime"_s + k, {384, 31}, this);
-    caption(u"画像"_s, u"LabelPicture"_s + k, {60, 58}, this);
+    m_lblEndTime = PlacedLabel(u"LblEndTime"_s + k, u"終了時間"_s, {208, 31}, this);
+    m_lblArarmTime = PlacedLabel(u"LblArarmTime"_s + k, u"アラーム時間"_s, {384, 31}, this);
+    PlacedLabel(u"LabelPicture"_s + k, u"画像"_s, {60, 58}, this);
 
     m_grid = new AuctionGrid(model, komoku, this);
     m_grid->setGeometry(GridRect);

@@ -1,6 +1,7 @@
 #include "window/SetteiPage.h"
 
 #include "window/Fonts.h"
+#include "window/Placement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,17 +23,6 @@ namespace {
 
 constexpr int CheckBoxWidth = 449;
 constexpr int CheckBoxHeight = 33;
-// The gap between a labelled edit and its label.
-constexpr int LabelSpacing = 3;
-
-QLabel* addLabel(const QString& name, const QString& text, QPoint at, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->adjustSize();
-    label->move(at);
-    return label;
-}
 
 // The model keeps the memo's text with CR LF line ends; the text box has LF only.
 QString memoText(const QString& modelText)
@@ -67,11 +57,11 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
     m_content->setAutoFillBackground(true);
     m_content->setFont(PGothicFont());
 
-    addLabel(u"Label1"_s, u"アラーム時刻が指定されていないオークションは終了"_s, {3, 10}, m_content);
+    PlacedLabel(u"Label1"_s, u"アラーム時刻が指定されていないオークションは終了"_s, {3, 10}, m_content);
     m_editArarmTime = new QLineEdit(m_content);
     m_editArarmTime->setObjectName(u"EditArarmTime"_s);
     m_editArarmTime->setGeometry(320, 5, 32, 19);
-    QLabel* minutes = addLabel(u"EditArarmTimeLabel"_s, u"分前にアラームを表示する。"_s, {}, m_content);
+    QLabel* minutes = PlacedLabel(u"EditArarmTimeLabel"_s, u"分前にアラームを表示する。"_s, {}, m_content);
     minutes->move(m_editArarmTime->geometry().right() + 1 + LabelSpacing,
                   m_editArarmTime->y() + (m_editArarmTime->height() - minutes->height()) / 2);
     minutes->setBuddy(m_editArarmTime);
@@ -95,13 +85,13 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
     });
 
     QLabel* label3 =
-        addLabel(u"Label3"_s, u"(しゃべる言葉を変更したら、必ず「再生」ボタンを押して確認してください。)"_s,
+        PlacedLabel(u"Label3"_s, u"(しゃべる言葉を変更したら、必ず「再生」ボタンを押して確認してください。)"_s,
                  {4, 142}, m_content);
     QPalette red = label3->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     label3->setPalette(red);
 
-    addLabel(u"Label2"_s, u"しゃべる言葉:"_s, {3, 169}, m_content);
+    PlacedLabel(u"Label2"_s, u"しゃべる言葉:"_s, {3, 169}, m_content);
     m_memoSpeakText = new QPlainTextEdit(m_content);
     m_memoSpeakText->setObjectName(u"MemoSpeakText"_s);
     m_memoSpeakText->setGeometry(90, 169, 551, 89);
@@ -127,7 +117,7 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
                       u"価格更新時とオークション終了時にタスクトレイアイコンのバルーンヒントを表示する。"_s,
                       {4, 342, 589, CheckBoxHeight}, m_model.General.CheckBoxBalloon);
 
-    addLabel(u"Label4"_s, u"終了後"_s, {4, 384}, m_content);
+    PlacedLabel(u"Label4"_s, u"終了後"_s, {4, 384}, m_content);
     m_comboBoxEndAuctionDel = new QComboBox(m_content);
     m_comboBoxEndAuctionDel->setObjectName(u"ComboBoxEndAuctionDel"_s);
     m_comboBoxEndAuctionDel->setEditable(false);
@@ -137,7 +127,7 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
         m_model.General.ComboBoxEndAuctionDel = index;
         emit settingClicked();
     });
-    addLabel(u"Label5"_s, u"日以上過ぎたオークションは起動時に登録削除する。"_s, {144, 384}, m_content);
+    PlacedLabel(u"Label5"_s, u"日以上過ぎたオークションは起動時に登録削除する。"_s, {144, 384}, m_content);
 
     // Scroll bars appear once the box is smaller than what it holds.
     const QRect used = m_content->childrenRect();

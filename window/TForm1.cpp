@@ -4,6 +4,7 @@
 #include "window/AuctionGrid.h"
 #include "window/Fonts.h"
 #include "window/KomokuPage.h"
+#include "window/Placement.h"
 #include "window/SetteiPage.h"
 
 #include <QCloseEvent>
@@ -371,16 +372,6 @@ void TForm1::setClientHeight(int height)
     resize(width(), height + menu);
 }
 
-void TForm1::centreOnScreen()
-{
-    const QScreen* s = screen();
-    if (s == nullptr)
-        return;
-    const QRect area = s->availableGeometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
-}
-
 void TForm1::showWindow()
 {
     show();
@@ -468,7 +459,7 @@ void TForm1::showEvent(QShowEvent* event)
     if (event->spontaneous() || m_changingFlags)
         return;
     if (!m_placed) {
-        centreOnScreen();
+        CentreOnScreen(*this, true);
         m_placed = true;
     }
     m_logic.FormShow();

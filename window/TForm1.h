@@ -87,7 +87,6 @@ private:
     void CreateControls();
     void FormResize();
     void setClientHeight(int height);
-    void centreOnScreen();
 
     // Makes one page per category of the model and shows their contents.
     void renderPages();

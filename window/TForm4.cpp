@@ -4,6 +4,7 @@
 #include "platform/ShellOpen.h"
 #include "shell/AuthorSite.h"
 #include "shell/OpenWithShell.h"
+#include "window/Placement.h"
 #include "window/TBevelLabel.h"
 
 #include <QEvent>
@@ -133,7 +134,7 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
 void TForm4::showEvent(QShowEvent* event)
 {
     // Centred at every showing, once the native window and its frame exist.
-    centreOnScreen();
+    CentreOnScreen(*this, false);
     QDialog::showEvent(event);
 }
 
@@ -141,16 +142,6 @@ void TForm4::mouseMoveEvent(QMouseEvent* event)
 {
     setLinkHover(false);
     QDialog::mouseMoveEvent(event);
-}
-
-void TForm4::centreOnScreen()
-{
-    const QScreen* s = screen();
-    if (s == nullptr)
-        return;
-    const QRect area = s->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
 void TForm4::setLinkHover(bool hover)

@@ -42,7 +42,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void centreOnScreen();
     void setLinkHover(bool hover);
     void openAuthorSite();
 

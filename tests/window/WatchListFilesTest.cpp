@@ -439,6 +439,15 @@ TEST_F(WatchListFiles, PricesFetchedWhileHiddenSurviveAShow)
     EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,200円"_s);
     EXPECT_EQ(form1->Model().SlotAt(0, 1).KakakuText, u"1,200円"_s);
     EXPECT_EQ(cell(0, 1, store::ColTitle), u"x"_s);
+
+    // A show caused by a changed price keeps the page and asks for no new check.
+    form1->setActivePage(1);
+    form1->hide();
+    form1->Model().KakakuCheckRequest = false;
+    form->KakakuChanged = true;
+    show();
+    EXPECT_EQ(tabs()->currentIndex(), 1);
+    EXPECT_FALSE(form1->Model().KakakuCheckRequest);
 }
 
 TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
