@@ -50,7 +50,7 @@ void WatchListForm::FormShow()
         general.ComboBoxEndAuctionDel = Read(total, total::EndAuctionDel);
         if (const auto lines = ReadSpeakMsg(File(SpeakMsgName()))) {
             model.Speech.MemoSpeakText = lines->join(QStringLiteral("\r\n"));
-            if (lines->isEmpty())
+            if (model.Speech.MemoSpeakText.isEmpty())
                 model.Speech.CheckBoxArarmSpeak = false;
         }
         model.CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
