@@ -93,7 +93,10 @@ void TMiruberoMainForm::StartUpStage()
         RebuildSchedule();
     }
     if (ShowRequest) {
-        ShowWatchList();
+        // The ticks that run while the start-up's offline message is open must not raise the
+        // window over that message again and again.
+        if (!m_watchListView || !m_watchListView->isWindowVisible())
+            ShowWatchList();
         m_platform.eventLoop.processEvents();
         StartupBusy = false;
     }

@@ -172,6 +172,27 @@ TEST_F(MainFormTest, FirstTicksShowTheWatchListAndEndTheStartUpStage)
     EXPECT_EQ(view.shows, 1);
 }
 
+TEST_F(MainFormTest, TicksDuringTheStartUpOfflineMessageDoNotRaiseTheWindowOverIt)
+{
+    ASSERT_TRUE(form->FormCreate());
+    form->AttachWatchList(&view, &model);
+    view.onShow = [this] { model.KakakuCheckRequest = true; };
+    probe.reachable = false;
+    // The message box runs its own loop, in which the timer goes on ticking.
+    int nested = 0;
+    dialogs.onShow = [&] {
+        while (nested < 3) {
+            ++nested;
+            form->MainTimerTimer();
+        }
+    };
+    form->MainTimerTimer();
+    EXPECT_EQ(dialogs.texts(), QStringList{TMiruberoMainForm::OfflineMessage()});
+    EXPECT_EQ(view.shows, 1);
+    EXPECT_EQ(view.raises, 1);
+    EXPECT_FALSE(form->StartingUp);
+}
+
 TEST_F(MainFormTest, TickEnteredFromInsideTheStartUpRebuildReturns)
 {
     ASSERT_TRUE(form->FormCreate());
