@@ -35,21 +35,14 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
     FakeAuctionSite site;
     const QByteArray page = ItemPage();
     QTemporaryDir dir;
-    FakeDialogs dialogs;
-    FakeTray tray;
-    FakeShellOpen shellOpen;
-    FakeFolders folders;
-    folders.documents = dir.path();
-    folders.program = dir.path();
-    FakeClock clock;
-    clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0));
-    FakeEventLoop events;
-    FakeSpeechLibrary speech;
-    FakeProbe probe;
+    ResidentFakes fakes;
+    fakes.folders.documents = dir.path();
+    fakes.folders.program = dir.path();
+    fakes.clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0));
     FakeWindowView window;
     window.visible = true;
     store::WatchListModel model;
-    shell::TMiruberoMainForm resident({dialogs, tray, shellOpen, folders, clock, events, speech, probe});
+    shell::TMiruberoMainForm resident(fakes.Platform());
     resident.FormCreate();
     resident.AttachWatchList(&window, &model);
     resident.StartingUp = false;
@@ -73,8 +66,8 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
         void ShowWindowOnTop(bool) override {}
         void ActivatePriceCell(int, int) override {}
     } passView;
-    retrieval::PriceCheckPass pass({resident, model, fetcher, screen, pictures, passView, window, dialogs, events,
-                                    clock, {}});
+    retrieval::PriceCheckPass pass({resident, model, fetcher, screen, pictures, passView, window, fakes.dialogs,
+                                    fakes.eventLoop, fakes.clock, {}});
     for (auto _ : state)
         pass.RunPriceCheckPass();
     if (site.requests().size() != static_cast<qsizetype>(state.iterations()) * 50 || resident.RetryCount != 0)

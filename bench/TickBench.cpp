@@ -14,21 +14,14 @@ namespace {
 void BM_MonitorTickNothingDue(benchmark::State& state)
 {
     QTemporaryDir dir;
-    testsupport::FakeDialogs dialogs;
-    testsupport::FakeTray tray;
-    testsupport::FakeShellOpen shellOpen;
-    testsupport::FakeFolders folders;
-    folders.documents = dir.path();
-    folders.program = dir.path();
-    testsupport::FakeClock clock;
-    clock.current = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
-    testsupport::FakeEventLoop eventLoop;
-    testsupport::FakeSpeechLibrary speech;
-    testsupport::FakeProbe probe;
+    testsupport::ResidentFakes fakes;
+    fakes.folders.documents = dir.path();
+    fakes.folders.program = dir.path();
+    fakes.clock.current = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
     testsupport::FakeWindowView view;
     store::WatchListModel model;
 
-    shell::TMiruberoMainForm form({dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
+    shell::TMiruberoMainForm form(fakes.Platform());
     form.FormCreate();
     form.AttachWatchList(&view, &model);
     form.StartingUp = false;
@@ -47,10 +40,10 @@ void BM_MonitorTickNothingDue(benchmark::State& state)
         }
     }
     // A pass has just ended: the periodic check is not due either.
-    form.LastPassEnd = clock.ticks;
+    form.LastPassEnd = fakes.clock.ticks;
     for (auto _ : state)
         form.MainTimerTimer();
-    if (!dialogs.shown.empty() || probe.probed.size() != 0)
+    if (!fakes.dialogs.shown.empty() || fakes.probe.probed.size() != 0)
         state.SkipWithError("something fell due");
     state.counters["per_slot_ns"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * 50, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);

@@ -34,7 +34,7 @@ QImage Thumbnail(int seed)
 }
 
 // Everything the window needs, with a data folder of five full categories on disk.
-struct FullWindow {
+struct FullWindow : ResidentFakes {
     FullWindow()
     {
         folders.documents = dir.path();
@@ -71,15 +71,7 @@ struct FullWindow {
     }
 
     QTemporaryDir dir;
-    FakeDialogs dialogs;
-    FakeTray tray;
-    FakeShellOpen shellOpen;
-    FakeFolders folders;
-    FakeClock clock;
-    FakeEventLoop eventLoop;
-    FakeSpeechLibrary speech;
-    FakeProbe probe;
-    shell::TMiruberoMainForm resident{{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe}};
+    shell::TMiruberoMainForm resident{Platform()};
     shell::ResidentLink link{resident};
     std::unique_ptr<window::TForm1> form1;
 };

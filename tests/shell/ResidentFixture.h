@@ -12,25 +12,16 @@ namespace testsupport {
 
 // The resident object over fakes of everything it reaches, with a scratch
 // documents folder; FormCreate is left to the test.
-class ResidentFixture : public ::testing::Test {
+class ResidentFixture : public ::testing::Test, protected ResidentFakes {
 protected:
     ResidentFixture()
     {
         folders.documents = scratch.file(QStringLiteral("home/Documents"));
         folders.program = scratch.file(QStringLiteral("bin"));
-        form = std::make_unique<shell::TMiruberoMainForm>(
-            shell::ShellPlatform{dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
+        form = std::make_unique<shell::TMiruberoMainForm>(Platform());
     }
 
     ScratchDir scratch;
-    FakeDialogs dialogs;
-    FakeTray tray;
-    FakeShellOpen shellOpen;
-    FakeFolders folders;
-    FakeClock clock;
-    FakeEventLoop eventLoop;
-    FakeSpeechLibrary speech;
-    FakeProbe probe;
     FakeWindowView view;
     store::WatchListModel model;
     std::unique_ptr<shell::TMiruberoMainForm> form;

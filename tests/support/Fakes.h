@@ -9,6 +9,7 @@
 #include "platform/SpeechLibrary.h"
 #include "platform/Tray.h"
 #include "platform/WindowView.h"
+#include "shell/ShellPlatform.h"
 
 #include <QStringList>
 
@@ -202,6 +203,23 @@ public:
     int layouts = 0;
     bool visible = false;
     std::function<void()> onShow;
+};
+
+// Every fake the resident side is built over, handed to it as one.
+struct ResidentFakes {
+    shell::ShellPlatform Platform()
+    {
+        return {dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe};
+    }
+
+    FakeDialogs dialogs;
+    FakeTray tray;
+    FakeShellOpen shellOpen;
+    FakeFolders folders;
+    FakeClock clock;
+    FakeEventLoop eventLoop;
+    FakeSpeechLibrary speech;
+    FakeProbe probe;
 };
 
 } // namespace testsupport
