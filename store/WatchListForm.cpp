@@ -7,7 +7,6 @@
 #include "store/StoredFiles.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <utility>
 
@@ -64,10 +63,10 @@ void WatchListForm::BtnAddKomokuClick()
         return;
     }
     AddKomokuPage();
-    if (!resident.StartingUp())
+    if (!resident.StartingUp()) {
         Save();
-    if (!resident.StartingUp())
         resident.StartMonitor();
+    }
     m_parts.View.render();
 }
 
@@ -147,11 +146,8 @@ void WatchListForm::BtnTabDelClick(int komoku)
 
 void WatchListForm::DeleteKomokuFiles(int komoku) const
 {
-    for (int s = 0; s < SlotsPerKomoku; ++s) {
-        const QString picture = File(ImageName(komoku, s));
-        if (QFileInfo::exists(picture))
-            QFile::remove(picture);
-    }
+    for (int s = 0; s < SlotsPerKomoku; ++s)
+        QFile::remove(File(ImageName(komoku, s)));
     QFile::remove(File(SetteiIniName(komoku)));
 }
 

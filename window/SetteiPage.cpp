@@ -65,10 +65,8 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
     minutes->move(m_editArarmTime->geometry().right() + 1 + LabelSpacing,
                   m_editArarmTime->y() + (m_editArarmTime->height() - minutes->height()) / 2);
     minutes->setBuddy(m_editArarmTime);
-    connect(m_editArarmTime, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_model.General.EditArarmTime = text;
-        emit ararmTimeEdited(text);
-    });
+    // The handler stores the text itself.
+    connect(m_editArarmTime, &QLineEdit::textEdited, this, &SetteiPage::ararmTimeEdited);
 
     m_checkBoxAllArarm =
         addSettingBox(u"CheckBoxAllArarm"_s, u"項目内のすべてのオークションをアラーム時同時に表示する。"_s,
