@@ -94,8 +94,8 @@ int main(int argc, char** argv)
     // Item pages: one client for the whole run, and the pass the monitor starts.
     retrieval::PageFetcher fetcher;
     NoSlotPictures noPictures;
-    retrieval::PriceCheckPass pass({mainForm, form1.Model(), fetcher, form1, noPictures, form1, form1, dialogs,
-                                    eventLoop, clock, [&form1] { form1.Logic().Save(); }});
+    retrieval::PriceCheckPass pass({mainForm, form1.Model(), fetcher, form1, noPictures, form1, form1,
+                                    dialogs, eventLoop, clock, [&form1] { form1.Logic().Save(); }});
     mainForm.AttachPriceCheck(&pass);
     form1.SetKakakuCheckAction([&pass] { pass.BtnKakakuCheckClick(); });
 

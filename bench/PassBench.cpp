@@ -22,7 +22,8 @@ QByteArray ItemPage()
 {
     QStringList lines;
     for (int i = 0; i < 1500; ++i)
-        lines << QStringLiteral("<li class=\"Item\"><a href=\"/category/list/%1/\">カメラ、光学機器</a></li>").arg(i);
+        lines << QStringLiteral("<li class=\"Item\"><a href=\"/category/list/%1/\">カメラ、光学機器</a></li>")
+                     .arg(i);
     lines << PriceBlock(QStringLiteral("12,345円")) << CountBlock(QStringLiteral("17"))
           << EndBlock(QStringLiteral("2026.12.10（木）21:34"));
     for (int i = 0; i < 1500; ++i)
@@ -66,8 +67,17 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
         void ShowWindowOnTop(bool) override {}
         void ActivatePriceCell(int, int) override {}
     } passView;
-    retrieval::PriceCheckPass pass({resident, model, fetcher, screen, pictures, passView, window, fakes.dialogs,
-                                    fakes.eventLoop, fakes.clock, {}});
+    retrieval::PriceCheckPass pass({resident,
+                                    model,
+                                    fetcher,
+                                    screen,
+                                    pictures,
+                                    passView,
+                                    window,
+                                    fakes.dialogs,
+                                    fakes.eventLoop,
+                                    fakes.clock,
+                                    {}});
     for (auto _ : state)
         pass.RunPriceCheckPass();
     if (site.requests().size() != static_cast<qsizetype>(state.iterations()) * 50 || resident.RetryCount != 0)

@@ -15,8 +15,9 @@ QStringList Filler(int lines)
 {
     QStringList page;
     for (int i = 0; i < lines; ++i)
-        page << QStringLiteral("<li class=\"Item%1\"><a href=\"https://auctions.yahoo.co.jp/category/list/%1/\">"
-                               "カメラ、光学機器 &gt; フィルムカメラ &gt; 一眼レフ</a><span>送料無料</span></li>")
+        page << QStringLiteral(
+                    "<li class=\"Item%1\"><a href=\"https://auctions.yahoo.co.jp/category/list/%1/\">"
+                    "カメラ、光学機器 &gt; フィルムカメラ &gt; 一眼レフ</a><span>送料無料</span></li>")
                     .arg(i);
     return page;
 }

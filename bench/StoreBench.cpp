@@ -30,11 +30,15 @@ void WriteKomoku(const QString& dataDir, int komoku, int generation = 0)
     file.WriteInteger(settei::Honmei, settei::No, 3);
     for (int row = 1; row <= SlotsPerKomoku; ++row) {
         const QString section = SlotSection(row);
-        file.WriteString(section, settei::Title,
-                         QStringLiteral("[終了]ニコン 単焦点レンズ AF-S 50mm f/1.8G 美品 元箱付き 動作確認済み %1-%2").arg(row).arg(generation));
+        file.WriteString(
+            section, settei::Title,
+            QStringLiteral("[終了]ニコン 単焦点レンズ AF-S 50mm f/1.8G 美品 元箱付き 動作確認済み %1-%2")
+                .arg(row)
+                .arg(generation));
         file.WriteDateTime(section, settei::ShuryoTime, *EncodeDayCount(2026, 12, 10 + row, 21, 7, 0));
-        file.WriteString(section, settei::URL,
-                         QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/x10%1%2").arg(komoku).arg(row));
+        file.WriteString(
+            section, settei::URL,
+            QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/x10%1%2").arg(komoku).arg(row));
         file.WriteDateTime(section, settei::ArarmTime, *EncodeDayCount(2026, 12, 10 + row, 20, 57, 0));
         file.WriteString(section, settei::Kakaku, QStringLiteral("12,345円"));
         file.WriteString(section, settei::Yosan, QStringLiteral("30,000円"));
@@ -77,8 +81,7 @@ void BM_RebuildScheduleFromFiles(benchmark::State& state)
     std::vector<bool> latch;
     std::vector<std::uint32_t> latchTime;
     for (auto _ : state) {
-        shell::RebuildContext context{schedule, latch,   latchTime, nullptr, dataDir,
-                                      false,    46000.0, events};
+        shell::RebuildContext context{schedule, latch, latchTime, nullptr, dataDir, false, 46000.0, events};
         shell::RebuildSchedule(context);
         benchmark::DoNotOptimize(schedule.Komoku.data());
     }

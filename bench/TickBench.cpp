@@ -46,7 +46,8 @@ void BM_MonitorTickNothingDue(benchmark::State& state)
     if (!fakes.dialogs.shown.empty() || fakes.probe.probed.size() != 0)
         state.SkipWithError("something fell due");
     state.counters["per_slot_ns"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * 50, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(state.iterations()) * 50,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MonitorTickNothingDue);
 

@@ -52,11 +52,19 @@ struct FullWindow : ResidentFakes {
                 store::Slot& slot = model.SlotAt(k, row);
                 const QStringList cells{
                     QStringLiteral("ニコン 単焦点レンズ AF-S 50mm f/1.8G 美品 元箱付き %1").arg(row),
-                    QStringLiteral("12"), QString::number(10 + row), QStringLiteral("21"), QStringLiteral("07"),
+                    QStringLiteral("12"),
+                    QString::number(10 + row),
+                    QStringLiteral("21"),
+                    QStringLiteral("07"),
                     QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/x10%1%2").arg(k).arg(row),
-                    QStringLiteral("20"), QStringLiteral("57"), QStringLiteral("12,345円"),
-                    QStringLiteral("30,000円"), QStringLiteral("50,000円"), QStringLiteral("17"),
-                    QStringLiteral("15000円"), QStringLiteral("メモ: 付属品を確認すること")};
+                    QStringLiteral("20"),
+                    QStringLiteral("57"),
+                    QStringLiteral("12,345円"),
+                    QStringLiteral("30,000円"),
+                    QStringLiteral("50,000円"),
+                    QStringLiteral("17"),
+                    QStringLiteral("15000円"),
+                    QStringLiteral("メモ: 付属品を確認すること")};
                 for (int c = 1; c < store::ColumnCount; ++c)
                     slot.Cells[static_cast<size_t>(c)] = cells[c - 1];
                 slot.KakakuText = slot.Cells[store::ColKakaku];

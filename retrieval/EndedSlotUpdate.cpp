@@ -30,8 +30,8 @@ QString CutForBalloon(const QString& text)
 QString FavouriteSummaryOf(const ScrapeContext& context)
 {
     const auto& model = context.Model;
-    const int count = std::min({model.KomokuCount, static_cast<int>(model.Komokus.size()),
-                                context.Schedule.KomokuCount()});
+    const int count =
+        std::min({model.KomokuCount, static_cast<int>(model.Komokus.size()), context.Schedule.KomokuCount()});
     QStringList labels;
     for (int i = 0; i < count; ++i) {
         const store::Komoku& komoku = model.Komokus[static_cast<size_t>(i)];
@@ -44,7 +44,6 @@ QString FavouriteSummaryOf(const ScrapeContext& context)
     }
     return store::FavouriteSummary(labels, false);
 }
-
 
 QString InvalidEndTimeMessage()
 {
@@ -109,8 +108,8 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
         QString title = cells[store::ColTitle];
         title.remove(store::EndedMarker());
         const QString text = CutForBalloon(cells[store::ColKakaku] + u"\r\n"_s +
-                                           model.Komokus[static_cast<size_t>(komoku)].TabCaption() + u" No"_s +
-                                           QString::number(row) + u"-"_s + title);
+                                           model.Komokus[static_cast<size_t>(komoku)].TabCaption() +
+                                           u" No"_s + QString::number(row) + u"-"_s + title);
         context.BalloonText = text;
         context.View.ShowBalloon(schedule.Won ? u"落札しました!"_s : u"オークション終了"_s, text);
     }

@@ -53,15 +53,9 @@ struct TextLine final {
 class Scraper final {
 public:
     Scraper(ScrapeContext& context, const PageLines& page, bool readLines, int komoku, int row)
-        : m_context(context),
-          m_page(page),
-          m_readLines(readLines),
-          m_komoku(komoku),
-          m_row(row),
-          m_slot(context.Model.SlotAt(komoku, row)),
-          m_cells(m_slot.Cells),
-          m_schedule(context.Schedule.At(komoku, row - 1)),
-          m_registering(context.Model.Registering)
+        : m_context(context), m_page(page), m_readLines(readLines), m_komoku(komoku), m_row(row),
+          m_slot(context.Model.SlotAt(komoku, row)), m_cells(m_slot.Cells),
+          m_schedule(context.Schedule.At(komoku, row - 1)), m_registering(context.Model.Registering)
     {
     }
 
@@ -178,8 +172,9 @@ void Scraper::BidCount(const TextLine& line)
     if (link < 0)
         return;
     m_cells[store::ColNyusatu] =
-        link > CountValueOffset ? TrimControls(QStringView(value).sliced(CountValueOffset, link - CountValueOffset))
-                                : QString();
+        link > CountValueOffset
+            ? TrimControls(QStringView(value).sliced(CountValueOffset, link - CountValueOffset))
+            : QString();
     m_countFound = true;
 }
 
@@ -247,7 +242,8 @@ ScrapeResult Scraper::EndedStep()
          line = NextWith(marks.CountHeading, *line))
         BidCount(*line);
     m_endFound = false;
-    for (auto line = FindLine(marks.EndHeading, 0); line && !m_endFound; line = NextWith(marks.EndHeading, *line)) {
+    for (auto line = FindLine(marks.EndHeading, 0); line && !m_endFound;
+         line = NextWith(marks.EndHeading, *line)) {
         if (auto result = EndTime(*line); !result.Ok)
             return result;
     }
@@ -265,10 +261,12 @@ ScrapeResult Scraper::Run()
     if (m_readLines && !m_page.IsEmpty()) {
         const Markers& marks = Marks();
         const std::array<const PageMarker*, 5> wanted{&marks.PriceHeading, &marks.SokketuHeading,
-                                                      &marks.CountHeading, &marks.EndHeading, &marks.EndedNotice};
+                                                      &marks.CountHeading, &marks.EndHeading,
+                                                      &marks.EndedNotice};
         MarkerWalk walk(m_page);
         // Lines holding none of the markers still looked for cannot change anything.
-        while (auto raw = walk.Next(wanted, {!m_priceFound, !m_sokketuFound, !m_countFound, !m_endFound, true})) {
+        while (auto raw =
+                   walk.Next(wanted, {!m_priceFound, !m_sokketuFound, !m_countFound, !m_endFound, true})) {
             const TextLine line = Decoded(*raw);
             if (!m_priceFound)
                 CurrentPrice(line);
@@ -337,9 +335,9 @@ ScrapeResult Scraper::StoreAndRevert()
     if (m_schedule.Ended && !m_ended) {
         m_schedule.Ended = false;
         m_cells[store::ColTitle].remove(store::EndedMarker());
-        const auto end = store::EncodeEndTime(m_cells[store::ColMonth], m_cells[store::ColDay],
-                                              m_cells[store::ColHour], m_cells[store::ColMinute],
-                                              m_context.Now.date());
+        const auto end =
+            store::EncodeEndTime(m_cells[store::ColMonth], m_cells[store::ColDay], m_cells[store::ColHour],
+                                 m_cells[store::ColMinute], m_context.Now.date());
         if (!end)
             return save(ScrapeResult::Failed(InvalidEndTimeMessage()));
         m_slot.ShuryoTime = *end;
@@ -413,8 +411,7 @@ bool Scraper::TryPicture(const TextLine& block)
         extension = u".gif"_s;
     else
         return false;
-    const QString fileName =
-        m_context.DataDir + u"Image%1_%2"_s.arg(m_komoku).arg(m_row - 1) + extension;
+    const QString fileName = m_context.DataDir + u"Image%1_%2"_s.arg(m_komoku).arg(m_row - 1) + extension;
     return m_context.Pictures.DownloadSlotImage(url, fileName, m_row, m_komoku);
 }
 

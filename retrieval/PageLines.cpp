@@ -28,7 +28,8 @@ bool IsAscii(QByteArrayView bytes)
 
 PageLines::PageLines(QByteArrayView body)
 {
-    const void* nul = body.isEmpty() ? nullptr : std::memchr(body.data(), 0, static_cast<size_t>(body.size()));
+    const void* nul =
+        body.isEmpty() ? nullptr : std::memchr(body.data(), 0, static_cast<size_t>(body.size()));
     const qsizetype size = nul ? static_cast<const char*>(nul) - body.data() : body.size();
     m_text = body.first(size);
 }
@@ -49,7 +50,8 @@ PageLines::Line PageLines::LineFrom(qsizetype begin) const
     line.End = EndOfLine(begin);
     line.Next = line.End;
     if (line.End < m_text.size()) {
-        const bool crLf = m_text[line.End] == '\r' && line.End + 1 < m_text.size() && m_text[line.End + 1] == '\n';
+        const bool crLf =
+            m_text[line.End] == '\r' && line.End + 1 < m_text.size() && m_text[line.End + 1] == '\n';
         line.Next = line.End + (crLf ? 2 : 1);
     }
     return line;

@@ -25,9 +25,9 @@ QString PriceCheckPass::KakakuCheckStartCaption()
 ScrapeContext PriceCheckPass::Context()
 {
     shell::TMiruberoMainForm& resident = m_parts.Resident;
-    return ScrapeContext{m_parts.Model,          resident.Schedule,   resident.DataDir,
-                         m_parts.Clock.now(),    resident.KakakuChanged, resident.StartingUp,
-                         resident.BalloonText,   m_parts.Screen,      m_parts.Pictures};
+    return ScrapeContext{m_parts.Model,        resident.Schedule,      resident.DataDir,
+                         m_parts.Clock.now(),  resident.KakakuChanged, resident.StartingUp,
+                         resident.BalloonText, m_parts.Screen,         m_parts.Pictures};
 }
 
 void PriceCheckPass::BuildQueue()
@@ -163,8 +163,8 @@ void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)
         m_parts.View.ShowWindowOnTop(false);
     }
     if (settings.Balloon) {
-        QString text = CutForBalloon(slot.Cells[store::ColKakaku] + QLatin1Char('\r') + where + QLatin1Char('-') +
-                                     slot.Cells[store::ColTitle]);
+        QString text = CutForBalloon(slot.Cells[store::ColKakaku] + QLatin1Char('\r') + where +
+                                     QLatin1Char('-') + slot.Cells[store::ColTitle]);
         if (resident.Schedule.At(entry.Komoku, entry.Row - 1).OverBudget)
             text = CutForBalloon(QStringLiteral("予算オーバー ") + text);
         resident.BalloonText = text;

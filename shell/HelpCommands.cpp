@@ -23,8 +23,8 @@ QString NotationFileName()
     return QStringLiteral("音声記号列仕様.pdf");
 }
 
-void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOpen, platform::Dialogs& dialogs,
-                const QString& exeDir)
+void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOpen,
+                platform::Dialogs& dialogs, const QString& exeDir)
 {
     if (model.KakakuChecking)
         return;

@@ -10,8 +10,8 @@ QString ReadMeFileName();
 QString NotationFileName();
 
 // "ヘルプ(&H)": opens ReadMe.txt beside the program; nothing while a price check runs.
-void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOpen, platform::Dialogs& dialogs,
-                const QString& exeDir);
+void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOpen,
+                platform::Dialogs& dialogs, const QString& exeDir);
 // "音声文字について(&O)": opens the description of the speech notation.
 void OpenNotationHelp(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QString& exeDir);
 

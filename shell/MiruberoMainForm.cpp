@@ -157,8 +157,13 @@ void TMiruberoMainForm::SetMenuEnabled(bool enabled)
 
 void TMiruberoMainForm::RebuildSchedule()
 {
-    RebuildContext context{Schedule,    AlarmLatch, AlarmLatchTime, m_watchList,
-                           DataDir,     StartingUp, store::ToDayCount(m_platform.clock.now()),
+    RebuildContext context{Schedule,
+                           AlarmLatch,
+                           AlarmLatchTime,
+                           m_watchList,
+                           DataDir,
+                           StartingUp,
+                           store::ToDayCount(m_platform.clock.now()),
                            m_platform.eventLoop};
     shell::RebuildSchedule(context);
     // At start-up the rebuild ends by asking the tick to show the watch-list window.

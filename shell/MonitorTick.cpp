@@ -188,7 +188,8 @@ void TMiruberoMainForm::Alarm(int komokuCount)
         else
             text += QStringLiteral("他のオークション\r\n");
         text += QStringLiteral("終了直前です。表示しますか？");
-        const bool yes = m_platform.dialogs.askYesNo(text, ProductName(), platform::MessageIcon::Question, true);
+        const bool yes =
+            m_platform.dialogs.askYesNo(text, ProductName(), platform::MessageIcon::Question, true);
         if (yes && !Schedule.Settings.All) {
             for (size_t j = 0; j < m_inWindow.size(); ++j)
                 for (const int t : m_inWindow[j])
@@ -252,9 +253,9 @@ void TMiruberoMainForm::RequestedCheck()
 void TMiruberoMainForm::PeriodicCheck()
 {
     const store::WatchListModel& w = *m_watchList;
-    if (StartingUp || ResumeTime != 0 || Offline || w.KakakuCheckRequest || w.Rearranging || w.KakakuChecking ||
-        w.Fetching || w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() || w.KomokuCount <= 0 ||
-        LastPassEnd == 0)
+    if (StartingUp || ResumeTime != 0 || Offline || w.KakakuCheckRequest || w.Rearranging ||
+        w.KakakuChecking || w.Fetching || w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() ||
+        w.KomokuCount <= 0 || LastPassEnd == 0)
         return;
     if (Distance(m_platform.clock.tickCount(), LastPassEnd) < PeriodicIntervalMs)
         return;

@@ -17,7 +17,8 @@ public:
     void StartMonitor() override { m_form.MainTimer().start(); }
     store::SlotStatus* Status(int komoku, int slot) override
     {
-        if (komoku < 0 || komoku >= m_form.Schedule.KomokuCount() || slot < 0 || slot >= store::SlotsPerKomoku)
+        if (komoku < 0 || komoku >= m_form.Schedule.KomokuCount() || slot < 0 ||
+            slot >= store::SlotsPerKomoku)
             return nullptr;
         return &m_form.Schedule.At(komoku, slot);
     }

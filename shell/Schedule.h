@@ -36,7 +36,10 @@ struct Schedule {
     ScheduleSettings Settings;
 
     int KomokuCount() const { return static_cast<int>(Komoku.size()); }
-    ScheduleSlot& At(int komoku, int slot) { return Komoku[static_cast<size_t>(komoku)][static_cast<size_t>(slot)]; }
+    ScheduleSlot& At(int komoku, int slot)
+    {
+        return Komoku[static_cast<size_t>(komoku)][static_cast<size_t>(slot)];
+    }
     const ScheduleSlot& At(int komoku, int slot) const
     {
         return Komoku[static_cast<size_t>(komoku)][static_cast<size_t>(slot)];

@@ -99,7 +99,8 @@ void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now
         ++kept;
     }
     pruned.AppendSection(settei::Honmei, {QStringLiteral("No=%1").arg(newHonmei)});
-    pruned.AppendSection(settei::Komoku, {QStringLiteral("Name=") + old.ReadString(settei::Komoku, settei::Name)});
+    pruned.AppendSection(settei::Komoku,
+                         {QStringLiteral("Name=") + old.ReadString(settei::Komoku, settei::Name)});
 
     // Replaced in one step: a crash leaves the old or the new list, never none. The
     // pictures follow only once the new list is on disk.

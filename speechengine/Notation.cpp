@@ -14,10 +14,10 @@ constexpr char32_t kHiraganaLast = U'\u3094';  // ゔ
 constexpr char32_t kKatakanaFirst = U'\u30A1'; // ァ
 constexpr char32_t kKatakanaLast = U'\u30F4';  // ヴ
 constexpr char32_t kKatakanaToHiragana = kKatakanaFirst - kHiraganaFirst;
-constexpr char32_t kLongVowel = U'\u30FC';     // ー
-constexpr char32_t kPause = U'\u3001';         // 、
-constexpr char32_t kSentenceEnd = U'\u3002';   // 。
-constexpr char32_t kQuestion = U'\uFF1F';      // ？
+constexpr char32_t kLongVowel = U'\u30FC';   // ー
+constexpr char32_t kPause = U'\u3001';       // 、
+constexpr char32_t kSentenceEnd = U'\u3002'; // 。
+constexpr char32_t kQuestion = U'\uFF1F';    // ？
 constexpr char32_t kAccent = U'\'';
 constexpr char32_t kPhraseBreak = U'/';
 
@@ -40,8 +40,15 @@ constexpr char32_t kN = U'\u3093'; // ん
 bool isJoiningSmall(char32_t c)
 {
     switch (c) {
-    case U'ぁ': case U'ぃ': case U'ぅ': case U'ぇ': case U'ぉ':
-    case U'ゃ': case U'ゅ': case U'ょ': case U'ゎ':
+    case U'ぁ':
+    case U'ぃ':
+    case U'ぅ':
+    case U'ぇ':
+    case U'ぉ':
+    case U'ゃ':
+    case U'ゅ':
+    case U'ょ':
+    case U'ゎ':
         return true;
     default:
         return false;
@@ -176,13 +183,26 @@ private:
     {
         std::string out;
         switch (vowel) {
-        case 'a': appendUtf8(out, U'あ'); break;
-        case 'i': appendUtf8(out, U'い'); break;
-        case 'u': appendUtf8(out, U'う'); break;
-        case 'e': appendUtf8(out, U'え'); break;
-        case 'o': appendUtf8(out, U'お'); break;
-        case 'n': appendUtf8(out, kN); break;
-        default: break; // after っ there is nothing to lengthen
+        case 'a':
+            appendUtf8(out, U'あ');
+            break;
+        case 'i':
+            appendUtf8(out, U'い');
+            break;
+        case 'u':
+            appendUtf8(out, U'う');
+            break;
+        case 'e':
+            appendUtf8(out, U'え');
+            break;
+        case 'o':
+            appendUtf8(out, U'お');
+            break;
+        case 'n':
+            appendUtf8(out, kN);
+            break;
+        default:
+            break; // after っ there is nothing to lengthen
         }
         return out;
     }
@@ -277,12 +297,21 @@ std::string toSsml(const Utterance& utterance, int speed)
             ssml += "</prosody>";
         }
         switch (phrase.boundary) {
-        case Boundary::End: break;
-        case Boundary::PhraseBreak: ssml += "<break time=\"" + std::to_string(breakMs) + "ms\"/>"; break;
+        case Boundary::End:
+            break;
+        case Boundary::PhraseBreak:
+            ssml += "<break time=\"" + std::to_string(breakMs) + "ms\"/>";
+            break;
         // espeak-ng's Japanese voice knows the full-width marks and pauses on them.
-        case Boundary::Pause: ssml += "、"; break;
-        case Boundary::SentenceEnd: ssml += "。"; break;
-        case Boundary::Question: ssml += "？"; break;
+        case Boundary::Pause:
+            ssml += "、";
+            break;
+        case Boundary::SentenceEnd:
+            ssml += "。";
+            break;
+        case Boundary::Question:
+            ssml += "？";
+            break;
         }
     }
     return ssml;

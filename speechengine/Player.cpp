@@ -24,7 +24,8 @@ std::chrono::microseconds durationOf(std::size_t frames, int sampleRate)
 
 Player::Player()
     : m_engine(initialiseEngine()) // loaded here so that the first play need not wait for it
-    , m_worker([this] { run(); })
+      ,
+      m_worker([this] { run(); })
 {
 }
 

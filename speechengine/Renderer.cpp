@@ -110,9 +110,9 @@ bool writeWav(const std::filesystem::path& path, const Pcm& pcm)
     out.write("RIFF", 4);
     putLe(out, kHeaderRest + dataBytes, 4);
     out.write("WAVEfmt ", 8);
-    putLe(out, 16, 4);       // fmt chunk size
-    putLe(out, 1, 2);        // PCM
-    putLe(out, 1, 2);        // mono
+    putLe(out, 16, 4); // fmt chunk size
+    putLe(out, 1, 2);  // PCM
+    putLe(out, 1, 2);  // mono
     putLe(out, rate, 4);
     putLe(out, rate * 2, 4); // bytes per second
     putLe(out, 2, 2);        // bytes per frame

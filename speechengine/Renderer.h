@@ -24,8 +24,7 @@ Result initialiseEngine();
 
 // Renders a checked utterance. cancelled, when given, is asked between blocks of samples and
 // ends the rendering early when it returns true.
-Result render(const Utterance& utterance, int speed, Pcm& out,
-              const std::function<bool()>& cancelled = {});
+Result render(const Utterance& utterance, int speed, Pcm& out, const std::function<bool()>& cancelled = {});
 
 // Checks and renders a CP932 text.
 Result renderText(std::string_view cp932, int speed, Pcm& out);

@@ -22,8 +22,7 @@ public:
 
     // Converts all of input; onInvalid is told about each byte sequence that does
     // not convert and returns how many input bytes to skip and what to append.
-    template <typename OnInvalid>
-    QByteArray run(const QByteArray& input, OnInvalid onInvalid)
+    template <typename OnInvalid> QByteArray run(const QByteArray& input, OnInvalid onInvalid)
     {
         QByteArray output;
         output.reserve(input.size() * 2 + 16);

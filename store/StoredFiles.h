@@ -17,8 +17,7 @@ QString SpeakMsgName();
 QString ImageName(int komoku, int slot);
 
 // One stored setting: where it lives in "Total.ini", its type and its default.
-template <typename T>
-struct Setting {
+template <typename T> struct Setting {
     QLatin1StringView section;
     QLatin1StringView key;
     T defaultValue;

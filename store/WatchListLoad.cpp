@@ -91,8 +91,9 @@ void WatchListForm::AddHonmeiLabel(QString& hint, int komoku, int row, bool ende
 {
     const Komoku& category = m_parts.Model.KomokuAt(komoku);
     const SlotStatus& status = StatusOf(komoku, row - 1);
-    const QString label = SlotLabel(category.Name, row, category.Slots[static_cast<size_t>(row - 1)].KakakuText,
-                                    ended, status.Won, status.OverBudget);
+    const QString label =
+        SlotLabel(category.Name, row, category.Slots[static_cast<size_t>(row - 1)].KakakuText, ended,
+                  status.Won, status.OverBudget);
     if (hint == QStringLiteral("ミルベロ"))
         hint = label;
     else

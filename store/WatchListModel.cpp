@@ -12,8 +12,9 @@ QString DefaultSpeakText()
 QString RegistrationGuidance()
 {
     // The doubled "&" shows as one "&" in the label.
-    return QStringLiteral("ブラウザで表示したオークションサイトのアドレスバーのアイコンをドラッグ&&ドロップで表の上に移動すれば"
-                          "登録できます。\rオークションサイトのURLを「URL」欄へ貼り付けても登録できます。");
+    return QStringLiteral(
+        "ブラウザで表示したオークションサイトのアドレスバーのアイコンをドラッグ&&ドロップで表の上に移動すれば"
+        "登録できます。\rオークションサイトのURLを「URL」欄へ貼り付けても登録できます。");
 }
 
 QString KakakuCheckStopCaption()
@@ -37,11 +38,11 @@ QString Komoku::TabCaption() const
 const std::array<QString, ColumnCount>& HeaderTexts()
 {
     static const std::array<QString, ColumnCount> texts{
-        QStringLiteral("No"),     QStringLiteral("タイトル"), QStringLiteral("月"),
-        QStringLiteral("日"),     QStringLiteral("時"),       QStringLiteral("分"),
-        QStringLiteral("URL"),    QStringLiteral("時"),       QStringLiteral("分"),
-        QStringLiteral("現在の価格"), QStringLiteral("予算額"), QStringLiteral("即決価格"),
-        QStringLiteral("入札数"), QStringLiteral("入札額"),   QStringLiteral("備考"),
+        QStringLiteral("No"),         QStringLiteral("タイトル"), QStringLiteral("月"),
+        QStringLiteral("日"),         QStringLiteral("時"),       QStringLiteral("分"),
+        QStringLiteral("URL"),        QStringLiteral("時"),       QStringLiteral("分"),
+        QStringLiteral("現在の価格"), QStringLiteral("予算額"),   QStringLiteral("即決価格"),
+        QStringLiteral("入札数"),     QStringLiteral("入札額"),   QStringLiteral("備考"),
     };
     return texts;
 }

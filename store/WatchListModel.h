@@ -142,11 +142,11 @@ struct WatchListModel {
 
     // Enabled states of the commands the logic decides.
     bool MenuSaveEnabled = true;
-    bool MenuSortEndEnabled = false;   // "終了時間順に並べ替え(&S)"
-    bool MenuCheapEnabled = false;     // "現在価格の低い順に並べ替え(&C)"
-    bool MenuDeleteEnabled = false;    // "選択したオークションの削除(&D)"
-    bool MenuHonmeiEnabled = false;    // "選択したオークションを本命にする(&H)"
-    bool MenuMoveEnabled = false;      // "別の項目へ移動(&M)"
+    bool MenuSortEndEnabled = false; // "終了時間順に並べ替え(&S)"
+    bool MenuCheapEnabled = false;   // "現在価格の低い順に並べ替え(&C)"
+    bool MenuDeleteEnabled = false;  // "選択したオークションの削除(&D)"
+    bool MenuHonmeiEnabled = false;  // "選択したオークションを本命にする(&H)"
+    bool MenuMoveEnabled = false;    // "別の項目へ移動(&M)"
     bool BtnOKEnabled = true;
     bool BtnAddKomokuEnabled = true;
 
@@ -161,7 +161,10 @@ struct WatchListModel {
     SpeechControls Speech;
     GeneralPage General;
 
-    Slot& SlotAt(int komoku, int row) { return Komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(row - 1)]; }
+    Slot& SlotAt(int komoku, int row)
+    {
+        return Komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(row - 1)];
+    }
     Komoku& KomokuAt(int komoku) { return Komokus[static_cast<size_t>(komoku)]; }
     const Komoku& KomokuAt(int komoku) const { return Komokus[static_cast<size_t>(komoku)]; }
 };

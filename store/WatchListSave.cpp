@@ -176,7 +176,8 @@ WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& fi
     double shuryoTime = 0;
     if (!cells[ColMonth].isEmpty() && !cells[ColDay].isEmpty() && !cells[ColHour].isEmpty() &&
         !cells[ColMinute].isEmpty()) {
-        const auto end = EncodeEndTime(cells[ColMonth], cells[ColDay], cells[ColHour], cells[ColMinute], today);
+        const auto end =
+            EncodeEndTime(cells[ColMonth], cells[ColDay], cells[ColHour], cells[ColMinute], today);
         if (!end)
             return RowResult::Failed;
         shuryoTime = *end;
@@ -187,8 +188,8 @@ WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& fi
 
     double ararmTime = 0;
     if (!cells[ColArarmHour].isEmpty() && !cells[ColArarmMinute].isEmpty()) {
-        const auto alarm = EncodeAlarmTime(cells[ColMonth], cells[ColDay], cells[ColHour], cells[ColArarmHour],
-                                           cells[ColArarmMinute], today);
+        const auto alarm = EncodeAlarmTime(cells[ColMonth], cells[ColDay], cells[ColHour],
+                                           cells[ColArarmHour], cells[ColArarmMinute], today);
         if (!alarm)
             return RowResult::Failed;
         ararmTime = *alarm;
@@ -233,7 +234,8 @@ WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& fi
         return RowResult::Written;
     }
     // Encoding again what the file already holds would lose a little of the picture at every save.
-    if (slot.PictureFile == picture && slot.PictureKey == slot.SlotImage.cacheKey() && QFileInfo::exists(picture))
+    if (slot.PictureFile == picture && slot.PictureKey == slot.SlotImage.cacheKey() &&
+        QFileInfo::exists(picture))
         return RowResult::Written;
     if (!WriteJpegFile(picture, slot.SlotImage))
         return RowResult::Failed;

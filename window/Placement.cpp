@@ -21,7 +21,8 @@ void CentreOnScreen(QWidget& window, bool availableArea)
         return;
     const QRect area = availableArea ? screen->availableGeometry() : screen->geometry();
     const QSize outer = window.frameGeometry().size();
-    window.move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    window.move(area.x() + (area.width() - outer.width()) / 2,
+                area.y() + (area.height() - outer.height()) / 2);
 }
 
 } // namespace window

@@ -82,9 +82,9 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
         emit ararmSpeakClicked();
     });
 
-    QLabel* label3 =
-        PlacedLabel(u"Label3"_s, u"(しゃべる言葉を変更したら、必ず「再生」ボタンを押して確認してください。)"_s,
-                 {4, 142}, m_content);
+    QLabel* label3 = PlacedLabel(
+        u"Label3"_s, u"(しゃべる言葉を変更したら、必ず「再生」ボタンを押して確認してください。)"_s, {4, 142},
+        m_content);
     QPalette red = label3->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     label3->setPalette(red);

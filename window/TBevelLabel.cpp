@@ -158,8 +158,8 @@ void TBevelLabel::paintEvent(QPaintEvent* event)
     drawCaption(painter, area, flags, caption, 0, 0, text);
 }
 
-void TBevelLabel::drawCaption(QPainter& painter, const QRect& area, int flags, const QString& caption,
-                              int dx, int dy, const QColor& color) const
+void TBevelLabel::drawCaption(QPainter& painter, const QRect& area, int flags, const QString& caption, int dx,
+                              int dy, const QColor& color) const
 {
     painter.setPen(color);
     painter.drawText(area.translated(dx, dy), flags, caption);

@@ -53,8 +53,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void drawCaption(QPainter& painter, const QRect& area, int flags, const QString& caption, int dx,
-                     int dy, const QColor& color) const;
+    void drawCaption(QPainter& painter, const QRect& area, int flags, const QString& caption, int dx, int dy,
+                     const QColor& color) const;
 
     QColor m_highLightColor{255, 255, 255};
     QColor m_shadowColor{0, 0, 0};

@@ -18,8 +18,7 @@ constexpr int ConnectTimeoutMs = 5000;
 } // namespace
 
 LocalInstanceGuard::LocalInstanceGuard(const QString& name, const QString& folder, QObject* parent)
-    : QObject(parent),
-      m_socketPath((folder.isEmpty() ? defaultFolder() : folder) + QLatin1Char('/') + name),
+    : QObject(parent), m_socketPath((folder.isEmpty() ? defaultFolder() : folder) + QLatin1Char('/') + name),
       m_lock(m_socketPath + QStringLiteral(".lock"))
 {
     // Only a lock whose owner process is gone counts as stale, however old it is.

@@ -196,7 +196,8 @@ TEST_F(ProgramTest, LockOfACrashedInstanceDoesNotBlockTheNextStart)
     ASSERT_EQ(waitForWindows(crashed).size(), 1u);
     ::kill(static_cast<pid_t>(crashed->processId()), SIGKILL);
     ASSERT_TRUE(waitForExit(crashed));
-    ASSERT_FALSE(QDir(runtimeDir()).entryList(QDir::Files | QDir::System).isEmpty()) << "the crash left its lock";
+    ASSERT_FALSE(QDir(runtimeDir()).entryList(QDir::Files | QDir::System).isEmpty())
+        << "the crash left its lock";
 
     QProcess* next = start();
     EXPECT_EQ(waitForWindows(next).size(), 1u);

@@ -72,10 +72,10 @@ X11Session::X11Session() : m_connection(std::make_unique<Connection>())
     int fds[2];
     if (pipe(fds) != 0)
         return;
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(fds[1]),
-                                             QStringLiteral("-screen"), QStringLiteral("0"),
-                                             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                             QStringLiteral("tcp")});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QString::number(fds[1]), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp")});
     close(fds[1]);
     QByteArray number;
     if (m_server.waitForStarted(5000)) {

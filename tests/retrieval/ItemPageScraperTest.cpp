@@ -47,7 +47,9 @@ TEST(ScrapePageLinesTest, InvalidUtf8IsEmptyAndUnstorableCharactersBecomeQuestio
         const retrieval::PageLines page(bytes);
         return page.Decode(page.LineFrom(0));
     };
-    EXPECT_EQ(decode("abc\xff" "def"), QString());
+    EXPECT_EQ(decode("abc\xff"
+                     "def"),
+              QString());
     EXPECT_EQ(decode("abc\xe5\x86"), QString()) << "a sequence cut off at the line end";
     EXPECT_EQ(decode("\xc0\xafx"), QString()) << "an overlong form";
     // An emoji is outside what CP932 holds: one "?", one character.
@@ -100,8 +102,8 @@ TEST_F(ScrapeTest, PriceIsTheTrimmedTextBeforeTheFirstYenWithinOneHundredCharact
 TEST_F(ScrapeTest, HeadingWithoutItsValueIsSkippedForTheNextHeading)
 {
     // The first price block has no "円" on its value line; the bid heading's next line has no link.
-    const QStringList page = QStringList{u"<dt class=\"Price__title\">現在価格</dt>"_s, u"<dd class=\"Price__value\">"_s,
-                                         u"お問い合わせください"_s} +
+    const QStringList page = QStringList{u"<dt class=\"Price__title\">現在価格</dt>"_s,
+                                         u"<dd class=\"Price__value\">"_s, u"お問い合わせください"_s} +
                              QStringList{u"<dt class=\"Count__title\">入札件数</dt>"_s, u"<dd>-</dd>"_s} +
                              RunningPage(u"2,000円"_s);
     ASSERT_TRUE(Scrape(Page(page)).Ok);
@@ -112,11 +114,13 @@ TEST_F(ScrapeTest, HeadingWithoutItsValueIsSkippedForTheNextHeading)
 TEST_F(ScrapeTest, BidCountIsWhatFollowsTheValueTagUpToTheLink)
 {
     ASSERT_TRUE(Scrape(Page(QStringList{u"<dt class=\"Count__title\">入札件数</dt>"_s,
-                                        u"<dd class=\"Count__number\">  12 <a href=\"#\">x</a>"_s})).Ok);
+                                        u"<dd class=\"Count__number\">  12 <a href=\"#\">x</a>"_s}))
+                    .Ok);
     EXPECT_EQ(Cells()[ColNyusatu], u"12"_s);
     // A link right after the tag gives an empty count, which is found all the same.
     ASSERT_TRUE(Scrape(Page(QStringList{u"<dt class=\"Count__title\">入札件数</dt>"_s,
-                                        u"<dd class=\"Count__number\"><a href=\"#\">0</a>"_s})).Ok);
+                                        u"<dd class=\"Count__number\"><a href=\"#\">0</a>"_s}))
+                    .Ok);
     EXPECT_EQ(Cells()[ColNyusatu], QString());
     EXPECT_EQ(Stored(store::settei::Nyusatu), QString());
 }
@@ -192,7 +196,8 @@ TEST_F(ScrapeTest, NoticeOnARunningSlotReadsFinalFiguresAndEndsIt)
     now = QDateTime(QDate(2024, 5, 13), QTime(8, 0));
     Cells()[ColSokketugaku] = u"3,000円"_s;
     // The notice stands above the figures: the ended step reads them from the top.
-    ASSERT_TRUE(Scrape(Page(QStringList{EndedNotice()} + RunningPage(u"1,900円"_s) + SokketuBlock(u"3,000円"_s))).Ok);
+    ASSERT_TRUE(
+        Scrape(Page(QStringList{EndedNotice()} + RunningPage(u"1,900円"_s) + SokketuBlock(u"3,000円"_s))).Ok);
     EXPECT_EQ(Cells()[ColTitle], u"[終了]Nikon F3"_s);
     EXPECT_EQ(Cells()[ColKakaku], u"1,900円"_s);
     EXPECT_EQ(Cells()[ColNyusatu], u"5"_s);
@@ -268,13 +273,14 @@ TEST_P(ScrapeWonTest, DecidesFromTheOwnBid)
     EXPECT_EQ(view.balloons[0].first, c.won ? u"落札しました!"_s : u"オークション終了"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScrapeWonTest,
-    ::testing::Values(WonCase{1500, u"1,400円", u"", true}, WonCase{1500, u"1,600円", u"", false},
-                      WonCase{1500, u"1,500円", u"", true}, WonCase{0, u"1,400円", u"", false},
-                      WonCase{0, u"0円", u"", false}, WonCase{1500, u"1,600円", u"1,500円", true},
-                      WonCase{1500, u"1,600円", u"2,000円", false},
-                      WonCase{1500, u"99999999999999999999円", u"", false}));
+INSTANTIATE_TEST_SUITE_P(Cases, ScrapeWonTest,
+                         ::testing::Values(WonCase{1500, u"1,400円", u"", true},
+                                           WonCase{1500, u"1,600円", u"", false},
+                                           WonCase{1500, u"1,500円", u"", true},
+                                           WonCase{0, u"1,400円", u"", false}, WonCase{0, u"0円", u"", false},
+                                           WonCase{1500, u"1,600円", u"1,500円", true},
+                                           WonCase{1500, u"1,600円", u"2,000円", false},
+                                           WonCase{1500, u"99999999999999999999円", u"", false}));
 
 // ---- Budget and stored price ----
 
@@ -317,7 +323,8 @@ TEST_F(ScrapeTest, AddressWithoutThePrefixReadsNoLineButStillStores)
 TEST_F(ScrapeTest, InvalidUtf8LineCountsAsEmpty)
 {
     QByteArray page = Page(PriceBlock(u"1,700円"_s));
-    page.replace("1,700", "1,7\xff" "0");
+    page.replace("1,700", "1,7\xff"
+                          "0");
     page += Page(CountBlock(u"2"_s));
     ASSERT_TRUE(Scrape(page).Ok);
     EXPECT_EQ(Cells()[ColKakaku], u"1,000円"_s);

@@ -56,8 +56,8 @@ protected:
     }
     QByteArray page(const QString& price = u"1,000円"_s) const
     {
-        return Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(price) + CountBlock(u"5"_s) +
-                    EndBlock(u"2024.05.12（日）21:34"_s));
+        return Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(price) +
+                    CountBlock(u"5"_s) + EndBlock(u"2024.05.12（日）21:34"_s));
     }
     QStringList fetchedPaths() const
     {
@@ -74,8 +74,8 @@ protected:
     RecordingPassView passView;
     QStringList progress;
     std::function<void()> onPump;
-    retrieval::PriceCheckPass pass{{*form, model, fetcher, screen, pictures, passView, view, dialogs, eventLoop,
-                                    clock, {}}};
+    retrieval::PriceCheckPass pass{
+        {*form, model, fetcher, screen, pictures, passView, view, dialogs, eventLoop, clock, {}}};
 };
 
 TEST_F(PassTest, HiddenWindowChecksOnlyTodayAndTomorrow)

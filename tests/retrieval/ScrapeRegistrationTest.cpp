@@ -30,7 +30,8 @@ TEST_F(ScrapeRegistrationTest, TitleLosesTheSitePrefixAndItsBlanks)
 
 TEST_F(ScrapeRegistrationTest, TitleClosingOnTheNextLineOrTooFarLeavesItEmpty)
 {
-    ASSERT_TRUE(Scrape(Page(QStringList{u"<title>Nikon F3"_s, u"</title>"_s, u"<title>second</title>"_s})).Ok);
+    ASSERT_TRUE(
+        Scrape(Page(QStringList{u"<title>Nikon F3"_s, u"</title>"_s, u"<title>second</title>"_s})).Ok);
     EXPECT_EQ(Cells()[ColTitle], QString()) << "only the first title line counts";
 
     ASSERT_TRUE(Scrape(Page(QStringList{u"<title>"_s + QString(1000, u'a') + u"</title>"_s})).Ok);

@@ -25,7 +25,10 @@ class RecordingView final : public retrieval::ScrapeView {
 public:
     void ShowMessage(const QString& text) override { messages << text; }
     void SetTrayHint(const QString& hint) override { hints << hint; }
-    void ShowBalloon(const QString& title, const QString& text) override { balloons.push_back({title, text}); }
+    void ShowBalloon(const QString& title, const QString& text) override
+    {
+        balloons.push_back({title, text});
+    }
     bool IsWindowVisible() const override { return visible; }
     void RepaintGrid(int komoku) override { repaints.push_back(komoku); }
 
@@ -67,12 +70,13 @@ public:
 // The blocks of an item page, written the way the site lays them out.
 inline QStringList PriceBlock(const QString& value)
 {
-    return {u"<dt class=\"Price__title\">現在価格<span>（税込）</span></dt>"_s, u"<dd class=\"Price__value\">"_s, value,
-            u"</dd>"_s};
+    return {u"<dt class=\"Price__title\">現在価格<span>（税込）</span></dt>"_s,
+            u"<dd class=\"Price__value\">"_s, value, u"</dd>"_s};
 }
 inline QStringList SokketuBlock(const QString& value)
 {
-    return {u"<dt class=\"Price__title\">即決価格</dt>"_s, u"<dd class=\"Price__value\">"_s, value, u"</dd>"_s};
+    return {u"<dt class=\"Price__title\">即決価格</dt>"_s, u"<dd class=\"Price__value\">"_s, value,
+            u"</dd>"_s};
 }
 inline QStringList CountBlock(const QString& count)
 {
@@ -145,8 +149,9 @@ protected:
 
     retrieval::ScrapeResult Scrape(const QByteArray& page, int row = 1, const QString& url = ItemUrl())
     {
-        retrieval::ScrapeContext context{model,       schedule, dir.path() + u"/"_s, now,  kakakuChanged,
-                                         startingUp, balloonText, view,             pictures};
+        retrieval::ScrapeContext context{model,       schedule,      dir.path() + u"/"_s,
+                                         now,         kakakuChanged, startingUp,
+                                         balloonText, view,          pictures};
         pictures.scrapingFlag = &model.Scraping;
         const auto result = retrieval::ScrapeItemPage(context, page, url, 0, row);
         EXPECT_FALSE(model.Scraping) << "Scraping must be cleared on every way out";

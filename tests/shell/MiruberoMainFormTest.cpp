@@ -1,6 +1,6 @@
 #include "shell/MiruberoMainForm.h"
-#include "store/Cp932.h"
 #include "ResidentFixture.h"
+#include "store/Cp932.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +57,8 @@ TEST_F(MainFormTest, AnExistingDataFolderIsKeptAsItIs)
     kept.close();
 
     ASSERT_TRUE(form->FormCreate());
-    EXPECT_EQ(scratch.listFiles(), QStringList{QStringLiteral("home/Documents/ヨツバネ/MiruberoData/Total.ini")});
+    EXPECT_EQ(scratch.listFiles(),
+              QStringList{QStringLiteral("home/Documents/ヨツバネ/MiruberoData/Total.ini")});
 }
 
 TEST_F(MainFormTest, MissingEngineEndsWithItsMessageAndWritesNothing)

@@ -128,8 +128,10 @@ TEST_F(MonitorTest, OverlappingAlarmsShareOneQuestionAndOpenTheirPages)
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 6));
     tick();
     ASSERT_EQ(questions(), 1);
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("カメラ - No2他のオークション\r\n終了直前です。表示しますか？"));
-    EXPECT_EQ(shellOpen.opened, (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/1/4")}));
+    EXPECT_EQ(dialogs.shown[0].text,
+              QStringLiteral("カメラ - No2他のオークション\r\n終了直前です。表示しますか？"));
+    EXPECT_EQ(shellOpen.opened,
+              (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/1/4")}));
     EXPECT_FALSE(form->AlarmLatch[0]);
 
     // No second question while the windows last.
@@ -151,7 +153,8 @@ TEST_F(MonitorTest, WithAllOnOneAlarmOpensTheWholeCategoriesAndLatchesTheAskedOn
     dialogs.answers = {true};
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 1));
     tick();
-    EXPECT_EQ(shellOpen.opened, (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/0/2")}));
+    EXPECT_EQ(shellOpen.opened,
+              (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/0/2")}));
     EXPECT_TRUE(form->AlarmLatch[0]);
 
     // The category takes no part in alarms until 30 s after the question.
@@ -173,7 +176,8 @@ TEST_F(MonitorTest, OverBudgetSlotsAreWarnedAboutInsteadOfAlarmed)
     over.Budget = 30000;
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0));
     run(10'000);
-    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("カメラ - No3の現在の価格は予算額を超えています。")});
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("カメラ - No3の現在の価格は予算額を超えています。")});
     EXPECT_EQ(questions(), 0);
     EXPECT_TRUE(shellOpen.opened.isEmpty());
 
@@ -370,9 +374,10 @@ TEST_F(MonitorTest, PendingRegistrationIsHandedOverOnceAfterThePass)
     model.KakakuCheckRequest = true;
     tick();
     tick();
-    EXPECT_EQ(retrieval.log,
-              (QStringList{QStringLiteral("pass"),
-                           QStringLiteral("register 1 6 4 https://page.auctions.yahoo.co.jp/jp/auction/z9")}));
+    EXPECT_EQ(
+        retrieval.log,
+        (QStringList{QStringLiteral("pass"),
+                     QStringLiteral("register 1 6 4 https://page.auctions.yahoo.co.jp/jp/auction/z9")}));
     EXPECT_FALSE(model.PendingRegister);
 }
 

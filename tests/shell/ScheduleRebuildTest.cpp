@@ -66,18 +66,22 @@ const QString TotalDel2 = QStringLiteral("[KomokuCount]\nValue=1\n[EndAuction]\n
 TEST_F(RebuildTest, WindowsFilesLoadWithEveryValue)
 {
     // Save order, keys in other letter case, blank lines, one-digit hours.
-    put(QStringLiteral("Total.ini"), QStringLiteral("[KomokuCount]\nvalue=3\n\n[ArarmTime]\nValue=5\n"
-                                                    "[Ararm]\nALL=1\nSpeak=1\n[kakakukoshin]\nKido=0\nBalloon=1\n"
-                                                    "[EndAuction]\nDel=4\n[YosanOver]\nNoHyoji=1\n"
-                                                    "[KakakuCheckToday_Tomorrow]\nValue=0\n"));
+    put(QStringLiteral("Total.ini"),
+        QStringLiteral("[KomokuCount]\nvalue=3\n\n[ArarmTime]\nValue=5\n"
+                       "[Ararm]\nALL=1\nSpeak=1\n[kakakukoshin]\nKido=0\nBalloon=1\n"
+                       "[EndAuction]\nDel=4\n[YosanOver]\nNoHyoji=1\n"
+                       "[KakakuCheckToday_Tomorrow]\nValue=0\n"));
     put(QStringLiteral("SpeakMsg.txt"), QStringLiteral("おーく'しょん、\nおわるよ。\n"));
     put(QStringLiteral("Settei0.ini"),
-        QStringLiteral("[Komoku]\nName=カメラ\n[Honmei]\nNo=3\n"
-                       "[1]\nTitle=[終了]レンズ\nShuryoTime=2026/12/10 9:05:00\nURL=https://page.auctions.yahoo.co.jp/jp/auction/a1\n"
-                       "ArarmTime=2026/12/10 8:50:00\nKakaku=12,001円\nYosan=12,000円\nSokketugaku=\nNyusatu=3\n"
-                       "Nyusatugaku=15000\nRakusatuhin=1\nOption=\nPictureExist=1\n"
-                       "\n[3]\nTitle=三脚\nShuryoTime=2026/12/11 21:07:00\nURL=https://page.auctions.yahoo.co.jp/jp/auction/a3\n"
-                       "ArarmTime=1899/12/30\nKakaku=30,000円\nYosan=30,000円\nNyusatugaku=0\nRakusatuhin=0\n"));
+        QStringLiteral(
+            "[Komoku]\nName=カメラ\n[Honmei]\nNo=3\n"
+            "[1]\nTitle=[終了]レンズ\nShuryoTime=2026/12/10 "
+            "9:05:00\nURL=https://page.auctions.yahoo.co.jp/jp/auction/a1\n"
+            "ArarmTime=2026/12/10 8:50:00\nKakaku=12,001円\nYosan=12,000円\nSokketugaku=\nNyusatu=3\n"
+            "Nyusatugaku=15000\nRakusatuhin=1\nOption=\nPictureExist=1\n"
+            "\n[3]\nTitle=三脚\nShuryoTime=2026/12/11 "
+            "21:07:00\nURL=https://page.auctions.yahoo.co.jp/jp/auction/a3\n"
+            "ArarmTime=1899/12/30\nKakaku=30,000円\nYosan=30,000円\nNyusatugaku=0\nRakusatuhin=0\n"));
     // A file rewritten by the start-up pruning, with LF line ends.
     put(QStringLiteral("Settei1.ini"),
         QStringLiteral("[1]\nurl=https://page.auctions.yahoo.co.jp/jp/auction/b1\nshuryotime=2026/12/24\n"
@@ -182,16 +186,18 @@ TEST_F(RebuildTest, StartUpClearsEndedFlagsAndPrunesTheExample)
 
     rebuild(true, At(2026, 12, 10, 12));
 
-    const QString expected = QStringLiteral("[1]\r\nTitle=[終了]b\r\nShuryoTime=2026/12/09 10:00:00\r\nURL=u2\r\n"
-                                            "PictureExist=1\r\n"
-                                            "[2]\r\nTitle=c\r\nShuryoTime=2026/12/12 9:00:00\r\nURL=u3\r\n"
-                                            "PictureExist=1\r\n"
-                                            "[Honmei]\r\nNo=2\r\n[Komoku]\r\nName=時計\r\n");
+    const QString expected =
+        QStringLiteral("[1]\r\nTitle=[終了]b\r\nShuryoTime=2026/12/09 10:00:00\r\nURL=u2\r\n"
+                       "PictureExist=1\r\n"
+                       "[2]\r\nTitle=c\r\nShuryoTime=2026/12/12 9:00:00\r\nURL=u3\r\n"
+                       "PictureExist=1\r\n"
+                       "[Honmei]\r\nNo=2\r\n[Komoku]\r\nName=時計\r\n");
     EXPECT_EQ(bytes(QStringLiteral("Settei0.ini")), store::ToCp932(expected));
     EXPECT_EQ(bytes(QStringLiteral("Image0_0.jpg")), QByteArray("picture 1"));
     EXPECT_EQ(bytes(QStringLiteral("Image0_1.jpg")), QByteArray("picture 2"));
-    EXPECT_EQ(scratch.listFiles(), (QStringList{QStringLiteral("Image0_0.jpg"), QStringLiteral("Image0_1.jpg"),
-                                                QStringLiteral("Settei0.ini"), QStringLiteral("Total.ini")}));
+    EXPECT_EQ(scratch.listFiles(),
+              (QStringList{QStringLiteral("Image0_0.jpg"), QStringLiteral("Image0_1.jpg"),
+                           QStringLiteral("Settei0.ini"), QStringLiteral("Total.ini")}));
 
     EXPECT_EQ(schedule.At(0, 0).URL, QStringLiteral("u2"));
     EXPECT_FALSE(schedule.At(0, 0).Ended) << "ended flags start clear at start-up";
@@ -248,7 +254,8 @@ TEST_F(RebuildTest, DelZeroPrunesNothing)
     put(QStringLiteral("Settei0.ini"), file);
     putPicture(0, 0, "p0");
     rebuild(true, At(2026, 12, 10));
-    EXPECT_EQ(bytes(QStringLiteral("Settei0.ini")), store::ToCp932(QString(file).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
+    EXPECT_EQ(bytes(QStringLiteral("Settei0.ini")),
+              store::ToCp932(QString(file).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
     EXPECT_EQ(schedule.At(0, 0).URL, QStringLiteral("old"));
     EXPECT_TRUE(QFile::exists(dir() + QStringLiteral("Image0_0.jpg")));
 }

@@ -46,7 +46,8 @@ TEST_F(SpeechSettingsTest, LinesOfTheTextBoxArePlayedAsOneLine)
     model.Speech.MemoSpeakText = QStringLiteral("おーく'しょん、\r\nおわるよ。\r\n");
     play();
     ASSERT_EQ(library.played.size(), 1u);
-    EXPECT_EQ(library.played[0].first, QByteArray::fromHex("82a8815b82ad2782b582e582f1814182a882ed82e982e68142"));
+    EXPECT_EQ(library.played[0].first,
+              QByteArray::fromHex("82a8815b82ad2782b582e582f1814182a882ed82e982e68142"));
 }
 
 TEST_F(SpeechSettingsTest, RefusedOrEmptyTextBlocksSavingOnlyWhileSpeechIsOn)

@@ -22,8 +22,9 @@ public:
         char pattern[] = "/tmp/speech-device-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         s_dir = pattern;
-        std::ofstream(s_dir / "asound.conf") << "pcm.!default {\n type file\n slave.pcm { type null }\n file \""
-                                             << recording().string() << "\"\n format \"raw\"\n}\n";
+        std::ofstream(s_dir / "asound.conf")
+            << "pcm.!default {\n type file\n slave.pcm { type null }\n file \"" << recording().string()
+            << "\"\n format \"raw\"\n}\n";
         setenv("ALSA_CONFIG_PATH", (s_dir / "asound.conf").c_str(), 1);
     }
     void TearDown() override { fs::remove_all(s_dir); }

@@ -26,7 +26,11 @@ std::string layout(std::string_view utf8)
         out += out.empty() ? "" : " | ";
         for (const Segment& s : phrase.segments) {
             const int p = s.pitchPercent;
-            out += (&s == phrase.segments.data() ? "" : " ") + s.kana + (p == kAccentHighPitch ? "+" : p == kAccentLowPitch ? "-" : p == kQuestionPitch ? "?" : "");
+            out += (&s == phrase.segments.data() ? "" : " ") + s.kana +
+                   (p == kAccentHighPitch  ? "+"
+                    : p == kAccentLowPitch ? "-"
+                    : p == kQuestionPitch  ? "?"
+                                           : "");
         }
     }
     return out;
@@ -37,17 +41,19 @@ std::string layout(std::string_view utf8)
 TEST(SpeechNotationTest, AcceptsTheNotation)
 {
     // The default sentence written out by hand, so that a wrong code page cannot agree with cp932().
-    EXPECT_EQ(check("\x82\xa8\x81\x5b\x82\xad\x27\x82\xb5\x82\xe5\x82\xf1\x81\x41\x82\xa8\x82\xed\x82\xe9\x82\xe6\x81\x42"),
+    EXPECT_EQ(check("\x82\xa8\x81\x5b\x82\xad\x27\x82\xb5\x82\xe5\x82\xf1\x81\x41\x82\xa8\x82\xed\x82\xe9\x82"
+                    "\xe6\x81\x42"),
               Result::Ok);
-    for (const char* text : {"オークション、オワルヨ？", "きょー/は'れ/でしょ？", "ヴァイオリン。", "ぁぃぅぇぉゃゅょっゎ",
-                             "ァィゥェォャュョッヮ", "がぎぐげご、ぱぴぷぺぽ。", "んー", "あ'め/あ'め", "/あ/"})
+    for (const char* text :
+         {"オークション、オワルヨ？", "きょー/は'れ/でしょ？", "ヴァイオリン。", "ぁぃぅぇぉゃゅょっゎ",
+          "ァィゥェォャュョッヮ", "がぎぐげご、ぱぴぷぺぽ。", "んー", "あ'め/あ'め", "/あ/"})
         EXPECT_EQ(check(cp932(text)), Result::Ok) << text;
 }
 
 TEST(SpeechNotationTest, RefusesEverythingElse)
 {
-    for (const char* text : {"終了するよ。", "おわるよabc", "123", "おわる よ", "おわるよ！", "おわる～", "ｵｰｸｼｮﾝ",
-                             "おわる’よ", "おわる／よ", "おわる\nよ"})
+    for (const char* text : {"終了するよ。", "おわるよabc", "123", "おわる よ", "おわるよ！", "おわる～",
+                             "ｵｰｸｼｮﾝ", "おわる’よ", "おわる／よ", "おわる\nよ"})
         EXPECT_EQ(check(cp932(text)), Result::BadNotation) << text;
     // Marks out of place: an accent with no mora before it, two in a phrase, one inside a mora;
     // a long-vowel mark with nothing to lengthen; marks and nothing to say.

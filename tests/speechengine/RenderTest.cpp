@@ -55,12 +55,13 @@ TEST(SpeechRenderTest, DefaultSentenceBecomesAWavFileOfSpeech)
     WavHeader h{};
     ASSERT_GE(wav.size(), sizeof h);
     std::memcpy(&h, wav.data(), sizeof h);
-    EXPECT_EQ(std::string(h.riff, 4) + std::string(h.waveFmt, 8) + std::string(h.data, 4), "RIFFWAVEfmt data");
+    EXPECT_EQ(std::string(h.riff, 4) + std::string(h.waveFmt, 8) + std::string(h.data, 4),
+              "RIFFWAVEfmt data");
     EXPECT_EQ(h.riffSize, wav.size() - 8);
     EXPECT_EQ(h.fmtSize, 16u);
-    EXPECT_EQ(h.format, 1u);    // PCM
+    EXPECT_EQ(h.format, 1u); // PCM
     EXPECT_EQ(h.channels, 1u);
-    EXPECT_EQ(h.rate, 22050u);  // espeak-ng's output rate
+    EXPECT_EQ(h.rate, 22050u); // espeak-ng's output rate
     EXPECT_EQ(h.byteRate, h.rate * 2);
     EXPECT_EQ(h.blockAlign, 2u);
     EXPECT_EQ(h.bits, 16u);
@@ -109,7 +110,8 @@ TEST(SpeechRenderTest, PitchFollowsAccentAndQuestion)
     // Median pitch over the first and last 40% of the voiced frames.
     const Pcm accented = rendered("おーく'しょん");
     const Pcm flat = rendered("おーくしょん");
-    RecordProperty("accented", std::to_string(pitch(accented, 0, 0.4)) + " -> " + std::to_string(pitch(accented, 0.6, 1)));
+    RecordProperty("accented", std::to_string(pitch(accented, 0, 0.4)) + " -> " +
+                                   std::to_string(pitch(accented, 0.6, 1)));
     ASSERT_GT(pitch(accented, 0.6, 1), 0.0);
     ASSERT_GT(pitch(flat, 0.6, 1), 0.0);
     EXPECT_GT(pitch(accented, 0, 0.4) / pitch(accented, 0.6, 1), 1.2); // 1.35 when written

@@ -75,7 +75,9 @@ double medianPitch(const std::vector<std::int16_t>& samples, int sampleRate, dou
 
 double nonZeroShare(const std::vector<std::int16_t>& samples)
 {
-    return samples.empty() ? 0.0 : double(samples.size() - std::count(samples.begin(), samples.end(), 0)) / samples.size();
+    return samples.empty()
+               ? 0.0
+               : double(samples.size() - std::count(samples.begin(), samples.end(), 0)) / samples.size();
 }
 
 double rms(const std::vector<std::int16_t>& samples)

@@ -24,8 +24,8 @@ TEST(Cp932, WhatCp932CannotHoldBecomesAQuestionMark)
 TEST(Cp932, InvalidBytesDoNotStopTheConversion)
 {
     // A lone lead byte at the end and an invalid trail byte in the middle.
-    const QString text = store::FromCp932(QByteArray("ab") + QByteArray::fromHex("81ff") + "cd" +
-                                          QByteArray::fromHex("82"));
+    const QString text =
+        store::FromCp932(QByteArray("ab") + QByteArray::fromHex("81ff") + "cd" + QByteArray::fromHex("82"));
     EXPECT_TRUE(text.startsWith(QStringLiteral("ab")));
     EXPECT_TRUE(text.contains(QStringLiteral("cd")));
     EXPECT_TRUE(text.contains(QChar(0xFFFD)));

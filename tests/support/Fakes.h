@@ -65,7 +65,10 @@ public:
     void setHandlers(Handlers h) override { handlers = std::move(h); }
     void setVisible(bool v) override { visible = v; }
     void setHint(const QString& h) override { hint = h; }
-    void showBalloon(const QString& title, const QString& text) override { balloons.push_back({title, text}); }
+    void showBalloon(const QString& title, const QString& text) override
+    {
+        balloons.push_back({title, text});
+    }
     void setMenuEnabled(bool s, bool e) override
     {
         showEnabled = s;

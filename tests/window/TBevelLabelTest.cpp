@@ -94,15 +94,35 @@ TEST(TBevelLabelPainting, PassesLandAtTheirOffsetsInTheirColours)
         std::vector<Pass> passes;
     } cases[] = {
         // Black text, white highlight blended to grey, black shadow.
-        {TBevelLabel::btRightBottom, 2, true, white, kBlack,
+        {TBevelLabel::btRightBottom,
+         2,
+         true,
+         white,
+         kBlack,
          {{{-1, -1}, grey}, {{1, 1}, kBlack}, {{2, 2}, kBlack}, {{0, 0}, kBlack}}},
-        {TBevelLabel::btRightBottom, 2, false, kRed, kBlue,
+        {TBevelLabel::btRightBottom,
+         2,
+         false,
+         kRed,
+         kBlue,
          {{{-1, -1}, kRed}, {{1, 1}, kBlue}, {{2, 2}, kBlue}, {{0, 0}, kBlack}}},
-        {TBevelLabel::btLeftTop, 2, false, kRed, kBlue,
+        {TBevelLabel::btLeftTop,
+         2,
+         false,
+         kRed,
+         kBlue,
          {{{-2, -2}, kBlue}, {{-1, -1}, kBlue}, {{1, 1}, kRed}, {{0, 0}, kBlack}}},
-        {TBevelLabel::btRightTop, 3, false, kRed, kBlue,
+        {TBevelLabel::btRightTop,
+         3,
+         false,
+         kRed,
+         kBlue,
          {{{3, -3}, kBlue}, {{2, -2}, kBlue}, {{1, -1}, kBlue}, {{-1, 1}, kRed}, {{0, 0}, kBlack}}},
-        {TBevelLabel::btLeftBottom, 2, false, kRed, kBlue,
+        {TBevelLabel::btLeftBottom,
+         2,
+         false,
+         kRed,
+         kBlue,
          {{{1, -1}, kRed}, {{-1, 1}, kBlue}, {{-2, 2}, kBlue}, {{0, 0}, kBlack}}},
         {TBevelLabel::btNone, 2, false, kRed, kBlue, {{{0, 0}, kBlack}}},
     };
@@ -158,10 +178,12 @@ TEST(TBevelLabelPainting, OnlyChangedValuesRepaint)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&label));
     label.installEventFilter(&counter);
 
-    const std::pair<const char*, QVariant> changes[] = {
-        {"HighLightColor", QColor(1, 2, 3)}, {"ShadowColor", QColor(4, 5, 6)},
-        {"BevelType", int(TBevelLabel::btLeftTop)}, {"BevelWidth", 5},
-        {"ColorBrend", false}, {"text", u"Cd"_s}};
+    const std::pair<const char*, QVariant> changes[] = {{"HighLightColor", QColor(1, 2, 3)},
+                                                        {"ShadowColor", QColor(4, 5, 6)},
+                                                        {"BevelType", int(TBevelLabel::btLeftTop)},
+                                                        {"BevelWidth", 5},
+                                                        {"ColorBrend", false},
+                                                        {"text", u"Cd"_s}};
     for (const auto& [name, other] : changes) {
         SCOPED_TRACE(name);
         QTest::qWait(30);

@@ -76,10 +76,17 @@ TEST_F(AboutWindow, ControlsSitWhereTheyBelong)
         QColor color;
     } controls[] = {
         {"BevelLabel1", {73, 23, 231, 33}, u"ミルベロ"_s, 27, QColor(0, 0, 0)},
-        {"BevelLabel2", {224, 62, 114, 29}, u"Ver "_s + QLatin1StringView(MIRUBERO_VERSION) + u"  "_s, 24,
+        {"BevelLabel2",
+         {224, 62, 114, 29},
+         u"Ver "_s + QLatin1StringView(MIRUBERO_VERSION) + u"  "_s,
+         24,
          QColor(255, 0, 0)},
         {"BevelLabel3", {46, 110, 295, 29}, u"© 2026 ヨツバネ"_s, 24, QColor(0, 0, 255)},
-        {"LabelURL", {8, 151, 333, 16}, shell::AuthorSiteUrl(), 16, form.palette().color(QPalette::WindowText)},
+        {"LabelURL",
+         {8, 151, 333, 16},
+         shell::AuthorSiteUrl(),
+         16,
+         form.palette().color(QPalette::WindowText)},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(c.name);

@@ -112,7 +112,10 @@ protected:
             result << tabs()->tabText(i);
         return result;
     }
-    AuctionGrid* grid(int komoku) const { return control<AuctionGrid>(u"StringGridAuction"_s + QString::number(komoku)); }
+    AuctionGrid* grid(int komoku) const
+    {
+        return control<AuctionGrid>(u"StringGridAuction"_s + QString::number(komoku));
+    }
     QString cell(int komoku, int row, int column) const
     {
         return grid(komoku)->model()->index(row - 1, column - 1).data().toString();
@@ -158,10 +161,11 @@ TEST_F(WatchListFiles, FirstStartWritesTheDefaultsInTheirCanonicalForm)
 {
     create();
     EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s}));
-    EXPECT_EQ(bytes(u"Total.ini"_s),
-              QByteArray("[KomokuCount]\r\nValue=1\r\n[ArarmTime]\r\nValue=10\r\n[Ararm]\r\nAll=0\r\nSpeak=1\r\n"
-                         "[KakakuKoshin]\r\nKido=1\r\nBalloon=1\r\n[EndAuction]\r\nDel=2\r\n"
-                         "[YosanOver]\r\nNoHyoji=0\r\n[KakakuCheckToday_Tomorrow]\r\nValue=1\r\n"));
+    EXPECT_EQ(
+        bytes(u"Total.ini"_s),
+        QByteArray("[KomokuCount]\r\nValue=1\r\n[ArarmTime]\r\nValue=10\r\n[Ararm]\r\nAll=0\r\nSpeak=1\r\n"
+                   "[KakakuKoshin]\r\nKido=1\r\nBalloon=1\r\n[EndAuction]\r\nDel=2\r\n"
+                   "[YosanOver]\r\nNoHyoji=0\r\n[KakakuCheckToday_Tomorrow]\r\nValue=1\r\n"));
     EXPECT_EQ(bytes(u"SpeakMsg.txt"_s), store::ToCp932(u"おーく'しょん、おわるよ。\r\n"_s));
     EXPECT_EQ(bytes(u"Settei0.ini"_s), QByteArray("[Komoku]\r\nName=\r\n[Honmei]\r\nNo=0\r\n"));
     // Created while starting up: the schedule is read by the first tick, not asked for.
@@ -230,9 +234,9 @@ TEST_F(WatchListFiles, DeletingTheSecondOfFourCategoriesMovesTheOthersUp)
         put(u"Settei%1.ini"_s.arg(k), u"[Komoku]\nName=%1\n[Honmei]\nNo=%2\n[1]\nTitle=t%3a\nURL=%4%3a\n"
                                       "ShuryoTime=2026/12/20 21:00:00\nKakaku=1,000円\nPictureExist=1\n"
                                       "[2]\nTitle=t%3b\nURL=%4%3b\nShuryoTime=2026/12/21 21:00:00\n"
-                                      "Rakusatuhin=%5\nPictureExist=1\n"_s.arg(names[k], QString::number(k == 2 ? 1 : 0),
-                                                                                QString::number(k), Url,
-                                                                                QString::number(k == 3 ? 1 : 0)));
+                                      "Rakusatuhin=%5\nPictureExist=1\n"_s.arg(
+                                          names[k], QString::number(k == 2 ? 1 : 0), QString::number(k), Url,
+                                          QString::number(k == 3 ? 1 : 0)));
     const QRgb colours[4][2] = {{qRgb(255, 0, 0), qRgb(0, 255, 0)},
                                 {qRgb(0, 0, 255), qRgb(255, 255, 0)},
                                 {qRgb(0, 255, 255), qRgb(255, 0, 255)},
@@ -364,7 +368,8 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
         "[1]\nTitle=a\nURL=%1a\nShuryoTime=2027/03/05 9:07:00\nArarmTime=2027/03/05 8:05:00\nNyusatugaku=0\n"
         "Kakaku=5,000円\nSokketugaku=5,000円\n"
         "[2]\nURL=%1b\nNyusatugaku=-5\n[3]\nURL=%1c\nNyusatugaku=1500\nKakaku=1,500円\n"
-        "[4]\nURL=%1d\nPictureExist=0\n[5]\nURL=%1e\nPictureExist=1\n[6]\nURL=%1f\nPictureExist=1\n"_s.arg(Url));
+        "[4]\nURL=%1d\nPictureExist=0\n[5]\nURL=%1e\nPictureExist=1\n[6]\nURL=%1f\nPictureExist=1\n"_s.arg(
+            Url));
     put(u"Settei1.ini"_s, u"[Honmei]\nNo=0\n[Komoku]\nName=時計\n"_s);
     put(u"Settei2.ini"_s, u"[Komoku]\nName=本\n[Honmei]\nNo=1\n[1]\nURL=%1g\nKakaku=800円\n"_s.arg(Url));
     putPicture(u"Image0_3.jpg"_s, qRgb(255, 0, 0));
@@ -405,7 +410,8 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
     EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
     EXPECT_FALSE(exists(u"Image0_3.jpg"_s));
     EXPECT_EQ(bytes(u"Image0_5.jpg"_s), unchanged) << "a picture that did not change is not encoded again";
-    EXPECT_TRUE(text(u"Settei0.ini"_s).section(u"[5]"_s, 1).section(u"[6]"_s, 0, 0).contains(u"PictureExist=0"_s));
+    EXPECT_TRUE(
+        text(u"Settei0.ini"_s).section(u"[5]"_s, 1).section(u"[6]"_s, 0, 0).contains(u"PictureExist=0"_s));
     EXPECT_TRUE(text(u"Settei0.ini"_s).startsWith(u"[Honmei]\r\nNo=3\r\n[1]\r\n"_s));
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"[Komoku]\r\nName=\r\n"_s));
 }
@@ -413,7 +419,8 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
 TEST_F(WatchListFiles, ARowWithoutAddressLosesItsSectionAndPicture)
 {
     putTotal(1);
-    put(u"Settei0.ini"_s, u"[Komoku]\nName=\n[Honmei]\nNo=0\n[3]\nTitle=x\nURL=%1\nPictureExist=1\n"_s.arg(Url));
+    put(u"Settei0.ini"_s,
+        u"[Komoku]\nName=\n[Honmei]\nNo=0\n[3]\nTitle=x\nURL=%1\nPictureExist=1\n"_s.arg(Url));
     putPicture(u"Image0_2.jpg"_s, qRgb(0, 255, 0));
     create();
     startUp();
@@ -427,7 +434,8 @@ TEST_F(WatchListFiles, ARowWithoutAddressLosesItsSectionAndPicture)
 TEST_F(WatchListFiles, PricesFetchedWhileHiddenSurviveAShow)
 {
     putTotal(1);
-    put(u"Settei0.ini"_s, u"[Komoku]\nName=\n[Honmei]\nNo=0\n[1]\nTitle=x\nURL=%1\nKakaku=1,000円\n"_s.arg(Url));
+    put(u"Settei0.ini"_s,
+        u"[Komoku]\nName=\n[Honmei]\nNo=0\n[1]\nTitle=x\nURL=%1\nKakaku=1,000円\n"_s.arg(Url));
     create();
     startUp();
     EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,000円"_s);
@@ -465,8 +473,10 @@ TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
     EXPECT_EQ(lastMessage(), u"設定を保存しますか？"_s);
     EXPECT_FALSE(form1->isVisible());
     EXPECT_TRUE(tray.showEnabled);
-    EXPECT_EQ(text(u"Settei0.ini"_s),
-              u"[Komoku]\r\nName=\r\n[Honmei]\r\nNo=0\r\n[1]\r\nTitle=x\r\nURL=%1\r\nKakaku=1,300円\r\n"_s.arg(Url));
+    EXPECT_EQ(
+        text(u"Settei0.ini"_s),
+        u"[Komoku]\r\nName=\r\n[Honmei]\r\nNo=0\r\n[1]\r\nTitle=x\r\nURL=%1\r\nKakaku=1,300円\r\n"_s.arg(
+            Url));
 
     show();
     typeCell(0, 1, store::ColYosan, u"三万"_s);
