@@ -10,9 +10,11 @@
 #include "platform/linux/SteadyClock.h"
 #include "retrieval/FetchPage.h"
 #include "retrieval/PriceCheckPass.h"
-#include "shell/HelpCommands.h"
 #include "shell/MiruberoMainForm.h"
-#include "shell/ResidentLink.h"
+#include "store/TextRules.h"
+#include "store/WatchListModel.h"
+#include "watchlist/ResidentLink.h"
+#include "watchlist/WatchListPresenter.h"
 #include "window/Fonts.h"
 #include "window/TForm1.h"
 #include "window/TForm4.h"
@@ -43,7 +45,7 @@ QIcon ApplicationIcon()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(shell::TMiruberoMainForm::ProductName());
+    QApplication::setApplicationDisplayName(store::ProductName());
     QApplication::setWindowIcon(ApplicationIcon());
     // The resident side has no window; closing the watch-list window must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -54,8 +56,8 @@ int main(int argc, char** argv)
     if (!guard.acquire()) {
         // Without a tray the message would point at an icon that is not there.
         if (QSystemTrayIcon::isSystemTrayAvailable())
-            dialogs.showMessage(shell::TMiruberoMainForm::AlreadyRunningMessage(),
-                                shell::TMiruberoMainForm::ProductName(), platform::MessageIcon::Information);
+            dialogs.showMessage(shell::TMiruberoMainForm::AlreadyRunningMessage(), store::ProductName(),
+                                platform::MessageIcon::Information);
         else
             guard.askRunningToShow();
         return 0;
@@ -69,35 +71,37 @@ int main(int argc, char** argv)
     platform::QtSpeechLibrary speech;
     platform::CurlConnectivityProbe probe;
 
-    shell::TMiruberoMainForm mainForm({dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe});
+    // The watch-list model lives for the whole run; the resident side, the window's presenter,
+    // the window and the page retrieval all work on it.
+    store::WatchListModel model;
+    shell::TMiruberoMainForm mainForm({dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe},
+                                      model);
     if (!mainForm.FormCreate())
         return 1;
 
-    shell::ResidentLink residentLink(mainForm);
-    window::TForm1 form1(mainForm, residentLink, dialogs, clock);
-    mainForm.AttachWatchList(&form1, &form1.Model());
+    watchlist::ResidentLink residentLink(mainForm);
+    window::TForm1 form1(model);
+    watchlist::WatchListPresenter presenter(
+        {model, residentLink, form1, dialogs, clock, mainForm.Speech(), shellOpen});
+    form1.SetPresenter(&presenter);
+    mainForm.AttachWatchList(&form1);
+    presenter.FormCreate();
     window::TKakudaiGazoForm kakudaiGazoForm;
     window::TForm4 form4(shellOpen, dialogs, QApplication::windowIcon(),
-                         [&mainForm] { mainForm.MainTimer().start(); });
+                         [&mainForm] { mainForm.StartMonitor(); });
     // The probe opens whatever the About window's address label shows.
     mainForm.SetProbeAddress([&form4] { return form4.LabelURLCaption(); });
 
     platform::LogindPowerNotices powerNotices;
     powerNotices.listen([&mainForm](int code) { mainForm.PowerEvent(code); });
 
-    form1.SetHelpActions({
-        [&] { shell::OpenReadMe(form1.Model(), shellOpen, dialogs, mainForm.ExeDir); },
-        [&] { shell::OpenNotationHelp(shellOpen, dialogs, mainForm.ExeDir); },
-        [&] { form4.showModalAbout(); },
-    });
-
     // Item pages: one client for the whole run, and the pass the monitor starts.
     retrieval::PageFetcher fetcher;
     NoSlotPictures noPictures;
-    retrieval::PriceCheckPass pass({mainForm, form1.Model(), fetcher, form1, noPictures, form1, form1,
-                                    dialogs, eventLoop, clock, [&form1] { form1.Logic().Save(); }});
+    retrieval::PriceCheckPass pass({mainForm, model, fetcher, noPictures, form1, dialogs, eventLoop, clock,
+                                    [&presenter] { presenter.Save(); }});
     mainForm.AttachPriceCheck(&pass);
-    form1.SetKakakuCheckAction([&pass] { pass.BtnKakakuCheckClick(); });
+    presenter.SetCommands({[&form4] { form4.showModalAbout(); }, [&pass] { pass.BtnKakakuCheckClick(); }});
 
     guard.listen([&mainForm] { mainForm.ShowWatchList(); });
     return QApplication::exec();

@@ -6,6 +6,7 @@
 #include "retrieval/ScrapeTestSupport.h"
 #include "support/FakeAuctionSite.h"
 #include "support/Fakes.h"
+#include "support/ResidentAccess.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -43,44 +44,31 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
     FakeWindowView window;
     window.visible = true;
     store::WatchListModel model;
-    shell::TMiruberoMainForm resident(fakes.Platform());
+    shell::TMiruberoMainForm resident(fakes.Platform(), model);
     resident.FormCreate();
-    resident.AttachWatchList(&window, &model);
-    resident.StartingUp = false;
+    resident.AttachWatchList(&window);
+    testsupport::State(resident).StartingUp = false;
     model.KomokuCount = 5;
     model.Komokus.resize(5);
-    resident.Schedule.Komoku.resize(5);
+    resident.Schedule().Komoku.resize(5);
     for (int k = 0; k < 5; ++k) {
         for (int row = 1; row <= 10; ++row) {
             const QString path = QStringLiteral("/jp/auction/x%1_%2").arg(k).arg(row);
             site.setPage(path, page);
-            resident.Schedule.At(k, row - 1).URL = site.url(path);
+            resident.Schedule().At(k, row - 1).URL = site.url(path);
             model.SlotAt(k, row).Cells[store::ColURL] = site.url(path);
         }
     }
     retrieval::FetchOptions options = site.fetcherOptions();
     options.newConnectionPerFetch = newConnectionPerFetch;
     retrieval::PageFetcher fetcher(options);
-    RecordingView screen;
     RecordingPictures pictures;
-    class NoView final : public retrieval::PassView {
-        void ShowWindowOnTop(bool) override {}
-        void ActivatePriceCell(int, int) override {}
-    } passView;
-    retrieval::PriceCheckPass pass({resident,
-                                    model,
-                                    fetcher,
-                                    screen,
-                                    pictures,
-                                    passView,
-                                    window,
-                                    fakes.dialogs,
-                                    fakes.eventLoop,
-                                    fakes.clock,
-                                    {}});
+    retrieval::PriceCheckPass pass(
+        {resident, model, fetcher, pictures, window, fakes.dialogs, fakes.eventLoop, fakes.clock, {}});
     for (auto _ : state)
         pass.RunPriceCheckPass();
-    if (site.requests().size() != static_cast<qsizetype>(state.iterations()) * 50 || resident.RetryCount != 0)
+    if (site.requests().size() != static_cast<qsizetype>(state.iterations()) * 50 ||
+        testsupport::State(resident).RetryCount != 0)
         state.SkipWithError("the pass did not fetch every page");
     state.counters["connections"] = site.connectionCount();
 }

@@ -78,10 +78,9 @@ void BM_RebuildScheduleFromFiles(benchmark::State& state)
     WriteFolder(dataDir);
     NoEvents events;
     shell::Schedule schedule;
-    std::vector<bool> latch;
-    std::vector<std::uint32_t> latchTime;
+    std::vector<shell::KomokuAlarm> alarms;
     for (auto _ : state) {
-        shell::RebuildContext context{schedule, latch, latchTime, nullptr, dataDir, false, 46000.0, events};
+        shell::RebuildContext context{schedule, alarms, nullptr, dataDir, false, 46000.0, events};
         shell::RebuildSchedule(context);
         benchmark::DoNotOptimize(schedule.Komoku.data());
     }

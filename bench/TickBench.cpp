@@ -4,6 +4,7 @@
 #include "shell/MiruberoMainForm.h"
 #include "store/DayCount.h"
 #include "support/Fakes.h"
+#include "support/ResidentAccess.h"
 
 #include <QTemporaryDir>
 
@@ -21,18 +22,17 @@ void BM_MonitorTickNothingDue(benchmark::State& state)
     testsupport::FakeWindowView view;
     store::WatchListModel model;
 
-    shell::TMiruberoMainForm form(fakes.Platform());
+    shell::TMiruberoMainForm form(fakes.Platform(), model);
     form.FormCreate();
-    form.AttachWatchList(&view, &model);
-    form.StartingUp = false;
+    form.AttachWatchList(&view);
+    testsupport::State(form).StartingUp = false;
     model.KomokuCount = 5;
     model.Komokus.resize(5);
-    form.Schedule.Komoku.resize(5);
-    form.AlarmLatch.resize(5);
-    form.AlarmLatchTime.resize(5);
+    form.Schedule().Komoku.resize(5);
+    testsupport::Alarms(form).resize(5);
     for (int k = 0; k < 5; ++k) {
         for (int s = 0; s < 10; ++s) {
-            auto& slot = form.Schedule.At(k, s);
+            auto& slot = form.Schedule().At(k, s);
             slot.EndAt = store::ToDayCount(QDateTime(QDate(2026, 12, 11 + s), QTime(21, 7)));
             slot.AlarmAt = slot.EndAt - 10.0 / 1440;
             slot.URL = QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/x%1%2").arg(k).arg(s);
@@ -40,7 +40,7 @@ void BM_MonitorTickNothingDue(benchmark::State& state)
         }
     }
     // A pass has just ended: the periodic check is not due either.
-    form.LastPassEnd = fakes.clock.ticks;
+    testsupport::State(form).LastPassEnd = fakes.clock.ticks;
     for (auto _ : state)
         form.MainTimerTimer();
     if (!fakes.dialogs.shown.empty() || fakes.probe.probed.size() != 0)

@@ -3,8 +3,10 @@
 // saving it, with the pictures as they were and with every picture new.
 
 #include "shell/MiruberoMainForm.h"
-#include "shell/ResidentLink.h"
 #include "support/Fakes.h"
+#include "support/ResidentAccess.h"
+#include "watchlist/ResidentLink.h"
+#include "watchlist/WatchListPresenter.h"
 #include "window/Fonts.h"
 #include "window/TForm1.h"
 
@@ -41,10 +43,13 @@ struct FullWindow : ResidentFakes {
         folders.program = dir.path();
         clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
         resident.FormCreate();
-        form1 = std::make_unique<window::TForm1>(resident, link, dialogs, clock);
-        store::WatchListModel& model = form1->Model();
+        form1 = std::make_unique<window::TForm1>(model);
+        presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
+            model, link, *form1, dialogs, clock, resident.Speech(), shellOpen});
+        form1->SetPresenter(presenter.get());
+        presenter->FormCreate();
         for (int k = 1; k < store::MaxKomokuCount; ++k)
-            form1->Logic().BtnAddKomokuClick();
+            presenter->BtnAddKomokuClick();
         for (int k = 0; k < store::MaxKomokuCount; ++k) {
             model.KomokuAt(k).Name = QStringLiteral("カメラとレンズ%1").arg(k);
             model.KomokuAt(k).HonmeiNo = 3;
@@ -73,15 +78,17 @@ struct FullWindow : ResidentFakes {
             }
         }
         model.Saved = false;
-        if (!form1->Logic().Save())
+        if (!presenter->Save())
             throw std::runtime_error("the first save failed");
-        resident.StartingUp = false;
+        testsupport::State(resident).StartingUp = false;
     }
 
     QTemporaryDir dir;
-    shell::TMiruberoMainForm resident{Platform()};
-    shell::ResidentLink link{resident};
+    store::WatchListModel model;
+    shell::TMiruberoMainForm resident{Platform(), model};
+    watchlist::ResidentLink link{resident};
     std::unique_ptr<window::TForm1> form1;
+    std::unique_ptr<watchlist::WatchListPresenter> presenter;
 };
 
 void BM_ShowWindowFiveFullCategories(benchmark::State& state)
@@ -101,7 +108,7 @@ BENCHMARK(BM_ShowWindowFiveFullCategories)->Unit(benchmark::kMillisecond);
 void BM_SaveFiveFullCategories(benchmark::State& state)
 {
     FullWindow w;
-    store::WatchListModel& model = w.form1->Model();
+    store::WatchListModel& model = w.model;
     const bool newPictures = state.range(0) != 0;
     int generation = 0;
     for (auto _ : state) {
@@ -116,7 +123,7 @@ void BM_SaveFiveFullCategories(benchmark::State& state)
                     slot.SlotImage = Thumbnail(k * 10 + row + generation);
             }
         state.ResumeTiming();
-        if (!w.form1->Logic().Save())
+        if (!w.presenter->Save())
             state.SkipWithError("save failed");
     }
 }

@@ -12,9 +12,9 @@ enum class MouseButton { Left, Right, Middle, Other };
 class Tray {
 public:
     struct Handlers {
-        std::function<void(MouseButton)> mouseUp;
-        std::function<void()> showCommand; // "設定画面を起動(&S)"
-        std::function<void()> exitCommand; // "終了(&E)"
+        std::function<void(MouseButton)> MouseUp;
+        std::function<void()> ShowCommand; // "設定画面を起動(&S)"
+        std::function<void()> ExitCommand; // "終了(&E)"
     };
 
     virtual ~Tray() = default;

@@ -102,7 +102,7 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
     schedule.Ended = true;
 
     if (row == model.Komokus[static_cast<size_t>(komoku)].HonmeiNo)
-        context.View.SetTrayHint(FavouriteSummaryOf(context));
+        context.Tray.SetTrayHint(FavouriteSummaryOf(context));
 
     if (context.Schedule.Settings.Balloon && !context.StartingUp) {
         QString title = cells[store::ColTitle];
@@ -110,8 +110,8 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
         const QString text = CutForBalloon(cells[store::ColKakaku] + u"\r\n"_s +
                                            model.Komokus[static_cast<size_t>(komoku)].TabCaption() +
                                            u" No"_s + QString::number(row) + u"-"_s + title);
-        context.BalloonText = text;
-        context.View.ShowBalloon(schedule.Won ? u"落札しました!"_s : u"オークション終了"_s, text);
+        context.Notice.BalloonText = text;
+        context.Tray.ShowBalloon(schedule.Won ? u"落札しました!"_s : u"オークション終了"_s, text);
     }
     return {};
 }

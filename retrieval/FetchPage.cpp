@@ -31,6 +31,8 @@ FetchError classify(CURLcode code)
         return FetchError::TooManyRedirects;
     case CURLE_FILESIZE_EXCEEDED:
         return FetchError::TooLarge;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return FetchError::RefusedScheme;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
@@ -48,7 +50,7 @@ FetchError classify(CURLcode code)
     case CURLE_USE_SSL_FAILED:
         return FetchError::Tls;
     default:
-        // Refused, reset, unknown host, closed mid-body, a redirect to a refused scheme:
+        // Refused, reset, unknown host, closed mid-body:
         // for the user all of them mean the page could not be reached.
         return FetchError::Connection;
     }
@@ -78,6 +80,8 @@ QString fetchErrorText(FetchError error, int httpStatus)
         return QStringLiteral("リダイレクトが多すぎます");
     case FetchError::TooLarge:
         return QStringLiteral("ページが大きすぎます (8 MiB 超)");
+    case FetchError::RefusedScheme:
+        return QStringLiteral("http・https以外のアドレスは開けません");
     }
     return {};
 }

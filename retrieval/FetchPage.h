@@ -22,6 +22,7 @@ enum class FetchError {
     HttpStatus,       // the final response is not a 2xx
     TooManyRedirects, // more than PageFetcher::MaxRedirects in a row
     TooLarge,         // body over PageFetcher::MaxBodyBytes
+    RefusedScheme,    // the address, or a redirect, is not http or https
 };
 
 struct FetchResult {

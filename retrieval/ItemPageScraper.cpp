@@ -141,7 +141,7 @@ void Scraper::CurrentPrice(const TextLine& line)
     m_cells[store::ColKakaku] = *price;
     m_priceFound = true;
     if (!m_registering && m_cells[store::ColKakaku] != m_slot.KakakuText)
-        m_context.KakakuChanged = true;
+        m_context.Notice.KakakuChanged = true;
 }
 
 void Scraper::Sokketu(const TextLine& line)
@@ -256,7 +256,7 @@ ScrapeResult Scraper::Run()
     m_slot.SokketuEnd = false;
     // During price checks a slot without a buy-it-now price is never searched for one.
     m_sokketuFound = !m_registering && m_cells[store::ColSokketugaku].isEmpty();
-    m_context.KakakuChanged = false;
+    m_context.Notice.KakakuChanged = false;
 
     if (m_readLines && !m_page.IsEmpty()) {
         const Markers& marks = Marks();
@@ -318,12 +318,12 @@ ScrapeResult Scraper::StoreAndRevert()
     };
     const auto makeDataDir = [this] { QDir().mkpath(m_context.DataDir); };
 
-    if (m_context.KakakuChanged) {
+    if (m_context.Notice.KakakuChanged) {
         if (m_schedule.Budget > 0)
             m_schedule.OverBudget = store::PriceValue(m_slot.KakakuText).value_or(0) > m_schedule.Budget;
-        if (m_schedule.OverBudget && m_context.View.IsWindowVisible() &&
+        if (m_schedule.OverBudget && m_context.Window.isWindowVisible() &&
             m_context.Model.ActivePage == m_komoku + 1)
-            m_context.View.RepaintGrid(m_komoku);
+            m_context.Window.repaintGrid(m_komoku);
         makeDataDir();
         if (ini.ValueExists(section, store::settei::URL))
             ini.WriteString(section, store::settei::Kakaku, m_cells[store::ColKakaku]);
@@ -441,7 +441,7 @@ ScrapeResult ScrapeItemPage(ScrapeContext& context, QByteArrayView body, const Q
         return ScrapeResult::Failed(NoSuchSlotMessage());
     const PageLines page(body);
     if (page.IsEmpty()) {
-        context.View.ShowMessage(EmptyPageMessage());
+        context.Dialogs.showMessage(EmptyPageMessage());
         return {};
     }
     const bool readLines = address.startsWith(ItemPagePrefix());

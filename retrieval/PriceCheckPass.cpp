@@ -2,13 +2,19 @@
 
 #include "retrieval/EndedSlotUpdate.h"
 #include "retrieval/ItemPageScraper.h"
+#include "shell/FetchEnd.h"
 #include "store/DayCount.h"
 
 namespace retrieval {
 
 namespace {
 
-constexpr std::uint32_t PeriodicIntervalMs = 40000;
+// Errors that concern one page only: the pass goes on with the next one.
+bool ConcernsOnePage(FetchError error)
+{
+    return error == FetchError::HttpStatus || error == FetchError::TooManyRedirects ||
+           error == FetchError::TooLarge || error == FetchError::RefusedScheme;
+}
 
 } // namespace
 
@@ -25,15 +31,15 @@ QString PriceCheckPass::KakakuCheckStartCaption()
 ScrapeContext PriceCheckPass::Context()
 {
     shell::TMiruberoMainForm& resident = m_parts.Resident;
-    return ScrapeContext{m_parts.Model,        resident.Schedule,      resident.DataDir,
-                         m_parts.Clock.now(),  resident.KakakuChanged, resident.StartingUp,
-                         resident.BalloonText, m_parts.Screen,         m_parts.Pictures};
+    return ScrapeContext{m_parts.Model,         resident.Schedule(), resident.DataDir(), m_parts.Clock.now(),
+                         resident.StartingUp(), resident.Notice(),   resident,           m_parts.Window,
+                         m_parts.Dialogs,       m_parts.Pictures};
 }
 
 void PriceCheckPass::BuildQueue()
 {
     store::WatchListModel& model = m_parts.Model;
-    const shell::Schedule& schedule = m_parts.Resident.Schedule;
+    const shell::Schedule& schedule = m_parts.Resident.Schedule();
     model.FetchQueue.clear();
     // A hidden window checks only the auctions that end today or tomorrow, if the user wants so.
     const bool nearOnly = model.CheckBoxKakakuCheckToday_Tomorrow && !m_parts.Window.isWindowVisible();
@@ -71,55 +77,80 @@ void PriceCheckPass::PrepareWindow()
     m_parts.Window.render();
 }
 
+store::Slot* PriceCheckPass::SlotOf(const store::FetchEntry& entry)
+{
+    store::WatchListModel& model = m_parts.Model;
+    if (entry.Komoku < 0 || entry.Komoku >= static_cast<int>(model.Komokus.size()) || entry.Row < 1 ||
+        entry.Row > store::SlotsPerKomoku)
+        return nullptr;
+    store::Slot& slot = model.SlotAt(entry.Komoku, entry.Row);
+    // A deleted category moves the later ones down: the same numbers may now name another slot.
+    return slot.Cells[store::ColURL] == entry.URL ? &slot : nullptr;
+}
+
+void PriceCheckPass::NextEntry()
+{
+    store::WatchListModel& model = m_parts.Model;
+    if (++model.FetchIndex >= static_cast<int>(model.FetchQueue.size()))
+        m_parts.Resident.EndKakakuCheck();
+}
+
 void PriceCheckPass::RunPriceCheckPass()
 {
     store::WatchListModel& model = m_parts.Model;
     shell::TMiruberoMainForm& resident = m_parts.Resident;
     if (model.PopupOpen || model.Rearranging)
         return;
+    // What is typed into a cell whose editor is still open belongs to the slots the pass reads.
+    m_parts.Window.commitEdits();
     BuildQueue();
     if (model.FetchQueue.empty()) {
-        resident.LastPassEnd = resident.Stamp();
+        resident.PassSkipped();
         return;
     }
     PrepareWindow();
-    resident.MainTimer().stop();
+    resident.StopMonitor();
 
     const size_t count = model.FetchQueue.size();
     for (size_t e = 0; e < count; ++e) {
         // Checks were switched off meanwhile: the button has already ended the pass.
         if (!model.KakakuChecking) {
-            resident.RetryCount = 0;
+            resident.PassStopped();
             break;
         }
         const store::FetchEntry entry = model.FetchQueue[e];
+        store::Slot* slot = SlotOf(entry);
+        if (!slot) {
+            NextEntry();
+            continue;
+        }
         model.LabelMsgText = ProgressText(entry.Komoku, entry.Row);
         m_parts.Window.render();
-        QString& lastError = model.SlotAt(entry.Komoku, entry.Row).LastCheckError;
         const FetchResult fetched = m_parts.Fetcher.FetchPage(entry.URL);
         if (fetched.ok) {
             if (!ProcessFetchedPage(fetched.body)) {
-                resident.EndKakakuCheck();
-                ++resident.RetryCount;
+                resident.PassFailed();
                 break;
             }
-            resident.RetryCount = 0;
-            lastError.clear();
-        } else if (fetched.error == FetchError::HttpStatus) {
-            // One dead page (a deleted auction, say) must not stop the checks of the others.
-            lastError = fetched.errorText;
-            if (++model.FetchIndex >= static_cast<int>(count))
-                resident.EndKakakuCheck();
+            resident.PageChecked();
+            // The processing pumped events: the slot is looked up again.
+            if ((slot = SlotOf(entry)))
+                slot->LastCheckError.clear();
+        } else if (ConcernsOnePage(fetched.error)) {
+            // One dead page (a deleted auction, say) must not stop the checks of the others,
+            // nor count as a failed pass that the tick retries.
+            slot->LastCheckError = fetched.errorText;
+            resident.PageChecked();
+            NextEntry();
         } else {
             // The connection itself failed: the tick's retries and the next probe take over.
-            lastError = fetched.errorText;
-            resident.EndKakakuCheck();
-            ++resident.RetryCount;
+            slot->LastCheckError = fetched.errorText;
+            resident.PassFailed();
             break;
         }
         m_parts.Events.processEvents();
     }
-    resident.MainTimer().start();
+    resident.StartMonitor();
 }
 
 bool PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
@@ -134,16 +165,16 @@ bool PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
         return false;
     m_parts.Events.processEvents();
 
-    if (!model.Registering && m_parts.Resident.KakakuChanged) {
+    shell::PriceNotice& notice = m_parts.Resident.Notice();
+    if (!model.Registering && notice.KakakuChanged) {
         PriceNotices(entry);
-        m_parts.Resident.KakakuChanged = false;
+        notice.KakakuChanged = false;
     }
     if (model.Registering) {
         EndRegistration();
         return true;
     }
-    if (++model.FetchIndex >= static_cast<int>(model.FetchQueue.size()))
-        m_parts.Resident.EndKakakuCheck();
+    NextEntry();
     return true;
 }
 
@@ -151,52 +182,37 @@ void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)
 {
     const store::WatchListModel& model = m_parts.Model;
     shell::TMiruberoMainForm& resident = m_parts.Resident;
-    const shell::ScheduleSettings& settings = resident.Schedule.Settings;
+    const shell::ScheduleSettings& settings = resident.Schedule().Settings;
     if (model.KakakuCheckRequest || (!settings.Kido && !settings.Balloon))
         return;
     const store::Komoku& komoku = model.Komokus[static_cast<size_t>(entry.Komoku)];
     const store::Slot& slot = komoku.Slots[static_cast<size_t>(entry.Row - 1)];
     const QString where = komoku.TabCaption() + QStringLiteral("-No") + QString::number(entry.Row);
     if (settings.Kido) {
-        m_parts.View.ShowWindowOnTop(true);
+        m_parts.Window.showWindowOnTop(true);
         m_parts.Dialogs.showMessage(where + QStringLiteral("の価格が更新されました。"));
-        m_parts.View.ShowWindowOnTop(false);
+        m_parts.Window.showWindowOnTop(false);
     }
     if (settings.Balloon) {
         QString text = CutForBalloon(slot.Cells[store::ColKakaku] + QLatin1Char('\r') + where +
                                      QLatin1Char('-') + slot.Cells[store::ColTitle]);
-        if (resident.Schedule.At(entry.Komoku, entry.Row - 1).OverBudget)
+        if (resident.Schedule().At(entry.Komoku, entry.Row - 1).OverBudget)
             text = CutForBalloon(QStringLiteral("予算オーバー ") + text);
-        resident.BalloonText = text;
-        m_parts.Screen.ShowBalloon(QStringLiteral("価格更新"), text);
+        resident.Notice().BalloonText = text;
+        resident.ShowBalloon(QStringLiteral("価格更新"), text);
     }
     if (settings.Kido)
-        m_parts.View.ActivatePriceCell(entry.Komoku, entry.Row);
+        m_parts.Window.activatePriceCell(entry.Komoku, entry.Row);
     if (entry.Row == komoku.HonmeiNo) {
         ScrapeContext context = Context();
-        m_parts.Screen.SetTrayHint(FavouriteSummaryOf(context));
+        resident.SetTrayHint(FavouriteSummaryOf(context));
     }
 }
 
 void PriceCheckPass::EndRegistration()
 {
     store::WatchListModel& model = m_parts.Model;
-    model.Fetching = false;
-    model.FetchQueue.clear();
-    model.MenuSaveEnabled = true;
-    if (model.ActivePage == 0) {
-        model.LabelMsgVisible = false;
-    } else {
-        model.MenuSortEndEnabled = true;
-        model.MenuCheapEnabled = true;
-        if (model.SelCol == store::ColTitle && model.SelRow >= 1 && model.SelRow <= store::SlotsPerKomoku &&
-            model.SelKomoku >= 0 && model.SelKomoku < static_cast<int>(model.Komokus.size()) &&
-            model.SlotAt(model.SelKomoku, model.SelRow).InUse())
-            model.MenuDeleteEnabled = true;
-        model.LabelMsgText = store::RegistrationGuidance();
-        model.LabelMsgVisible = true;
-        m_parts.Window.layoutMessageLabel();
-    }
+    shell::RestoreAfterFetch(model, &m_parts.Window);
     if (m_parts.Save)
         m_parts.Save();
     model.Registering = false;
@@ -212,14 +228,12 @@ void PriceCheckPass::BtnKakakuCheckClick()
         if (model.KakakuChecking) {
             resident.EndKakakuCheck();
             m_parts.Events.processEvents();
-            resident.MainTimer().start();
+            resident.StartMonitor();
         }
         return;
     }
     model.KakakuCheckButtonCaption = store::KakakuCheckStopCaption();
-    // Makes the tick's 40-second test true at its next run, so a pass follows at once.
-    if (resident.LastPassEnd != 0)
-        resident.LastPassEnd = std::max<std::uint32_t>(resident.LastPassEnd - PeriodicIntervalMs, 1);
+    resident.CheckSoon();
 }
 
 } // namespace retrieval

@@ -14,17 +14,6 @@
 
 namespace retrieval {
 
-// What a price notice asks of the watch-list window.
-class PassView {
-public:
-    virtual ~PassView() = default;
-
-    // Shows the window and keeps it above other windows while onTop is set.
-    virtual void ShowWindowOnTop(bool onTop) = 0;
-    // Brings category komoku's page forward, scrolls row into view and selects its price cell.
-    virtual void ActivatePriceCell(int komoku, int row) = 0;
-};
-
 // The price-check pass: every due slot's page fetched and read, one at a time, with
 // the notices a changed price calls for, and the button that switches checks off and on.
 class PriceCheckPass final : public shell::PriceCheckRunner {
@@ -33,9 +22,7 @@ public:
         shell::TMiruberoMainForm& Resident;
         store::WatchListModel& Model;
         PageFetcher& Fetcher;
-        ScrapeView& Screen;
         SlotImageDownloader& Pictures;
-        PassView& View;
         platform::WindowView& Window;
         platform::Dialogs& Dialogs;
         platform::EventLoop& Events;
@@ -58,6 +45,11 @@ public:
 private:
     void BuildQueue();
     void PrepareWindow();
+    // The slot of a queue entry, looked up again since events were pumped: null when its
+    // category was deleted or the slot no longer holds the entry's address.
+    store::Slot* SlotOf(const store::FetchEntry& entry);
+    // Counts an entry as done; the last one ends the pass.
+    void NextEntry();
     void PriceNotices(const store::FetchEntry& entry);
     void EndRegistration();
     ScrapeContext Context();

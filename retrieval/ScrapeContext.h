@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Dialogs.h"
+#include "platform/WindowView.h"
 #include "shell/Schedule.h"
+#include "shell/TrayNotices.h"
 #include "store/WatchListModel.h"
 
 #include <QDateTime>
@@ -18,18 +21,6 @@ public:
     virtual bool DownloadSlotImage(const QString& url, const QString& fileName, int row, int komoku) = 0;
 };
 
-// What the scraper and the end-of-auction update need from the screen.
-class ScrapeView {
-public:
-    virtual ~ScrapeView() = default;
-
-    virtual void ShowMessage(const QString& text) = 0;
-    virtual void SetTrayHint(const QString& hint) = 0;
-    virtual void ShowBalloon(const QString& title, const QString& text) = 0;
-    virtual bool IsWindowVisible() const = 0;
-    virtual void RepaintGrid(int komoku) = 0;
-};
-
 // Everything a scrape reads and changes besides the page itself.
 struct ScrapeContext {
     store::WatchListModel& Model;
@@ -38,11 +29,13 @@ struct ScrapeContext {
     // The data folder, with its trailing "/".
     QString DataDir;
     QDateTime Now;
-    // The resident side's flags and balloon text.
-    bool& KakakuChanged;
     bool StartingUp = false;
-    QString& BalloonText;
-    ScrapeView& View;
+    // Whether a price changed, and the last balloon's text.
+    shell::PriceNotice& Notice;
+    // The tray's hint and balloons.
+    shell::TrayNotices& Tray;
+    platform::WindowView& Window;
+    platform::Dialogs& Dialogs;
     SlotImageDownloader& Pictures;
 };
 

@@ -1,21 +1,25 @@
 #include "shell/MiruberoMainForm.h"
 
 #include "shell/AuthorSite.h"
+#include "shell/FetchEnd.h"
 #include "shell/OpenWithShell.h"
 #include "shell/ScheduleRebuild.h"
 #include "store/DayCount.h"
+#include "store/StoredFiles.h"
+#include "store/TextRules.h"
 
 #include <QDir>
 
 namespace shell {
 
-TMiruberoMainForm::TMiruberoMainForm(ShellPlatform platform, QObject* parent)
-    : QObject(parent), m_platform(platform), m_speech(platform.speech), m_probeAddress(AuthorSiteUrl)
+TMiruberoMainForm::TMiruberoMainForm(ShellPlatform platform, store::WatchListModel& model, QObject* parent)
+    : QObject(parent), m_platform(platform), m_model(model), m_speech(platform.Speech),
+      m_probeAddress(AuthorSiteUrl)
 {
     m_mainTimer.setInterval(MainTimerInterval);
     connect(&m_mainTimer, &QTimer::timeout, this, &TMiruberoMainForm::MainTimerTimer);
-    m_platform.tray.setMenuEnabled(false, false);
-    m_platform.tray.setHandlers({
+    m_platform.Tray.setMenuEnabled(false, false);
+    m_platform.Tray.setHandlers({
         [this](platform::MouseButton button) { TrayIcon1MouseUp(button); },
         [this] { S1Click(); },
         [this] { E1Click(); },
@@ -28,11 +32,6 @@ TMiruberoMainForm::~TMiruberoMainForm()
     m_speech.Release();
 }
 
-QString TMiruberoMainForm::ProductName()
-{
-    return QStringLiteral("ミルベロ");
-}
-
 QString TMiruberoMainForm::BalloonTitle()
 {
     return QStringLiteral("オークション情報");
@@ -40,7 +39,8 @@ QString TMiruberoMainForm::BalloonTitle()
 
 QString TMiruberoMainForm::AlreadyRunningMessage()
 {
-    return QStringLiteral("「ミルベロ」は既に起動しています。\r"
+    return QStringLiteral("「") + store::ProductName() +
+           QStringLiteral("」は既に起動しています。\r"
                           "タスクトレイのアイコンを右クリックすれば\r"
                           "メニューを表示できます。");
 }
@@ -50,6 +50,14 @@ QString TMiruberoMainForm::NoSpeechDataMessage()
     return QStringLiteral("声のデータが存在しません。\r終了します。");
 }
 
+QString TMiruberoMainForm::UnreadableTotalMessage(const QString& path)
+{
+    return QStringLiteral("設定ファイル「") + path +
+           QStringLiteral("」を読み込めません。\r"
+                          "ファイルの所有者と読み取りの権限を確かめてから、もう一度起動してください。\r"
+                          "データを守るため、終了します。");
+}
+
 QString TMiruberoMainForm::OpenAuctionFailedMessage()
 {
     return QStringLiteral("指定したオークションの表示に失敗しました。");
@@ -57,45 +65,46 @@ QString TMiruberoMainForm::OpenAuctionFailedMessage()
 
 bool TMiruberoMainForm::FormCreate()
 {
-    SetTrayHint(ProductName());
-    m_platform.tray.setVisible(true);
-    BalloonText = QStringLiteral("なし");
+    SetTrayHint(store::ProductName());
+    m_platform.Tray.setVisible(true);
+    m_notice.BalloonText = QStringLiteral("なし");
 
-    ExeDir = m_platform.folders.programDir() + QLatin1Char('/');
-    DataDir = m_platform.folders.documentsDir() + QStringLiteral("/ヨツバネ/MiruberoData/");
-    const QString dataFolder = DataDir.chopped(1);
+    m_exeDir = m_platform.Folders.programDir() + QLatin1Char('/');
+    m_dataDir = m_platform.Folders.documentsDir() + QStringLiteral("/ヨツバネ/MiruberoData/");
+    const QString dataFolder = m_dataDir.chopped(1);
     // A folder that cannot be made is not reported here; the file operations report their own failures.
     if (!QDir(dataFolder).exists())
         QDir().mkpath(dataFolder);
 
-    if (!m_speech.Load(ExeDir)) {
-        m_platform.dialogs.showMessage(NoSpeechDataMessage());
+    if (!m_speech.Load(m_exeDir)) {
+        m_platform.Dialogs.showMessage(NoSpeechDataMessage());
+        return false;
+    }
+    // Only a missing "Total.ini" means a first start. One that is there but cannot be read
+    // would be taken for one, and the first start's save would empty the stored lists.
+    const QString total = m_dataDir + store::TotalIniName();
+    if (!store::IsReadableOrMissing(total)) {
+        m_platform.Dialogs.showMessage(UnreadableTotalMessage(total));
         return false;
     }
 
-    StartingUp = true;
-    KakakuChanged = false;
+    m_state.StartingUp = true;
+    m_notice.KakakuChanged = false;
     return true;
-}
-
-void TMiruberoMainForm::AttachWatchList(platform::WindowView* view, store::WatchListModel* model)
-{
-    m_watchListView = view;
-    m_watchList = model ? model : &m_ownModel;
 }
 
 void TMiruberoMainForm::OpenAuction(const QString& url)
 {
     if (url.isEmpty())
         return;
-    OpenWithShell(m_platform.shellOpen, m_platform.dialogs, url, OpenAuctionFailedMessage());
+    OpenWithShell(m_platform.ShellOpen, m_platform.Dialogs, url, OpenAuctionFailedMessage());
 }
 
 void TMiruberoMainForm::TrayIcon1MouseUp(platform::MouseButton button)
 {
     switch (button) {
     case platform::MouseButton::Right:
-        m_platform.tray.popupMenu();
+        m_platform.Tray.popupMenu();
         break;
     case platform::MouseButton::Left:
         ShowWatchList();
@@ -114,9 +123,10 @@ void TMiruberoMainForm::S1Click()
 
 void TMiruberoMainForm::E1Click()
 {
-    // Closing the resident side ends the program; the watch-list window is not asked to save.
+    // Closing the resident side ends the program; the watch-list window is not asked to save,
+    // whether it shows or not.
     m_mainTimer.stop();
-    m_platform.eventLoop.quit();
+    m_platform.EventLoop.quit();
 }
 
 void TMiruberoMainForm::WatchListClosed()
@@ -135,40 +145,35 @@ void TMiruberoMainForm::ShowWatchList()
 void TMiruberoMainForm::SetTrayHint(const QString& hint)
 {
     m_trayHint = hint;
-    m_platform.tray.setHint(hint);
+    m_platform.Tray.setHint(hint);
 }
 
 void TMiruberoMainForm::ShowBalloon()
 {
-    ShowBalloon(BalloonTitle(), BalloonText);
+    ShowBalloon(BalloonTitle(), m_notice.BalloonText);
 }
 
 void TMiruberoMainForm::ShowBalloon(const QString& title, const QString& text)
 {
-    m_platform.tray.showBalloon(title, text);
+    m_platform.Tray.showBalloon(title, text);
 }
 
 void TMiruberoMainForm::SetMenuEnabled(bool enabled)
 {
     m_menuShowEnabled = enabled;
     m_menuExitEnabled = enabled;
-    m_platform.tray.setMenuEnabled(enabled, enabled);
+    m_platform.Tray.setMenuEnabled(enabled, enabled);
 }
 
 void TMiruberoMainForm::RebuildSchedule()
 {
-    RebuildContext context{Schedule,
-                           AlarmLatch,
-                           AlarmLatchTime,
-                           m_watchList,
-                           DataDir,
-                           StartingUp,
-                           store::ToDayCount(m_platform.clock.now()),
-                           m_platform.eventLoop};
+    RebuildContext context{m_schedule,          m_alarms,           &m_model,
+                           m_dataDir,           m_state.StartingUp, store::ToDayCount(m_platform.Clock.now()),
+                           m_platform.EventLoop};
     shell::RebuildSchedule(context);
     // At start-up the rebuild ends by asking the tick to show the watch-list window.
-    if (StartingUp)
-        ShowRequest = true;
+    if (m_state.StartingUp)
+        m_state.ShowRequest = true;
 }
 
 } // namespace shell

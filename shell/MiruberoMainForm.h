@@ -5,6 +5,7 @@
 #include "shell/Schedule.h"
 #include "shell/ShellPlatform.h"
 #include "shell/SpeechEngine.h"
+#include "shell/TrayNotices.h"
 #include "store/WatchListModel.h"
 
 #include <QObject>
@@ -14,32 +15,60 @@
 #include <functional>
 #include <vector>
 
+namespace testsupport {
+struct ResidentAccess;
+}
+
 namespace shell {
+
+// What the monitor carries from one tick to the next.
+struct MonitorState {
+    bool StartingUp = true;
+    bool RebuildRequest = false;
+    bool ShowRequest = false;
+    bool StartupBusy = false;
+    bool Offline = false;
+    std::uint32_t ResumeTime = 0;
+    std::uint32_t LastPassEnd = 0;
+    int RetryCount = 0;
+    bool AlarmShown = false;
+    bool WarnShown = false;
+};
 
 // The resident side of the program: owns the tray icon and its menu, the monitor
 // timer, the speech engine, the program and data folders and the flags through
 // which the watch-list window and the monitor coordinate. It is never shown.
-class TMiruberoMainForm final : public QObject {
+class TMiruberoMainForm final : public QObject, public TrayNotices {
     Q_OBJECT
 
 public:
     static constexpr int MainTimerInterval = 100;
+    static constexpr int AlarmWindowSeconds = 15;
+    static constexpr std::uint32_t RearmDelayMs = 30000;
+    static constexpr std::int32_t PeriodicIntervalMs = 40000;
+    static constexpr std::int32_t ResumeHoldOffMs = 60000;
+    static constexpr int RetryWaitMs = 1000;
+    static constexpr int RetryLimit = 5;
 
-    explicit TMiruberoMainForm(ShellPlatform platform, QObject* parent = nullptr);
+    // model is the watch-list window's model, which the window shows later.
+    TMiruberoMainForm(ShellPlatform platform, store::WatchListModel& model, QObject* parent = nullptr);
     ~TMiruberoMainForm() override;
 
-    static QString ProductName();
     static QString BalloonTitle();
     static QString AlreadyRunningMessage();
     static QString NoSpeechDataMessage();
+    static QString UnreadableTotalMessage(const QString& path);
     static QString OpenAuctionFailedMessage();
+    static QString OfflineMessage();
+    static QString OfflineHint();
 
     // Sets up the tray, the folders and the speech engine. False when the program
-    // must end (the speech engine is missing; the user has been told).
+    // must end (the speech engine is missing or the settings cannot be read; the
+    // user has been told).
     bool FormCreate();
 
-    // The watch-list window and its model, which the window creates after this object.
-    void AttachWatchList(platform::WindowView* view, store::WatchListModel* model);
+    // The watch-list window, which is created after this object.
+    void AttachWatchList(platform::WindowView* view) { m_watchListView = view; }
     // The page retrieval that runs price checks, and the registration of addresses.
     void AttachPriceCheck(PriceCheckRunner* runner) { m_priceCheck = runner; }
     void AttachRegistration(CellRegistration* registration) { m_registration = registration; }
@@ -59,60 +88,56 @@ public:
 
     // The monitor tick, every 100 ms while MainTimer runs.
     void MainTimerTimer();
+    void StopMonitor() { m_mainTimer.stop(); }
+    void StartMonitor() { m_mainTimer.start(); }
+    bool MonitorRunning() const { return m_mainTimer.isActive(); }
     // Reads the stored files into the schedule (pruning old auctions at start-up).
     void RebuildSchedule();
-    // End-of-pass bookkeeping of the watch-list window and the monitor.
-    void EndKakakuCheck();
-    // A power-broadcast event code: 0, 1, 4, 5 before a suspend or standby; 7, 8, 18 after a resume.
+    // Asks the next tick to rebuild the schedule.
+    void RequestRebuild() { m_state.RebuildRequest = true; }
+    // A power-broadcast event code (platform::PowerNotices).
     void PowerEvent(int code);
     bool InternetProbe();
     // The clock as a time stamp whose 0 keeps meaning "none".
     std::uint32_t Stamp() const;
 
-    static constexpr int AlarmWindowSeconds = 15;
-    static constexpr std::uint32_t RearmDelayMs = 30000;
-    static constexpr std::int32_t PeriodicIntervalMs = 40000;
-    static constexpr std::int32_t ResumeHoldOffMs = 60000;
-    static constexpr int RetryWaitMs = 1000;
-    static constexpr int RetryLimit = 5;
-    static QString OfflineMessage();
-    static QString OfflineHint();
-    QTimer& MainTimer() { return m_mainTimer; }
+    // How a price-check pass reports to the monitor.
+    // End-of-pass bookkeeping of the watch-list window and the monitor.
+    void EndKakakuCheck();
+    // A page was fetched and read, or answered with an error of its own: no retry is owed.
+    void PageChecked() { m_state.RetryCount = 0; }
+    // Nothing was due: the pass counts as done now.
+    void PassSkipped();
+    // The pass failed: it ends, and the tick retries it.
+    void PassFailed();
+    // The user switched checks off during the pass.
+    void PassStopped() { m_state.RetryCount = 0; }
+    // Makes the next tick's 40-second test true, so that a pass follows at once.
+    void CheckSoon();
 
     SpeechEngine& Speech() { return m_speech; }
+    shell::Schedule& Schedule() { return m_schedule; }
+    const shell::Schedule& Schedule() const { return m_schedule; }
+    PriceNotice& Notice() { return m_notice; }
+    const MonitorState& State() const { return m_state; }
+    bool StartingUp() const { return m_state.StartingUp; }
+    const QString& ExeDir() const { return m_exeDir; }
+    const QString& DataDir() const { return m_dataDir; }
 
     bool MenuShowEnabled() const { return m_menuShowEnabled; }
     bool MenuExitEnabled() const { return m_menuExitEnabled; }
     QString TrayHint() const { return m_trayHint; }
-    void SetTrayHint(const QString& hint);
+    void SetTrayHint(const QString& hint) override;
     void ShowBalloon();
     // A balloon with a title of its own, such as the end-of-auction notice.
-    void ShowBalloon(const QString& title, const QString& text);
-
-    QString ExeDir;
-    QString DataDir;
-    QString BalloonText;
-
-    shell::Schedule Schedule;
-
-    bool RebuildRequest = false;
-    bool KakakuChanged = false;
-    bool StartingUp = true;
-
-    // Monitor state.
-    bool ShowRequest = false;
-    bool StartupBusy = false;
-    bool Offline = false;
-    std::uint32_t ResumeTime = 0;
-    std::uint32_t LastPassEnd = 0;
-    int RetryCount = 0;
-    std::vector<bool> AlarmLatch;
-    std::vector<std::uint32_t> AlarmLatchTime;
-    bool AlarmShown = false;
-    bool WarnShown = false;
+    void ShowBalloon(const QString& title, const QString& text) override;
 
 private:
+    // The tests set up the monitor's state directly.
+    friend struct testsupport::ResidentAccess;
+
     void SetMenuEnabled(bool enabled);
+    KomokuAlarm& AlarmOf(int komoku) { return m_alarms[static_cast<size_t>(komoku)]; }
 
     // Steps of the tick.
     void StartUpStage();
@@ -130,19 +155,21 @@ private:
     QString KakakuText(int komoku, int slot) const;
 
     ShellPlatform m_platform;
+    store::WatchListModel& m_model;
     SpeechEngine m_speech;
     QTimer m_mainTimer;
     platform::WindowView* m_watchListView = nullptr;
-    // The window's model; a private one until the window is attached.
-    store::WatchListModel m_ownModel;
-    store::WatchListModel* m_watchList = &m_ownModel;
     PriceCheckRunner* m_priceCheck = nullptr;
     CellRegistration* m_registration = nullptr;
     std::function<QString()> m_probeAddress;
 
-    // Per tick: the slots of each category inside their alarm window, and the over-budget ones.
-    std::vector<std::vector<int>> m_inWindow;
-    std::vector<std::vector<int>> m_overBudget;
+    QString m_exeDir;
+    QString m_dataDir;
+    shell::Schedule m_schedule;
+    MonitorState m_state;
+    PriceNotice m_notice;
+    // One per category of the schedule.
+    std::vector<KomokuAlarm> m_alarms;
     int m_alarmCount = 0;
     int m_overCount = 0;
     QString m_trayHint;

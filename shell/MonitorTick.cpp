@@ -3,7 +3,10 @@
 
 #include "shell/MiruberoMainForm.h"
 
+#include "platform/PowerNotices.h"
+#include "shell/FetchEnd.h"
 #include "store/DayCount.h"
+#include "store/TextRules.h"
 #include "store/WatchListModel.h"
 
 #include <algorithm>
@@ -38,19 +41,19 @@ QString TMiruberoMainForm::OfflineHint()
 std::uint32_t TMiruberoMainForm::Stamp() const
 {
     // 0 means "none" in the time stamps; the clock reads 0 once every 49 days.
-    return std::max<std::uint32_t>(m_platform.clock.tickCount(), 1);
+    return std::max<std::uint32_t>(m_platform.Clock.tickCount(), 1);
 }
 
 QString TMiruberoMainForm::TabCaption(int komoku) const
 {
-    const auto& komokus = m_watchList->Komokus;
+    const auto& komokus = m_model.Komokus;
     return komoku < static_cast<int>(komokus.size()) ? komokus[static_cast<size_t>(komoku)].TabCaption()
                                                      : store::Komoku().TabCaption();
 }
 
 QString TMiruberoMainForm::KakakuText(int komoku, int slot) const
 {
-    const auto& komokus = m_watchList->Komokus;
+    const auto& komokus = m_model.Komokus;
     if (komoku >= static_cast<int>(komokus.size()))
         return {};
     return komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(slot)].KakakuText;
@@ -58,18 +61,18 @@ QString TMiruberoMainForm::KakakuText(int komoku, int slot) const
 
 void TMiruberoMainForm::MainTimerTimer()
 {
-    if (m_watchList->KakakuChecking)
+    if (m_model.KakakuChecking)
         return;
-    if (StartingUp) {
+    if (m_state.StartingUp) {
         StartUpStage();
-        if (StartupBusy)
+        if (m_state.StartupBusy)
             return;
     }
-    if (RebuildRequest) {
+    if (m_state.RebuildRequest) {
         RebuildSchedule();
-        RebuildRequest = false;
+        m_state.RebuildRequest = false;
     }
-    const int komokuCount = m_watchList->KomokuCount;
+    const int komokuCount = m_model.KomokuCount;
     if (komokuCount > 0) {
         AlarmScan(komokuCount);
         if (m_overCount > 0)
@@ -79,8 +82,9 @@ void TMiruberoMainForm::MainTimerTimer()
     }
     Rearm(komokuCount);
     RequestedCheck();
-    if (ResumeTime != 0 && Distance(m_platform.clock.tickCount(), ResumeTime) >= ResumeHoldOffMs)
-        ResumeTime = 0;
+    if (m_state.ResumeTime != 0 &&
+        Distance(m_platform.Clock.tickCount(), m_state.ResumeTime) >= ResumeHoldOffMs)
+        m_state.ResumeTime = 0;
     PeriodicCheck();
     Retry();
     HandOverRegistration();
@@ -88,34 +92,35 @@ void TMiruberoMainForm::MainTimerTimer()
 
 void TMiruberoMainForm::StartUpStage()
 {
-    if (!ShowRequest && !StartupBusy) {
-        StartupBusy = true;
+    if (!m_state.ShowRequest && !m_state.StartupBusy) {
+        m_state.StartupBusy = true;
         RebuildSchedule();
     }
-    if (ShowRequest) {
+    if (m_state.ShowRequest) {
         // The ticks that run while the start-up's offline message is open must not raise the
         // window over that message again and again.
         if (!m_watchListView || !m_watchListView->isWindowVisible())
             ShowWatchList();
-        m_platform.eventLoop.processEvents();
-        StartupBusy = false;
+        m_platform.EventLoop.processEvents();
+        m_state.StartupBusy = false;
     }
 }
 
 void TMiruberoMainForm::AlarmScan(int komokuCount)
 {
     // The schedule may hold fewer categories than the window counts; only what it holds is read.
-    const int scanned = std::min({komokuCount, Schedule.KomokuCount(), static_cast<int>(AlarmLatch.size()),
-                                  static_cast<int>(AlarmLatchTime.size())});
-    m_inWindow.assign(static_cast<size_t>(scanned), {});
-    m_overBudget.assign(static_cast<size_t>(scanned), {});
+    const int scanned = std::min({komokuCount, m_schedule.KomokuCount(), static_cast<int>(m_alarms.size())});
+    for (KomokuAlarm& alarm : m_alarms) {
+        alarm.InWindow.clear();
+        alarm.OverBudget.clear();
+    }
     m_alarmCount = 0;
     m_overCount = 0;
-    const double now = store::ToDayCount(m_platform.clock.now());
-    const bool noHyoji = Schedule.Settings.NoHyoji;
+    const double now = store::ToDayCount(m_platform.Clock.now());
+    const bool noHyoji = m_schedule.Settings.NoHyoji;
     for (int k = 0; k < scanned; ++k) {
         for (int s = 0; s < store::SlotsPerKomoku; ++s) {
-            const ScheduleSlot& slot = Schedule.At(k, s);
+            const ScheduleSlot& slot = m_schedule.At(k, s);
             if (slot.AlarmAt <= 0 || slot.Ended)
                 continue;
             // Compared in whole milliseconds, so that both ends of the window hold exactly.
@@ -124,11 +129,11 @@ void TMiruberoMainForm::AlarmScan(int komokuCount)
                 continue;
             // An over-budget slot is left out of the alarm, and only a positive budget is warned about.
             if (noHyoji && slot.Budget > 0 && slot.OverBudget) {
-                m_overBudget[static_cast<size_t>(k)].push_back(s);
+                AlarmOf(k).OverBudget.push_back(s);
                 ++m_overCount;
             }
             if (!noHyoji || !slot.OverBudget) {
-                m_inWindow[static_cast<size_t>(k)].push_back(s);
+                AlarmOf(k).InWindow.push_back(s);
                 ++m_alarmCount;
             }
         }
@@ -137,25 +142,25 @@ void TMiruberoMainForm::AlarmScan(int komokuCount)
 
 void TMiruberoMainForm::BudgetWarning(int komokuCount)
 {
-    const int visited = std::min<int>(komokuCount, static_cast<int>(m_overBudget.size()));
+    const int visited = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
     for (int k = 0; k < visited; ++k) {
-        if (AlarmLatch[static_cast<size_t>(k)])
+        if (AlarmOf(k).Latch)
             continue;
-        AlarmLatchTime[static_cast<size_t>(k)] = Stamp();
-        const auto& over = m_overBudget[static_cast<size_t>(k)];
+        AlarmOf(k).LatchTime = Stamp();
+        const auto& over = AlarmOf(k).OverBudget;
         if (over.empty()) {
-            if (WarnShown)
+            if (m_state.WarnShown)
                 return;
             continue;
         }
-        if (WarnShown)
+        if (m_state.WarnShown)
             return;
-        WarnShown = true;
+        m_state.WarnShown = true;
         m_mainTimer.stop();
         const QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(over.front() + 1) +
                              (m_overCount == 1 ? QStringLiteral("の現在の価格は予算額を超えています。")
                                                : QStringLiteral("他の現在の価格は予算額を超えています。"));
-        m_platform.dialogs.showMessage(text);
+        m_platform.Dialogs.showMessage(text);
         m_mainTimer.start();
         return;
     }
@@ -163,23 +168,23 @@ void TMiruberoMainForm::BudgetWarning(int komokuCount)
 
 void TMiruberoMainForm::Alarm(int komokuCount)
 {
-    const int visited = std::min<int>(komokuCount, static_cast<int>(m_inWindow.size()));
+    const int visited = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
     for (int k = 0; k < visited; ++k) {
-        if (AlarmLatch[static_cast<size_t>(k)])
+        if (AlarmOf(k).Latch)
             continue;
-        AlarmLatchTime[static_cast<size_t>(k)] = Stamp();
-        const auto& due = m_inWindow[static_cast<size_t>(k)];
+        AlarmOf(k).LatchTime = Stamp();
+        const auto& due = AlarmOf(k).InWindow;
         if (due.empty()) {
-            if (AlarmShown)
+            if (m_state.AlarmShown)
                 return;
             continue;
         }
-        if (AlarmShown)
+        if (m_state.AlarmShown)
             return;
-        AlarmShown = true;
+        m_state.AlarmShown = true;
         // The sentence plays on while the question is open.
-        if (Schedule.Settings.Speak)
-            m_speech.Play(Schedule.Settings.SpeakText);
+        if (m_schedule.Settings.Speak)
+            m_speech.Play(m_schedule.Settings.SpeakText);
         m_mainTimer.stop();
         const int s = due.front();
         QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(s + 1);
@@ -189,20 +194,20 @@ void TMiruberoMainForm::Alarm(int komokuCount)
             text += QStringLiteral("他のオークション\r\n");
         text += QStringLiteral("終了直前です。表示しますか？");
         const bool yes =
-            m_platform.dialogs.askYesNo(text, ProductName(), platform::MessageIcon::Question, true);
-        if (yes && !Schedule.Settings.All) {
-            for (size_t j = 0; j < m_inWindow.size(); ++j)
-                for (const int t : m_inWindow[j])
-                    OpenAuction(Schedule.At(static_cast<int>(j), t).URL);
+            m_platform.Dialogs.askYesNo(text, store::ProductName(), platform::MessageIcon::Question, true);
+        if (yes && !m_schedule.Settings.All) {
+            for (size_t j = 0; j < m_alarms.size(); ++j)
+                for (const int t : m_alarms[j].InWindow)
+                    OpenAuction(m_schedule.At(static_cast<int>(j), t).URL);
         } else if (yes) {
-            AlarmLatch[static_cast<size_t>(k)] = true;
+            AlarmOf(k).Latch = true;
             // One alarm opens every running auction of the categories concerned.
-            for (size_t j = 0; j < m_inWindow.size(); ++j) {
-                if (m_inWindow[j].empty())
+            for (size_t j = 0; j < m_alarms.size(); ++j) {
+                if (m_alarms[j].InWindow.empty())
                     continue;
                 for (int t = 0; t < store::SlotsPerKomoku; ++t) {
-                    const ScheduleSlot& slot = Schedule.At(static_cast<int>(j), t);
-                    if (!slot.Ended && !(Schedule.Settings.NoHyoji && slot.OverBudget))
+                    const ScheduleSlot& slot = m_schedule.At(static_cast<int>(j), t);
+                    if (!slot.Ended && !(m_schedule.Settings.NoHyoji && slot.OverBudget))
                         OpenAuction(slot.URL);
                 }
             }
@@ -214,76 +219,77 @@ void TMiruberoMainForm::Alarm(int komokuCount)
 
 void TMiruberoMainForm::Rearm(int komokuCount)
 {
-    const int count = std::min<int>(komokuCount, static_cast<int>(AlarmLatchTime.size()));
-    const std::uint32_t clock = m_platform.clock.tickCount();
+    const int count = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
+    const std::uint32_t clock = m_platform.Clock.tickCount();
     for (int k = 0; k < count; ++k) {
-        std::uint32_t& latchTime = AlarmLatchTime[static_cast<size_t>(k)];
+        std::uint32_t& latchTime = AlarmOf(k).LatchTime;
         // The elapsed time as an unsigned difference holds across the clock's wrap.
         if (latchTime != 0 && clock - latchTime >= RearmDelayMs) {
-            AlarmLatch[static_cast<size_t>(k)] = false;
+            AlarmOf(k).Latch = false;
             latchTime = 0;
-            AlarmShown = false;
-            WarnShown = false;
+            m_state.AlarmShown = false;
+            m_state.WarnShown = false;
         }
     }
 }
 
 void TMiruberoMainForm::RequestedCheck()
 {
-    store::WatchListModel& w = *m_watchList;
+    store::WatchListModel& w = m_model;
     if (!w.KakakuCheckRequest)
         return;
     w.KakakuCheckRequest = false;
-    if (!w.KakakuChecking && !w.Fetching && !w.Rearranging && w.KomokuCount > 0 && ResumeTime == 0) {
+    if (!w.KakakuChecking && !w.Fetching && !w.Rearranging && w.KomokuCount > 0 && m_state.ResumeTime == 0) {
         if (InternetProbe()) {
-            Offline = false;
+            m_state.Offline = false;
             QString hint = m_trayHint;
             hint.remove(QLatin1Char('\r') + OfflineHint());
             hint.remove(OfflineHint());
             SetTrayHint(hint);
             RunPriceCheckPass();
         } else {
-            m_platform.dialogs.showMessage(OfflineMessage());
+            m_platform.Dialogs.showMessage(OfflineMessage());
         }
     }
-    if (StartingUp)
-        StartingUp = false;
+    if (m_state.StartingUp)
+        m_state.StartingUp = false;
 }
 
 void TMiruberoMainForm::PeriodicCheck()
 {
-    const store::WatchListModel& w = *m_watchList;
-    if (StartingUp || ResumeTime != 0 || Offline || w.KakakuCheckRequest || w.Rearranging ||
-        w.KakakuChecking || w.Fetching || w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() ||
-        w.KomokuCount <= 0 || LastPassEnd == 0)
+    const store::WatchListModel& w = m_model;
+    if (m_state.StartingUp || m_state.ResumeTime != 0 || m_state.Offline || w.KakakuCheckRequest ||
+        w.Rearranging || w.KakakuChecking || w.Fetching ||
+        w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() || w.KomokuCount <= 0 ||
+        m_state.LastPassEnd == 0)
         return;
-    if (Distance(m_platform.clock.tickCount(), LastPassEnd) < PeriodicIntervalMs)
+    if (Distance(m_platform.Clock.tickCount(), m_state.LastPassEnd) < PeriodicIntervalMs)
         return;
     if (InternetProbe()) {
         RunPriceCheckPass();
         return;
     }
     // Set before the message, so that the ticks running under it do not ask again.
-    Offline = true;
-    m_platform.dialogs.showMessage(OfflineMessage());
-    SetTrayHint(ProductName() + QLatin1Char('\r') + OfflineHint());
+    m_state.Offline = true;
+    m_platform.Dialogs.showMessage(OfflineMessage());
+    SetTrayHint(store::ProductName() + QLatin1Char('\r') + OfflineHint());
 }
 
 void TMiruberoMainForm::Retry()
 {
-    if (RetryCount <= 0)
+    if (m_state.RetryCount <= 0)
         return;
-    if (RetryCount > RetryLimit) {
-        RetryCount = 0;
+    if (m_state.RetryCount > RetryLimit) {
+        m_state.RetryCount = 0;
         return;
     }
-    m_platform.clock.sleep(RetryWaitMs);
+    m_platform.Clock.sleep(RetryWaitMs);
     RunPriceCheckPass();
 }
 
 void TMiruberoMainForm::HandOverRegistration()
 {
-    store::WatchListModel& w = *m_watchList;
+    store::WatchListModel& w = m_model;
     if (w.KakakuChecking || !w.PendingRegister)
         return;
     w.PendingRegister = false;
@@ -297,61 +303,60 @@ void TMiruberoMainForm::RunPriceCheckPass()
         m_priceCheck->RunPriceCheckPass();
         return;
     }
-    // Without page retrieval no slot can be due: the pass only notes its end.
-    LastPassEnd = Stamp();
+    // Without page retrieval no slot can be due.
+    PassSkipped();
 }
 
 bool TMiruberoMainForm::InternetProbe()
 {
-    return m_platform.probe.reach(m_probeAddress());
+    return m_platform.Probe.reach(m_probeAddress());
 }
 
 void TMiruberoMainForm::EndKakakuCheck()
 {
-    store::WatchListModel& w = *m_watchList;
-    w.Fetching = false;
-    w.FetchQueue.clear();
-    if (w.ActivePage == 0) {
-        w.LabelMsgVisible = false;
-    } else {
-        w.LabelMsgText = store::RegistrationGuidance();
-        if (m_watchListView)
-            m_watchListView->layoutMessageLabel();
-    }
-    w.MenuSaveEnabled = true;
-    if (w.ActivePage > 0) {
-        w.MenuSortEndEnabled = true;
-        w.MenuCheapEnabled = true;
-        const bool inRange = w.SelKomoku >= 0 && w.SelKomoku < static_cast<int>(w.Komokus.size()) &&
-                             w.SelRow >= 1 && w.SelRow <= store::SlotsPerKomoku;
-        if (w.SelCol == store::ColTitle && inRange && w.SlotAt(w.SelKomoku, w.SelRow).InUse()) {
-            w.MenuDeleteEnabled = true;
-            w.MenuHonmeiEnabled = true;
-        }
-    }
-    w.BtnOKEnabled = true;
-    w.KakakuChecking = false;
-    LastPassEnd = Stamp();
+    if (RestoreAfterFetch(m_model, m_watchListView))
+        m_model.MenuHonmeiEnabled = true;
+    m_model.BtnOKEnabled = true;
+    m_model.KakakuChecking = false;
+    m_state.LastPassEnd = Stamp();
     if (m_watchListView)
         m_watchListView->render();
     m_mainTimer.start();
 }
 
+void TMiruberoMainForm::PassSkipped()
+{
+    m_state.LastPassEnd = Stamp();
+    m_state.RetryCount = 0;
+}
+
+void TMiruberoMainForm::PassFailed()
+{
+    EndKakakuCheck();
+    ++m_state.RetryCount;
+}
+
+void TMiruberoMainForm::CheckSoon()
+{
+    if (m_state.LastPassEnd != 0)
+        m_state.LastPassEnd = std::max<std::uint32_t>(m_state.LastPassEnd - PeriodicIntervalMs, 1);
+}
+
 void TMiruberoMainForm::PowerEvent(int code)
 {
     switch (code) {
-    case 0: // query suspend
-    case 1: // query standby
-    case 4: // suspend
-    case 5: // standby
-        if (m_watchList->KakakuChecking)
+    case platform::PowerNotices::QuerySuspend:
+    case platform::PowerNotices::QueryStandby:
+    case platform::PowerNotices::Suspend:
+    case platform::PowerNotices::Standby:
+        if (m_model.KakakuChecking)
             EndKakakuCheck();
         m_mainTimer.stop();
         break;
-    case 7:  // resume from suspend
-    case 8:  // resume from standby
-    case 18: // automatic resume
-        ResumeTime = Stamp();
+    case platform::PowerNotices::ResumeSuspend:
+    case platform::PowerNotices::ResumeStandby:
+    case platform::PowerNotices::ResumeAutomatic:
+        m_state.ResumeTime = Stamp();
         m_mainTimer.start();
         break;
     default:

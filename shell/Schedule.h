@@ -1,21 +1,41 @@
 #pragma once
 
-#include "store/ResidentSide.h"
+#include "store/WatchListModel.h"
 
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace shell {
 
+// What a slot's status record holds beside its times; the watch-list window reads and
+// writes it too.
+struct SlotStatus {
+    bool OverBudget = false;
+    bool Ended = false;
+    bool Won = false;
+    int OwnBid = 0;
+};
+
 // What the monitor knows of one auction slot, rebuilt from the stored files; the
 // status flags and the own bid are shared with the watch-list window.
-struct ScheduleSlot : store::SlotStatus {
+struct ScheduleSlot : SlotStatus {
     double AlarmAt = 0;
     double EndAt = 0;
     QString URL;
     int Budget = 0;
+};
+
+// The alarm state of one category: its latch, and the slots this tick found.
+struct KomokuAlarm {
+    bool Latch = false;
+    // When the latch was last touched; 0 is "never".
+    std::uint32_t LatchTime = 0;
+    // Slots inside their alarm window, and those left out for being over budget.
+    std::vector<int> InWindow;
+    std::vector<int> OverBudget;
 };
 
 // The settings of "Total.ini" that the monitor works with.
@@ -32,7 +52,7 @@ struct ScheduleSettings {
 
 // Ten slots per category, with the same numbering as the watch-list window.
 struct Schedule {
-    std::vector<std::array<ScheduleSlot, 10>> Komoku;
+    std::vector<std::array<ScheduleSlot, store::SlotsPerKomoku>> Komoku;
     ScheduleSettings Settings;
 
     int KomokuCount() const { return static_cast<int>(Komoku.size()); }

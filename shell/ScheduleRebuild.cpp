@@ -16,7 +16,7 @@ constexpr double MinutesPerDay = 24 * 60;
 
 void ReadSettings(RebuildContext& context, const IniFile& total)
 {
-    ScheduleSettings& settings = context.schedule.Settings;
+    ScheduleSettings& settings = context.Schedule.Settings;
     settings.LeadMinutes = Read(total, total::ArarmTime);
     settings.All = Read(total, total::ArarmAll);
     settings.Speak = Read(total, total::ArarmSpeak);
@@ -25,14 +25,14 @@ void ReadSettings(RebuildContext& context, const IniFile& total)
     settings.Del = Read(total, total::EndAuctionDel);
     settings.NoHyoji = Read(total, total::YosanOverNoHyoji);
     // The window's own count stays: it is the number of pages the window has built.
-    if (context.model) {
-        context.model->CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
+    if (context.Model) {
+        context.Model->CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
     }
 
     // The sentence is read only while speech is on; without one, speech stays off
     // for the monitor and the last sentence is kept.
     if (settings.Speak) {
-        const auto lines = ReadSpeakMsg(context.dataDir + SpeakMsgName());
+        const auto lines = ReadSpeakMsg(context.DataDir + SpeakMsgName());
         const QString text = lines ? JoinSpeakText(*lines) : QString();
         if (text.isEmpty())
             settings.Speak = false;
@@ -44,18 +44,17 @@ void ReadSettings(RebuildContext& context, const IniFile& total)
 void Resize(RebuildContext& context, int komokuCount)
 {
     const auto size = static_cast<size_t>(komokuCount);
-    context.schedule.Komoku.resize(size);
-    context.alarmLatch.resize(size, false);
-    context.alarmLatchTime.resize(size, 0);
+    context.Schedule.Komoku.resize(size);
+    context.Alarms.resize(size);
 }
 
 void LoadKomoku(RebuildContext& context, int komoku, const IniFile& file)
 {
-    context.alarmLatch[static_cast<size_t>(komoku)] = false;
-    const double lead = context.schedule.Settings.LeadMinutes / MinutesPerDay;
+    context.Alarms[static_cast<size_t>(komoku)].Latch = false;
+    const double lead = context.Schedule.Settings.LeadMinutes / MinutesPerDay;
     for (int s = 0; s < SlotsPerKomoku; ++s) {
         const QString section = SlotSection(s + 1);
-        ScheduleSlot& slot = context.schedule.At(komoku, s);
+        ScheduleSlot& slot = context.Schedule.At(komoku, s);
         slot.URL = file.ReadString(section, settei::URL);
         slot.EndAt = file.ReadDateTime(section, settei::ShuryoTime);
         slot.AlarmAt = file.ReadDateTime(section, settei::ArarmTime);
@@ -65,7 +64,7 @@ void LoadKomoku(RebuildContext& context, int komoku, const IniFile& file)
         if (slot.Budget > 0)
             slot.OverBudget = PriceValue(file.ReadString(section, settei::Kakaku)).value_or(0) > slot.Budget;
         // At start-up the ended flags start clear; the first price check sets them again.
-        slot.Ended = !context.startingUp && IsEnded(file.ReadString(section, settei::Title));
+        slot.Ended = !context.StartingUp && IsEnded(file.ReadString(section, settei::Title));
         slot.OwnBid = file.ReadInteger(section, settei::Nyusatugaku, 0);
         slot.Won = file.ReadBool(section, settei::Rakusatuhin, false);
     }
@@ -120,24 +119,28 @@ void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now
 
 void RebuildSchedule(RebuildContext& context)
 {
-    const IniFile total(context.dataDir + TotalIniName());
+    const IniFile total(context.DataDir + TotalIniName());
     if (total.Existed()) {
         ReadSettings(context, total);
-        const int komokuCount = Read(total, total::KomokuCount);
+        // A stored count of 0 or less leaves the window with its one category, whose
+        // status records the save needs (its won marks among them).
+        int komokuCount = Read(total, total::KomokuCount);
+        if (komokuCount <= 0 && context.Model)
+            komokuCount = context.Model->KomokuCount;
         if (komokuCount > 0) {
             Resize(context, komokuCount);
-            const int del = context.schedule.Settings.Del;
+            const int del = context.Schedule.Settings.Del;
             for (int k = 0; k < komokuCount; ++k) {
-                const QString path = context.dataDir + SetteiIniName(k);
+                const QString path = context.DataDir + SetteiIniName(k);
                 if (!QFile::exists(path))
                     continue;
-                if (context.startingUp && del > 0)
-                    PruneKomokuFile(context.dataDir, k, del, context.now);
+                if (context.StartingUp && del > 0)
+                    PruneKomokuFile(context.DataDir, k, del, context.Now);
                 LoadKomoku(context, k, IniFile(path));
             }
         }
     }
-    context.eventLoop.processEvents();
+    context.EventLoop.processEvents();
 }
 
 } // namespace shell

@@ -11,16 +11,16 @@ namespace shell {
 
 // Everything the rebuild reads and fills.
 struct RebuildContext {
-    Schedule& schedule;
-    std::vector<bool>& alarmLatch;
-    std::vector<std::uint32_t>& alarmLatchTime;
-    // Receives the stored category count and the today/tomorrow check box; may be null.
-    store::WatchListModel* model;
-    QString dataDir;
-    bool startingUp;
+    shell::Schedule& Schedule;
+    // One per category; sized with the schedule.
+    std::vector<KomokuAlarm>& Alarms;
+    // Receives the today/tomorrow check box and gives the window's category count; may be null.
+    store::WatchListModel* Model;
+    QString DataDir;
+    bool StartingUp;
     // "Now" as a day count, taken once by the caller.
-    double now;
-    platform::EventLoop& eventLoop;
+    double Now;
+    platform::EventLoop& EventLoop;
 };
 
 // Reads "Total.ini", "SpeakMsg.txt" and the category files into the schedule. At

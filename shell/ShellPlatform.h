@@ -13,14 +13,14 @@ namespace shell {
 
 // The operating-system services the resident side works through.
 struct ShellPlatform {
-    platform::Dialogs& dialogs;
-    platform::Tray& tray;
-    platform::ShellOpen& shellOpen;
-    platform::Folders& folders;
-    platform::Clock& clock;
-    platform::EventLoop& eventLoop;
-    platform::SpeechLibrary& speech;
-    platform::ConnectivityProbe& probe;
+    platform::Dialogs& Dialogs;
+    platform::Tray& Tray;
+    platform::ShellOpen& ShellOpen;
+    platform::Folders& Folders;
+    platform::Clock& Clock;
+    platform::EventLoop& EventLoop;
+    platform::SpeechLibrary& Speech;
+    platform::ConnectivityProbe& Probe;
 };
 
 } // namespace shell

@@ -2,8 +2,13 @@
 
 #include "store/Cp932.h"
 
+#include "platform/LineBreaks.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace store {
 
@@ -37,6 +42,11 @@ int Read(const IniFile& ini, const Setting<int>& setting)
     return ini.ReadInteger(setting.section, setting.key, setting.defaultValue);
 }
 
+int ReadEndAuctionDel(const IniFile& ini)
+{
+    return std::clamp(Read(ini, total::EndAuctionDel), 0, EndAuctionDelMax);
+}
+
 bool Read(const IniFile& ini, const Setting<bool>& setting)
 {
     return ini.ReadBool(setting.section, setting.key, setting.defaultValue);
@@ -57,10 +67,7 @@ std::optional<QStringList> ReadSpeakMsg(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QString text = FromCp932(file.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList lines = platform::LfLineBreaks(FromCp932(file.readAll())).split(QLatin1Char('\n'));
     // A final line end does not start another line.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -77,6 +84,27 @@ bool WriteSpeakMsg(const QString& path, const QStringList& lines)
         return false;
     file.write(bytes);
     return file.commit();
+}
+
+bool IsReadableOrMissing(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    QFile file(path);
+    return info.isFile() && file.open(QIODevice::ReadOnly);
+}
+
+QString SpeakTextOf(const QStringList& lines)
+{
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QStringList SpeakLinesOf(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    return platform::LfLineBreaks(text).split(QLatin1Char('\n'));
 }
 
 QString JoinSpeakText(const QStringList& lines)

@@ -37,7 +37,13 @@ inline constexpr Setting<bool> YosanOverNoHyoji{"YosanOver"_L1, "NoHyoji"_L1, fa
 inline constexpr Setting<bool> KakakuCheckToday_Tomorrow{"KakakuCheckToday_Tomorrow"_L1, "Value"_L1, true};
 } // namespace total
 
+// The longest wait, in days, the removal choice offers.
+inline constexpr int EndAuctionDelMax = 10;
+
 int Read(const IniFile& ini, const Setting<int>& setting);
+// EndAuction/Del brought into the range the removal choice offers, so that what the
+// choice shows is what the next save writes.
+int ReadEndAuctionDel(const IniFile& ini);
 bool Read(const IniFile& ini, const Setting<bool>& setting);
 void Write(IniFile& ini, const Setting<int>& setting, int value);
 void Write(IniFile& ini, const Setting<bool>& setting, bool value);
@@ -70,6 +76,15 @@ QString SlotSection(int row);
 std::optional<QStringList> ReadSpeakMsg(const QString& path);
 // Writes each line followed by CR LF, in CP932, atomically.
 bool WriteSpeakMsg(const QString& path, const QStringList& lines);
+
+// Whether the file at path can be read, or is not there at all. A folder of that name, or a
+// file without read permission, is neither.
+bool IsReadableOrMissing(const QString& path);
+
+// The speech text box's text for the lines of "SpeakMsg.txt", and back: each gives the
+// other's lines exactly, a final blank line included.
+QString SpeakTextOf(const QStringList& lines);
+QStringList SpeakLinesOf(const QString& text);
 
 // The alarm sentence as one line: the lines joined with nothing between them, every CR removed.
 QString JoinSpeakText(const QStringList& lines);

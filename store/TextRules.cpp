@@ -114,10 +114,15 @@ QString SlotLabel(const QString& komokuName, int row, const QString& kakakuText,
     return label;
 }
 
+QString ProductName()
+{
+    return u"ミルベロ"_s;
+}
+
 QString FavouriteSummary(const QStringList& labels, bool startWithProductName)
 {
     if (labels.isEmpty())
-        return startWithProductName ? u"ミルベロ"_s : QString();
+        return startWithProductName ? ProductName() : QString();
     return labels.join(u"\r\n"_s);
 }
 

@@ -27,7 +27,10 @@ QString SlotLabel(const QString& komokuName, int row, const QString& kakakuText,
                   bool overBudget);
 
 // The tray hint listing the favourites' labels joined by CR LF. With startWithProductName
-// (load and save) no favourite leaves "ミルベロ"; otherwise (favourite change, end update) empty.
+// (load and save) no favourite leaves the product name; otherwise (favourite change, end update) empty.
+// The program's name, as the tray hint and the windows show it.
+QString ProductName();
+
 QString FavouriteSummary(const QStringList& labels, bool startWithProductName);
 
 // End time from the grid cells (month, day, hour, minute; second 0) in the current year,

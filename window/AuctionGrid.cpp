@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -279,6 +280,37 @@ void AuctionGrid::FocusCell(int column, int row)
         return;
     setCurrentIndex(index);
     scrollTo(index);
+}
+
+void AuctionGrid::FocusCellAtTop(int column, int row)
+{
+    const QModelIndex index = m_cells->index(row - 1, column - 1);
+    if (!index.isValid())
+        return;
+    const int y = rowViewportPosition(row - 1);
+    if (y < 0 || y + rowHeight(row - 1) > viewport()->height())
+        verticalScrollBar()->setValue(row - 1);
+    setCurrentIndex(index);
+}
+
+void AuctionGrid::CopyColWidths(const AuctionGrid& other)
+{
+    for (int c = 0; c < m_cells->columnCount({}); ++c)
+        horizontalHeader()->resizeSection(c, other.horizontalHeader()->sectionSize(c));
+    verticalHeader()->setFixedWidth(other.verticalHeader()->width());
+}
+
+void AuctionGrid::CommitEdit()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    // The delegate opens its editor on the viewport; hidden children are not editors.
+    for (QWidget* editor : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!editor->isVisible())
+            continue;
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 QString AuctionGrid::cellText(int column, int row) const

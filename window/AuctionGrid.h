@@ -50,6 +50,12 @@ public:
     int Row() const;
     // Makes (column, row) the current cell and scrolls it into view.
     void FocusCell(int column, int row);
+    // Makes (column, row) the current cell; a row out of view becomes the top row.
+    void FocusCellAtTop(int column, int row);
+    // Takes the column widths another grid has now.
+    void CopyColWidths(const AuctionGrid& other);
+    // Hands what an open cell editor holds to the model, as leaving the cell would.
+    void CommitEdit();
 
     // Paints cell (column, row) into rect, which excludes the grid lines.
     void drawCell(QPainter& painter, const QRect& rect, int column, int row, bool selected) const;

@@ -1,5 +1,7 @@
 #include "window/SetteiPage.h"
 
+#include "platform/LineBreaks.h"
+
 #include "window/Fonts.h"
 #include "window/Placement.h"
 
@@ -23,22 +25,6 @@ namespace {
 
 constexpr int CheckBoxWidth = 449;
 constexpr int CheckBoxHeight = 33;
-
-// The model keeps the memo's text with CR LF line ends; the text box has LF only.
-QString memoText(const QString& modelText)
-{
-    QString text = modelText;
-    text.replace(u"\r\n"_s, u"\n"_s);
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-QString modelText(const QString& memo)
-{
-    QString text = memo;
-    text.replace(u'\n', u"\r\n"_s);
-    return text;
-}
 
 } // namespace
 
@@ -94,7 +80,7 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
     m_memoSpeakText->setObjectName(u"MemoSpeakText"_s);
     m_memoSpeakText->setGeometry(90, 169, 551, 89);
     connect(m_memoSpeakText, &QPlainTextEdit::textChanged, this, [this] {
-        m_model.Speech.MemoSpeakText = modelText(m_memoSpeakText->toPlainText());
+        m_model.Speech.MemoSpeakText = platform::CrLfLineBreaks(m_memoSpeakText->toPlainText());
         emit speakTextEdited();
     });
 
@@ -168,9 +154,9 @@ void SetteiPage::render()
         std::clamp(general.ComboBoxEndAuctionDel, 0, m_comboBoxEndAuctionDel->count() - 1));
 
     // The text box reports every change of its text; a render is no user's edit.
-    if (modelText(m_memoSpeakText->toPlainText()) != m_model.Speech.MemoSpeakText) {
+    if (platform::CrLfLineBreaks(m_memoSpeakText->toPlainText()) != m_model.Speech.MemoSpeakText) {
         const QSignalBlocker quiet(m_memoSpeakText);
-        m_memoSpeakText->setPlainText(memoText(m_model.Speech.MemoSpeakText));
+        m_memoSpeakText->setPlainText(platform::LfLineBreaks(m_model.Speech.MemoSpeakText));
     }
     QPalette memo = m_memoSpeakText->palette();
     memo.setColor(QPalette::Base, m_model.Speech.MemoSpeakTextColor == store::SpeakTextColor::Red

@@ -1,6 +1,6 @@
 #include "window/TForm1.h"
 
-#include "shell/SpeechSettings.h"
+#include "store/TextRules.h"
 #include "window/AuctionGrid.h"
 #include "window/Fonts.h"
 #include "window/KomokuPage.h"
@@ -74,13 +74,10 @@ QPushButton* button(const QString& name, const QString& text, const QRect& place
 
 } // namespace
 
-TForm1::TForm1(shell::TMiruberoMainForm& mainForm, store::ResidentSide& resident, platform::Dialogs& dialogs,
-               platform::Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_mainForm(mainForm), m_dialogs(dialogs),
-      m_logic({m_model, resident, *this, dialogs, clock})
+TForm1::TForm1(store::WatchListModel& model, QWidget* parent) : QMainWindow(parent), m_model(model)
 {
     setObjectName(u"Form1"_s);
-    setWindowTitle(shell::TMiruberoMainForm::ProductName());
+    setWindowTitle(store::ProductName());
     // A resizable frame whose title bar has the close box only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -94,7 +91,12 @@ TForm1::TForm1(shell::TMiruberoMainForm& mainForm, store::ResidentSide& resident
     setClientHeight(DesignClientHeight);
 
     render();
-    m_logic.FormCreate();
+}
+
+void TForm1::forward(const std::function<void(watchlist::WatchListPresenter&)>& handler)
+{
+    if (m_presenter)
+        handler(*m_presenter);
     render();
 }
 
@@ -115,20 +117,17 @@ void TForm1::CreateMenu()
         action->setEnabled(enabled);
         return action;
     };
-    const auto call = [](const std::function<void()>& action) {
-        if (action)
-            action();
-    };
 
     QMenu* file = bar->addMenu(u"ファイル(&F)"_s);
     m_menuSave = item(file, u"MenuSave"_s, u"保存(&S)"_s, true);
-    connect(m_menuSave, &QAction::triggered, this, [this] {
-        m_logic.MenuSaveClick();
-        render();
-    });
+    connect(m_menuSave, &QAction::triggered, this,
+            [this] { forward(&watchlist::WatchListPresenter::MenuSaveClick); });
     file->addSeparator();
     QAction* menuEnd = item(file, u"MenuEnd"_s, u"終了(&E)"_s, true);
-    connect(menuEnd, &QAction::triggered, this, [this] { m_logic.MenuEndClick(); });
+    connect(menuEnd, &QAction::triggered, this, [this] {
+        if (m_presenter)
+            m_presenter->MenuEndClick();
+    });
 
     QMenu* edit = bar->addMenu(u"編集(&E)"_s);
     m_s1 = item(edit, u"S1"_s, u"終了時間順に並べ替え(&S)"_s, false);
@@ -139,12 +138,12 @@ void TForm1::CreateMenu()
 
     QMenu* help = bar->addMenu(u"ヘルプ(&H)"_s);
     connect(item(help, u"H2"_s, u"ヘルプ(&H)"_s, true), &QAction::triggered, this,
-            [this, call] { call(m_help.readMe); });
+            [this] { forward(&watchlist::WatchListPresenter::H2Click); });
     connect(item(help, u"AboutOnsei"_s, u"音声文字について(&O)"_s, true), &QAction::triggered, this,
-            [this, call] { call(m_help.notation); });
+            [this] { forward(&watchlist::WatchListPresenter::AboutOnseiClick); });
     help->addSeparator();
     connect(item(help, u"V1"_s, u"バージョン情報(&V)"_s, true), &QAction::triggered, this,
-            [this, call] { call(m_help.about); });
+            [this] { forward(&watchlist::WatchListPresenter::V1Click); });
 }
 
 void TForm1::CreateControls()
@@ -162,24 +161,14 @@ void TForm1::CreateControls()
     // Changes made by the program are made with the signals blocked: this is the user's pick.
     connect(m_pageControl, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
-    const auto rendered = [this](const std::function<void()>& handler) {
-        return [this, handler] {
-            handler();
-            render();
-        };
-    };
-    connect(m_settei, &SetteiPage::ararmTimeEdited, this, [this](const QString& text) {
-        m_logic.EditArarmTimeChange(text);
-        render();
-    });
-    connect(m_settei, &SetteiPage::settingClicked, this,
-            rendered([this] { m_logic.CheckBoxAllArarmClick(); }));
-    connect(m_settei, &SetteiPage::ararmSpeakClicked, this,
-            rendered([this] { shell::CheckBoxArarmSpeakClick(m_model); }));
-    connect(m_settei, &SetteiPage::speakTextEdited, this,
-            rendered([this] { shell::MemoSpeakTextChange(m_model); }));
-    connect(m_settei, &SetteiPage::playClicked, this,
-            rendered([this] { shell::BtnPlayClick(m_model, m_mainForm.Speech(), m_dialogs); }));
+    using Presenter = watchlist::WatchListPresenter;
+    const auto to = [this](void (Presenter::*handler)()) { return [this, handler] { forward(handler); }; };
+    connect(m_settei, &SetteiPage::ararmTimeEdited, this,
+            [this](const QString& text) { forward([&text](Presenter& p) { p.EditArarmTimeChange(text); }); });
+    connect(m_settei, &SetteiPage::settingClicked, this, to(&Presenter::CheckBoxAllArarmClick));
+    connect(m_settei, &SetteiPage::ararmSpeakClicked, this, to(&Presenter::CheckBoxArarmSpeakClick));
+    connect(m_settei, &SetteiPage::speakTextEdited, this, to(&Presenter::MemoSpeakTextChange));
+    connect(m_settei, &SetteiPage::playClicked, this, to(&Presenter::BtnPlayClick));
 
     m_labelMsg = new QLabel(u"Msg"_s, m_client);
     m_labelMsg->setObjectName(u"LabelMsg"_s);
@@ -194,15 +183,12 @@ void TForm1::CreateControls()
 
     m_btnOK = button(u"BtnOK"_s, u"OK"_s, BtnOKRect, m_client);
     m_btnOK->setFont(PGothicFont(16));
-    connect(m_btnOK, &QPushButton::clicked, this, rendered([this] { m_logic.MenuSaveClick(); }));
+    connect(m_btnOK, &QPushButton::clicked, this, to(&Presenter::MenuSaveClick));
     m_btnAddKomoku = button(u"BtnAddKomoku"_s, u"項目の追加"_s, BtnAddKomokuRect, m_client);
-    connect(m_btnAddKomoku, &QPushButton::clicked, this, rendered([this] { m_logic.BtnAddKomokuClick(); }));
+    connect(m_btnAddKomoku, &QPushButton::clicked, this, to(&Presenter::BtnAddKomokuClick));
     m_btnKakakuCheck =
         button(u"BtnKakakuCheck"_s, m_model.KakakuCheckButtonCaption, BtnKakakuCheckRect, m_client);
-    connect(m_btnKakakuCheck, &QPushButton::clicked, this, rendered([this] {
-                if (m_kakakuCheck)
-                    m_kakakuCheck();
-            }));
+    connect(m_btnKakakuCheck, &QPushButton::clicked, this, to(&Presenter::BtnKakakuCheckClick));
 
     m_panelHint = new QFrame(m_client);
     m_panelHint->setObjectName(u"PanelHint"_s);
@@ -227,21 +213,21 @@ void TForm1::CreateControls()
 void TForm1::addKomokuPage(int komoku)
 {
     auto* page = new KomokuPage(m_model, komoku, m_pageControl);
+    // A category added later takes the column widths the first one has now.
+    if (!m_pages.empty())
+        page->Grid()->CopyColWidths(*m_pages.front()->Grid());
     m_pageControl->addTab(page, m_model.KomokuAt(komoku).TabCaption());
     m_pages.push_back(page);
+    using Presenter = watchlist::WatchListPresenter;
     connect(page, &KomokuPage::nameEdited, this, [this](int k, const QString& text) {
-        m_logic.EditKomokuChange(k, text);
-        render();
+        forward([&](Presenter& p) { p.EditKomokuChange(k, text); });
     });
-    connect(page, &KomokuPage::tabDelClicked, this, [this](int k) {
-        m_logic.BtnTabDelClick(k);
-        render();
-    });
+    connect(page, &KomokuPage::tabDelClicked, this,
+            [this](int k) { forward([k](Presenter& p) { p.BtnTabDelClick(k); }); });
     connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
         if (k >= static_cast<int>(m_model.Komokus.size()))
             return;
-        m_logic.GridCellEdited(k, row, column, text);
-        render();
+        forward([&](Presenter& p) { p.GridCellEdited(k, row, column, text); });
     });
 }
 
@@ -305,8 +291,7 @@ void TForm1::PageControl1Change(int page)
 {
     m_model.ActivePage = page;
     pageShown();
-    m_logic.PageControl1Change(page);
-    render();
+    forward([page](watchlist::WatchListPresenter& p) { p.PageControl1Change(page); });
 }
 
 void TForm1::pageShown()
@@ -317,10 +302,12 @@ void TForm1::pageShown()
     if (current < 0 || current == m_shownPage)
         return;
     m_shownPage = current;
+    if (!m_presenter)
+        return;
     if (current == 0)
-        m_logic.TabSheetSetteiShow();
+        m_presenter->TabSheetSetteiShow();
     else
-        m_logic.TabSheetAuctionShow(current - 1);
+        m_presenter->TabSheetAuctionShow(current - 1);
 }
 
 void TForm1::setActivePage(int page)
@@ -417,22 +404,7 @@ void TForm1::focusGrid(int komoku)
         p->Grid()->setFocus();
 }
 
-void TForm1::ShowMessage(const QString& text)
-{
-    m_dialogs.showMessage(text);
-}
-
-void TForm1::SetTrayHint(const QString& hint)
-{
-    m_mainForm.SetTrayHint(hint);
-}
-
-void TForm1::ShowBalloon(const QString& title, const QString& text)
-{
-    m_mainForm.ShowBalloon(title, text);
-}
-
-void TForm1::ShowWindowOnTop(bool onTop)
+void TForm1::showWindowOnTop(bool onTop)
 {
     // Changing the flags may hide and show the window; that is not a new showing of it.
     m_changingFlags = isVisible();
@@ -444,13 +416,20 @@ void TForm1::ShowWindowOnTop(bool onTop)
     render();
 }
 
-void TForm1::ActivatePriceCell(int komoku, int row)
+void TForm1::activatePriceCell(int komoku, int row)
 {
     KomokuPage* p = page(komoku);
     if (p == nullptr)
         return;
     setActivePage(komoku + 1);
-    p->Grid()->FocusCell(store::ColKakaku, row);
+    p->Grid()->FocusCellAtTop(store::ColKakaku, row);
+    p->Grid()->setFocus();
+}
+
+void TForm1::commitEdits()
+{
+    for (KomokuPage* p : m_pages)
+        p->Grid()->CommitEdit();
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -462,8 +441,7 @@ void TForm1::showEvent(QShowEvent* event)
         CentreOnScreen(*this, true);
         m_placed = true;
     }
-    m_logic.FormShow();
-    render();
+    forward(&watchlist::WatchListPresenter::FormShow);
     pageShown();
 }
 
@@ -478,8 +456,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     // The logic decides: it hides the window itself when the window may close.
     event->ignore();
-    m_logic.FormCloseQuery();
-    render();
+    forward([](watchlist::WatchListPresenter& p) { p.FormCloseQuery(); });
 }
 
 } // namespace window

@@ -1,14 +1,8 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
 #include "platform/WindowView.h"
-#include "retrieval/PriceCheckPass.h"
-#include "retrieval/ScrapeContext.h"
-#include "shell/MiruberoMainForm.h"
-#include "store/ResidentSide.h"
-#include "store/WatchListForm.h"
 #include "store/WatchListModel.h"
+#include "watchlist/WatchListPresenter.h"
 
 #include <QMainWindow>
 
@@ -28,53 +22,33 @@ class SetteiPage;
 
 // The watch-list window: the general page and one page per category, the message
 // line and the three buttons under the pages, and the main menu. It shows the model
-// and hands what the user does to the logic; it is hidden, never destroyed, when the
-// user closes it.
-class TForm1 final : public QMainWindow,
-                     public platform::WindowView,
-                     public retrieval::ScrapeView,
-                     public retrieval::PassView {
+// and hands what the user does to the presenter; it is hidden, never destroyed, when
+// the user closes it. It owns neither the model nor the presenter.
+class TForm1 final : public QMainWindow, public platform::WindowView {
     Q_OBJECT
 
 public:
-    TForm1(shell::TMiruberoMainForm& mainForm, store::ResidentSide& resident, platform::Dialogs& dialogs,
-           platform::Clock& clock, QWidget* parent = nullptr);
+    explicit TForm1(store::WatchListModel& model, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    store::WatchListModel& Model() { return m_model; }
-    store::WatchListForm& Logic() { return m_logic; }
-
-    // The help menu's commands.
-    struct HelpActions {
-        std::function<void()> readMe;
-        std::function<void()> notation;
-        std::function<void()> about;
-    };
-    void SetHelpActions(HelpActions actions) { m_help = std::move(actions); }
-    // What the price-check button does.
-    void SetKakakuCheckAction(std::function<void()> action) { m_kakakuCheck = std::move(action); }
+    // The presenter the user's events go to; the window forwards nothing before it has one.
+    void SetPresenter(watchlist::WatchListPresenter* presenter) { m_presenter = presenter; }
 
     // What the logic asks of the window.
     void showWindow() override;
+    void hideWindow() override;
     void bringToFront() override;
     bool isWindowVisible() const override;
-    void layoutMessageLabel() override;
-    void hideWindow() override;
+    void showWindowOnTop(bool onTop) override;
     void render() override;
-    void setActivePage(int page) override;
     void repaintGrid(int komoku) override;
+    void layoutMessageLabel() override;
+    void setActivePage(int page) override;
     void focusSpeechText() override;
     void focusArarmTime() override;
     void focusGrid(int komoku) override;
-
-    // What the scraper and the price-check pass ask of the window.
-    void ShowMessage(const QString& text) override;
-    void SetTrayHint(const QString& hint) override;
-    void ShowBalloon(const QString& title, const QString& text) override;
-    bool IsWindowVisible() const override { return isWindowVisible(); }
-    void RepaintGrid(int komoku) override { repaintGrid(komoku); }
-    void ShowWindowOnTop(bool onTop) override;
-    void ActivatePriceCell(int komoku, int row) override;
+    void activatePriceCell(int komoku, int row) override;
+    void commitEdits() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -98,12 +72,11 @@ private:
     // Runs the show handler of the page in front, once each time another page comes forward.
     void pageShown();
 
-    shell::TMiruberoMainForm& m_mainForm;
-    platform::Dialogs& m_dialogs;
-    store::WatchListModel m_model;
-    store::WatchListForm m_logic;
-    HelpActions m_help;
-    std::function<void()> m_kakakuCheck;
+    // Runs handler on the presenter, if there is one yet, and shows the model again.
+    void forward(const std::function<void(watchlist::WatchListPresenter&)>& handler);
+
+    store::WatchListModel& m_model;
+    watchlist::WatchListPresenter* m_presenter = nullptr;
 
     QWidget* m_client = nullptr;
     QTabWidget* m_pageControl = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/linux/QtDialogs.h"
 
+#include "platform/LineBreaks.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -33,10 +35,7 @@ QString captionOrTitle(const QString& caption)
 
 QString QtDialogs::toDisplayText(const QString& text)
 {
-    QString result = text;
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return result;
+    return LfLineBreaks(text);
 }
 
 void QtDialogs::showMessage(const QString& text, const QString& caption, MessageIcon icon)

@@ -11,7 +11,9 @@ void QtEventLoop::processEvents()
 
 void QtEventLoop::quit()
 {
-    QCoreApplication::quit();
+    // Unlike quit(), exit() asks no window whether it may close: the watch-list window would
+    // put its save question, and a refusal would keep the program running.
+    QCoreApplication::exit(0);
 }
 
 } // namespace platform

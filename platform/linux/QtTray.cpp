@@ -12,12 +12,12 @@ QtTray::QtTray(const QIcon& icon, QObject* parent) : QObject(parent)
     m_menu.addSeparator();
     m_exitAction = m_menu.addAction(QStringLiteral("終了(&E)"));
     connect(m_showAction, &QAction::triggered, this, [this] {
-        if (m_handlers.showCommand)
-            m_handlers.showCommand();
+        if (m_handlers.ShowCommand)
+            m_handlers.ShowCommand();
     });
     connect(m_exitAction, &QAction::triggered, this, [this] {
-        if (m_handlers.exitCommand)
-            m_handlers.exitCommand();
+        if (m_handlers.ExitCommand)
+            m_handlers.ExitCommand();
     });
     m_icon.setIcon(icon);
     // Tray hosts that draw the menu themselves need it attached to the icon.
@@ -64,17 +64,17 @@ bool QtTray::isAvailable() const
 
 void QtTray::onActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    if (!m_handlers.mouseUp)
+    if (!m_handlers.MouseUp)
         return;
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        m_handlers.mouseUp(MouseButton::Left);
+        m_handlers.MouseUp(MouseButton::Left);
         break;
     case QSystemTrayIcon::Context:
-        m_handlers.mouseUp(MouseButton::Right);
+        m_handlers.MouseUp(MouseButton::Right);
         break;
     case QSystemTrayIcon::MiddleClick:
-        m_handlers.mouseUp(MouseButton::Middle);
+        m_handlers.MouseUp(MouseButton::Middle);
         break;
     case QSystemTrayIcon::DoubleClick:
     case QSystemTrayIcon::Unknown:

@@ -43,9 +43,8 @@ protected:
 
     retrieval::ScrapeResult Update(int komoku = 0, int row = 3)
     {
-        retrieval::ScrapeContext context{model,       schedule,      dir.path() + u"/"_s,
-                                         now,         kakakuChanged, startingUp,
-                                         balloonText, view,          pictures};
+        retrieval::ScrapeContext context{
+            model, schedule, dir.path() + u"/"_s, now, startingUp, notice, tray, window, dialogs, pictures};
         return retrieval::UpdateEndedSlot(context, komoku, row);
     }
     QString Title(int row = 3) { return model.SlotAt(0, row).Cells[store::ColTitle]; }
@@ -58,10 +57,11 @@ protected:
     store::WatchListModel model;
     shell::Schedule schedule;
     QDateTime now{QDate(2024, 5, 13), QTime(8, 0)};
-    bool kakakuChanged = false;
     bool startingUp = false;
-    QString balloonText;
-    RecordingView view;
+    shell::PriceNotice notice;
+    RecordingTray tray;
+    testsupport::FakeWindowView window;
+    testsupport::FakeDialogs dialogs;
     RecordingPictures pictures;
 };
 
@@ -89,18 +89,18 @@ TEST_F(ScrapeEndedSlotUpdateTest, BalloonNamesTheSlotWithoutTheMarkerCutTo255)
 {
     model.Komokus[0].Name.clear();
     ASSERT_TRUE(Update().Ok);
-    ASSERT_EQ(view.balloons.size(), 1u);
-    EXPECT_EQ(view.balloons[0].first, u"オークション終了"_s);
-    EXPECT_EQ(view.balloons[0].second, u"12,345円\r\n名前無し No3-Nikon F3"_s);
-    EXPECT_EQ(balloonText, view.balloons[0].second);
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0].first, u"オークション終了"_s);
+    EXPECT_EQ(tray.balloons[0].second, u"12,345円\r\n名前無し No3-Nikon F3"_s);
+    EXPECT_EQ(notice.BalloonText, tray.balloons[0].second);
 
     schedule.At(0, 3).Won = true;
     const QString prefix = u"12,345円\r\n名前無し No4-"_s;
     SetSlot(0, 4, u"[終了]"_s + QString(300, u'長'), u"12,345円"_s);
     ASSERT_TRUE(Update(0, 4).Ok);
-    ASSERT_EQ(view.balloons.size(), 2u);
-    EXPECT_EQ(view.balloons[1].first, u"落札しました!"_s);
-    EXPECT_EQ(view.balloons[1].second, prefix + QString(255 - prefix.size(), u'長'));
+    ASSERT_EQ(tray.balloons.size(), 2u);
+    EXPECT_EQ(tray.balloons[1].first, u"落札しました!"_s);
+    EXPECT_EQ(tray.balloons[1].second, prefix + QString(255 - prefix.size(), u'長'));
 }
 
 TEST_F(ScrapeEndedSlotUpdateTest, NoBalloonWhileStartingUpOrSwitchedOffButEverythingElse)
@@ -112,16 +112,16 @@ TEST_F(ScrapeEndedSlotUpdateTest, NoBalloonWhileStartingUpOrSwitchedOffButEveryt
     startingUp = false;
     schedule.Settings.Balloon = false;
     ASSERT_TRUE(Update().Ok);
-    EXPECT_TRUE(view.balloons.empty());
-    EXPECT_EQ(balloonText, QString());
+    EXPECT_TRUE(tray.balloons.empty());
+    EXPECT_EQ(notice.BalloonText, QString());
     EXPECT_EQ(Stored(store::settei::Title), u"[終了]Nikon F3"_s);
-    EXPECT_EQ(view.hints.size(), 2u);
+    EXPECT_EQ(tray.hints.size(), 2u);
 }
 
 TEST_F(ScrapeEndedSlotUpdateTest, FavouriteRebuildsTheHintOthersLeaveIt)
 {
     ASSERT_TRUE(Update().Ok);
-    EXPECT_TRUE(view.hints.isEmpty());
+    EXPECT_TRUE(tray.hints.isEmpty());
 
     model.Komokus[0].HonmeiNo = 3;
     model.Komokus[1].HonmeiNo = 1;
@@ -130,7 +130,7 @@ TEST_F(ScrapeEndedSlotUpdateTest, FavouriteRebuildsTheHintOthersLeaveIt)
     schedule.At(0, 2).Won = true;
     ASSERT_TRUE(Update().Ok);
     // The updated slot's label still shows the price from before this fetch.
-    EXPECT_EQ(view.hints, QStringList{u"カメラ No3: 12,000円(落札)\r\n本 No1: 500円(予算オーバー)"_s});
+    EXPECT_EQ(tray.hints, QStringList{u"カメラ No3: 12,000円(落札)\r\n本 No1: 500円(予算オーバー)"_s});
 }
 
 TEST_F(ScrapeEndedSlotUpdateTest, SecondOfJanuaryUpdatedOnNewYearsEveIsNextYear)
@@ -152,14 +152,14 @@ TEST_F(ScrapeEndedSlotUpdateTest, UnreadableEndTimeStopsAfterTheTitle)
     EXPECT_EQ(Stored(store::settei::Title), u"[終了]Nikon F3"_s);
     EXPECT_EQ(Stored(store::settei::ShuryoTime), u"<none>"_s);
     EXPECT_FALSE(schedule.At(0, 2).Ended);
-    EXPECT_TRUE(view.balloons.empty());
+    EXPECT_TRUE(tray.balloons.empty());
 }
 
 TEST_F(ScrapeEndedSlotUpdateTest, MissingDataFolderIsAnErrorAndNotCreated)
 {
     const QString gone = dir.path() + u"/gone"_s;
-    retrieval::ScrapeContext context{model,      schedule,    gone + u"/"_s, now,     kakakuChanged,
-                                     startingUp, balloonText, view,          pictures};
+    retrieval::ScrapeContext context{model,  schedule, gone + u"/"_s, now,     startingUp,
+                                     notice, tray,     window,        dialogs, pictures};
     EXPECT_FALSE(retrieval::UpdateEndedSlot(context, 0, 3).Ok);
     EXPECT_FALSE(QFileInfo::exists(gone));
     EXPECT_FALSE(schedule.At(0, 2).Ended);

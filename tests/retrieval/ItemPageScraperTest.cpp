@@ -66,7 +66,7 @@ TEST_F(ScrapeTest, PriceCheckReadsTheFourFieldsAndStoresBidsAndChangedPrice)
     EXPECT_EQ(Cells()[ColNyusatu], u"5"_s);
     EXPECT_EQ((QStringList{Cells()[ColMonth], Cells()[ColDay], Cells()[ColHour], Cells()[ColMinute]}),
               (QStringList{u"05"_s, u"12"_s, u"21"_s, u"34"_s}));
-    EXPECT_TRUE(kakakuChanged);
+    EXPECT_TRUE(notice.KakakuChanged);
     EXPECT_EQ(model.SlotAt(0, 1).KakakuText, u"1,200円"_s);
     EXPECT_EQ(Stored(store::settei::Nyusatu), u"5"_s);
     EXPECT_EQ(Stored(store::settei::Kakaku), u"1,200円"_s);
@@ -74,13 +74,13 @@ TEST_F(ScrapeTest, PriceCheckReadsTheFourFieldsAndStoresBidsAndChangedPrice)
     EXPECT_EQ(Cells()[ColTitle], u"Nikon F3"_s);
     EXPECT_EQ(model.SlotAt(0, 1).ShuryoTime, 0.0);
     EXPECT_EQ(Stored(store::settei::ShuryoTime), u"<none>"_s);
-    EXPECT_TRUE(view.messages.isEmpty());
+    EXPECT_TRUE(dialogs.texts().isEmpty());
 }
 
 TEST_F(ScrapeTest, UnchangedPriceIsNotStoredAndRaisesNoChange)
 {
     ASSERT_TRUE(Scrape(Page(RunningPage(u"1,000円"_s))).Ok);
-    EXPECT_FALSE(kakakuChanged);
+    EXPECT_FALSE(notice.KakakuChanged);
     EXPECT_EQ(Stored(store::settei::Kakaku), u"<none>"_s);
     EXPECT_EQ(Stored(store::settei::Nyusatu), u"5"_s);
 }
@@ -96,7 +96,7 @@ TEST_F(ScrapeTest, PriceIsTheTrimmedTextBeforeTheFirstYenWithinOneHundredCharact
     EXPECT_EQ(Cells()[ColKakaku], u"7円"_s);
     ASSERT_TRUE(Scrape(Page(RunningPage(pad99 + u"8円"_s))).Ok);
     EXPECT_EQ(Cells()[ColKakaku], u"7円"_s) << "the old text stays";
-    EXPECT_FALSE(kakakuChanged);
+    EXPECT_FALSE(notice.KakakuChanged);
 }
 
 TEST_F(ScrapeTest, HeadingWithoutItsValueIsSkippedForTheNextHeading)
@@ -187,7 +187,7 @@ TEST_F(ScrapeTest, NoticeOnASlotAlreadyEndedStopsTheScanAndChangesNothingElse)
     EXPECT_EQ(Cells()[ColNyusatu], u"3"_s);
     EXPECT_EQ(Cells()[ColTitle], u"[終了]Nikon F3"_s);
     EXPECT_TRUE(Sched().Ended);
-    EXPECT_TRUE(view.balloons.empty());
+    EXPECT_TRUE(tray.balloons.empty());
     EXPECT_EQ(Stored(store::settei::Title), u"Nikon F3"_s);
 }
 
@@ -208,9 +208,9 @@ TEST_F(ScrapeTest, NoticeOnARunningSlotReadsFinalFiguresAndEndsIt)
     EXPECT_EQ(Stored(store::settei::Kakaku), u"1,900円"_s);
     EXPECT_EQ(Stored(store::settei::Sokketugaku), u"3,000円"_s);
     EXPECT_EQ(Stored(store::settei::Rakusatuhin), u"0"_s);
-    ASSERT_EQ(view.balloons.size(), 1u);
-    EXPECT_EQ(view.balloons[0].first, u"オークション終了"_s);
-    EXPECT_EQ(view.balloons[0].second, u"1,900円\r\nカメラ No1-Nikon F3"_s);
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0].first, u"オークション終了"_s);
+    EXPECT_EQ(tray.balloons[0].second, u"1,900円\r\nカメラ No1-Nikon F3"_s);
     EXPECT_EQ(model.SlotAt(0, 1).KakakuText, u"1,900円"_s);
 }
 
@@ -220,7 +220,7 @@ TEST_F(ScrapeTest, NoticeWithAFutureEndTimeIsUpdatedThenRevertedInTheSameCall)
     Cells()[store::ColArarmMinute] = u"00"_s;
     ASSERT_TRUE(Scrape(Page(QStringList{EndedNotice()} + RunningPage())).Ok);
     // The end notice went out before the revert.
-    ASSERT_EQ(view.balloons.size(), 1u);
+    ASSERT_EQ(tray.balloons.size(), 1u);
     EXPECT_EQ(Cells()[ColTitle], u"Nikon F3"_s);
     EXPECT_FALSE(Sched().Ended);
     EXPECT_EQ(Cells()[store::ColArarmHour], QString());
@@ -269,8 +269,8 @@ TEST_P(ScrapeWonTest, DecidesFromTheOwnBid)
     ASSERT_TRUE(Scrape(Page(page)).Ok);
     EXPECT_EQ(Sched().Won, c.won);
     EXPECT_EQ(Stored(store::settei::Rakusatuhin), c.won ? u"1"_s : u"0"_s);
-    ASSERT_EQ(view.balloons.size(), 1u);
-    EXPECT_EQ(view.balloons[0].first, c.won ? u"落札しました!"_s : u"オークション終了"_s);
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0].first, c.won ? u"落札しました!"_s : u"オークション終了"_s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScrapeWonTest,
@@ -287,15 +287,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, ScrapeWonTest,
 TEST_F(ScrapeTest, ChangedPriceSetsOverBudgetAndRepaintsTheShowingCategory)
 {
     Sched().Budget = 1100;
-    view.visible = true;
+    window.visible = true;
     model.ActivePage = 1;
     ASSERT_TRUE(Scrape(Page(RunningPage(u"1,200円"_s))).Ok);
     EXPECT_TRUE(Sched().OverBudget);
-    EXPECT_EQ(view.repaints, std::vector<int>{0});
+    EXPECT_EQ(window.repaints, std::vector<int>{0});
 
     ASSERT_TRUE(Scrape(Page(RunningPage(u"1,050円"_s))).Ok);
     EXPECT_FALSE(Sched().OverBudget);
-    EXPECT_EQ(view.repaints.size(), 1u);
+    EXPECT_EQ(window.repaints.size(), 1u);
 }
 
 TEST_F(ScrapeTest, ChangedPriceOfASlotNotYetSavedRemovesItsSection)
@@ -362,7 +362,7 @@ TEST_F(ScrapeTest, EmptyPageShowsTheMessageAndLeavesEverything)
     const QByteArray before = store::IniFile(File()).ToBytes();
     const auto cells = Cells();
     ASSERT_TRUE(Scrape(QByteArray()).Ok);
-    EXPECT_EQ(view.messages, QStringList{retrieval::EmptyPageMessage()});
+    EXPECT_EQ(dialogs.texts(), QStringList{retrieval::EmptyPageMessage()});
     EXPECT_EQ(Cells(), cells);
     EXPECT_EQ(store::IniFile(File()).ToBytes(), before);
 }

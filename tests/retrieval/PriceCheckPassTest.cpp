@@ -2,6 +2,7 @@
 #include "retrieval/ScrapeTestSupport.h"
 #include "shell/ResidentFixture.h"
 #include "support/FakeAuctionSite.h"
+#include "support/ResidentAccess.h"
 
 #include <QDir>
 
@@ -12,26 +13,18 @@ using namespace scrapetest;
 
 namespace {
 
-class RecordingPassView final : public retrieval::PassView {
-public:
-    void ShowWindowOnTop(bool onTop) override { log << (onTop ? u"top"_s : u"normal"_s); }
-    void ActivatePriceCell(int komoku, int row) override { log << u"cell %1-%2"_s.arg(komoku).arg(row); }
-    QStringList log;
-};
-
 class PassTest : public testsupport::ResidentFixture {
 protected:
     PassTest()
     {
         EXPECT_TRUE(form->FormCreate());
-        QDir().mkpath(form->DataDir);
-        form->AttachWatchList(&view, &model);
-        form->StartingUp = false;
+        QDir().mkpath(form->DataDir());
+        form->AttachWatchList(&view);
+        testsupport::State(*form).StartingUp = false;
         model.KomokuCount = 1;
         model.Komokus[0].Name = u"カメラ"_s;
-        form->Schedule.Komoku.resize(1);
-        form->AlarmLatch.resize(1);
-        form->AlarmLatchTime.resize(1);
+        form->Schedule().Komoku.resize(1);
+        testsupport::Alarms(*form).resize(1);
         clock.current = QDateTime(QDate(2024, 5, 11), QTime(12, 0));
         // Events pumped during the pass record the progress text, and may act as the user.
         eventLoop.onPump = [this] {
@@ -44,7 +37,7 @@ protected:
     // A slot whose page the site serves, ending on the given day.
     void addSlot(int row, const QString& path, QDate endDay, const QByteArray& page)
     {
-        auto& slot = form->Schedule.At(0, row - 1);
+        auto& slot = form->Schedule().At(0, row - 1);
         slot.URL = site.url(path);
         slot.EndAt = endDay.isValid() ? store::ToDayCount(QDateTime(endDay, QTime(23, 59))) : 0;
         model.SlotAt(0, row).Cells[store::ColURL] = slot.URL;
@@ -69,13 +62,10 @@ protected:
 
     testsupport::FakeAuctionSite site;
     retrieval::PageFetcher fetcher{site.fetcherOptions()};
-    RecordingView screen;
     RecordingPictures pictures;
-    RecordingPassView passView;
     QStringList progress;
     std::function<void()> onPump;
-    retrieval::PriceCheckPass pass{
-        {*form, model, fetcher, screen, pictures, passView, view, dialogs, eventLoop, clock, {}}};
+    retrieval::PriceCheckPass pass{{*form, model, fetcher, pictures, view, dialogs, eventLoop, clock, {}}};
 };
 
 TEST_F(PassTest, HiddenWindowChecksOnlyTodayAndTomorrow)
@@ -92,7 +82,7 @@ TEST_F(PassTest, HiddenWindowChecksOnlyTodayAndTomorrow)
     EXPECT_EQ(fetchedPaths(), (QStringList{u"/today"_s, u"/tomorrow"_s}));
     EXPECT_EQ(progress.value(0), u"現在価格のチェック中(0-1)..."_s);
     EXPECT_FALSE(model.KakakuChecking);
-    EXPECT_EQ(form->RetryCount, 0);
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
 
     site.clearRequests();
     view.visible = true;
@@ -105,62 +95,62 @@ TEST_F(PassTest, SwitchingChecksOffStopsThePassBeforeTheNextFetch)
     for (int row = 1; row <= 3; ++row)
         addSlot(row, u"/p%1"_s.arg(row), clock.current.date(), page());
     view.visible = true;
-    form->RetryCount = 3;
+    testsupport::State(*form).RetryCount = 3;
     onPump = [this] {
         if (model.KakakuChecking)
             pass.BtnKakakuCheckClick();
     };
     pass.RunPriceCheckPass();
     EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
-    EXPECT_EQ(form->RetryCount, 0);
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
     EXPECT_EQ(model.KakakuCheckButtonCaption, u"価格チェック開始"_s);
-    EXPECT_TRUE(form->MainTimer().isActive());
+    EXPECT_TRUE(form->MonitorRunning());
 
     // Switched on again, the next tick's periodic test is met at once.
-    form->LastPassEnd = 100'000;
+    testsupport::State(*form).LastPassEnd = 100'000;
     pass.BtnKakakuCheckClick();
     EXPECT_EQ(model.KakakuCheckButtonCaption, store::KakakuCheckStopCaption());
-    EXPECT_EQ(form->LastPassEnd, 60'000u);
+    EXPECT_EQ(testsupport::State(*form).LastPassEnd, 60'000u);
 }
 
 TEST_F(PassTest, ChangedPriceBringsTheWindowForwardAndShowsABalloon)
 {
-    form->Schedule.Settings.Kido = true;
-    form->Schedule.Settings.Balloon = true;
+    form->Schedule().Settings.Kido = true;
+    form->Schedule().Settings.Balloon = true;
     addSlot(1, u"/p1"_s, clock.current.date(), page(u"1,200円"_s));
-    form->Schedule.At(0, 0).OverBudget = true;
+    form->Schedule().At(0, 0).OverBudget = true;
     view.visible = true;
     pass.RunPriceCheckPass();
 
     EXPECT_EQ(dialogs.texts(), QStringList{u"カメラ-No1の価格が更新されました。"_s});
-    EXPECT_EQ(passView.log, (QStringList{u"top"_s, u"normal"_s, u"cell 0-1"_s}));
-    ASSERT_EQ(screen.balloons.size(), 1u);
-    EXPECT_EQ(screen.balloons[0].first, u"価格更新"_s);
-    EXPECT_EQ(screen.balloons[0].second, u"予算オーバー 1,200円\rカメラ-No1-Nikon F3"_s);
-    EXPECT_EQ(form->BalloonText, screen.balloons[0].second);
-    EXPECT_FALSE(form->KakakuChanged);
+    EXPECT_EQ(view.log, (QStringList{u"top"_s, u"normal"_s, u"cell 0-1"_s}));
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0].first, u"価格更新"_s);
+    EXPECT_EQ(tray.balloons[0].second, u"予算オーバー 1,200円\rカメラ-No1-Nikon F3"_s);
+    EXPECT_EQ(form->Notice().BalloonText, tray.balloons[0].second);
+    EXPECT_FALSE(form->Notice().KakakuChanged);
 }
 
 TEST_F(PassTest, NoNoticeWhileTheWindowAsksForACheckOrDuringARegistration)
 {
-    form->Schedule.Settings.Kido = true;
-    form->Schedule.Settings.Balloon = true;
+    form->Schedule().Settings.Kido = true;
+    form->Schedule().Settings.Balloon = true;
     addSlot(1, u"/p1"_s, clock.current.date(), page(u"1,300円"_s));
     view.visible = true;
     model.KakakuCheckRequest = true;
     pass.RunPriceCheckPass();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(screen.balloons.empty());
-    EXPECT_FALSE(form->KakakuChanged);
+    EXPECT_TRUE(tray.balloons.empty());
+    EXPECT_FALSE(form->Notice().KakakuChanged);
 
     // A registration's page: no notice, and the registration ends instead of the pass.
     model.KakakuCheckRequest = false;
     model.Registering = true;
     model.Fetching = true;
-    model.FetchQueue = {{form->Schedule.At(0, 0).URL, 0, 1}};
+    model.FetchQueue = {{form->Schedule().At(0, 0).URL, 0, 1}};
     model.FetchIndex = 0;
     site.setPage(u"/p1"_s, page(u"1,400円"_s));
-    ASSERT_TRUE(pass.ProcessFetchedPage(fetcher.FetchPage(form->Schedule.At(0, 0).URL).body));
+    ASSERT_TRUE(pass.ProcessFetchedPage(fetcher.FetchPage(form->Schedule().At(0, 0).URL).body));
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(model.Registering);
     EXPECT_FALSE(model.Fetching);
@@ -178,16 +168,16 @@ TEST_F(PassTest, DeletedAuctionIsSkippedAndALostConnectionEndsThePass)
     EXPECT_EQ(fetchedPaths(), (QStringList{u"/p1"_s, u"/deleted"_s, u"/p3"_s}));
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s));
     EXPECT_TRUE(model.SlotAt(0, 1).LastCheckError.isEmpty());
-    EXPECT_EQ(form->RetryCount, 0);
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
     EXPECT_FALSE(model.KakakuChecking);
-    EXPECT_NE(form->LastPassEnd, 0u);
+    EXPECT_NE(testsupport::State(*form).LastPassEnd, 0u);
 
     // A page whose connection breaks: the pass ends as a failed one, the rest waits for the retry.
     site.clearRequests();
     site.setBrokenPage(u"/p1"_s, page(), 10);
     pass.RunPriceCheckPass();
     EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
-    EXPECT_EQ(form->RetryCount, 1);
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 1);
     EXPECT_FALSE(model.KakakuChecking);
     EXPECT_FALSE(model.SlotAt(0, 1).LastCheckError.isEmpty());
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s)) << "kept until a check succeeds";
@@ -201,7 +191,7 @@ TEST_F(PassTest, NothingDueOnlyNotesTheEnd)
     clock.ticks = 123'456;
     pass.RunPriceCheckPass();
     EXPECT_TRUE(site.requests().isEmpty());
-    EXPECT_EQ(form->LastPassEnd, 123'456u);
+    EXPECT_EQ(testsupport::State(*form).LastPassEnd, 123'456u);
     EXPECT_TRUE(model.MenuSaveEnabled);
     EXPECT_FALSE(model.LabelMsgVisible);
 }

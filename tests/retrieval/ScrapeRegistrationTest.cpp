@@ -25,7 +25,7 @@ TEST_F(ScrapeRegistrationTest, TitleLosesTheSitePrefixAndItsBlanks)
     ASSERT_TRUE(Scrape(Page(QStringList{u"<title> Nikon F3 - ヤフオク! </title>"_s})).Ok);
     EXPECT_EQ(Cells()[ColTitle], u"Nikon F3 - ヤフオク!"_s);
     // A registration never raises a price change.
-    EXPECT_FALSE(kakakuChanged);
+    EXPECT_FALSE(notice.KakakuChanged);
 }
 
 TEST_F(ScrapeRegistrationTest, TitleClosingOnTheNextLineOrTooFarLeavesItEmpty)
@@ -72,7 +72,7 @@ TEST_F(ScrapeRegistrationTest, EndedPageIsUpdatedFirstThenGetsThePageTitle)
     Cells()[ColTitle].clear();
     ASSERT_TRUE(Scrape(Page(RunningPage() + QStringList{EndedNotice()})).Ok);
     EXPECT_TRUE(Sched().Ended);
-    EXPECT_EQ(view.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons.size(), 1u);
     EXPECT_EQ(Stored(store::settei::Title), u"[終了]"_s);
     EXPECT_EQ(Cells()[ColTitle], u"Nikon F3"_s);
     // Buy-it-now is searched when registering: none on the page empties the cell.

@@ -4,6 +4,7 @@
 #include "store/DayCount.h"
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
+#include "support/Fakes.h"
 #include "support/ScratchDir.h"
 
 #include <QByteArray>
@@ -20,23 +21,17 @@ namespace scrapetest {
 
 using namespace Qt::StringLiterals;
 
-// Records what the scrape asks of the screen.
-class RecordingView final : public retrieval::ScrapeView {
+// Records the tray hints and balloons a scrape asks for.
+class RecordingTray final : public shell::TrayNotices {
 public:
-    void ShowMessage(const QString& text) override { messages << text; }
     void SetTrayHint(const QString& hint) override { hints << hint; }
     void ShowBalloon(const QString& title, const QString& text) override
     {
         balloons.push_back({title, text});
     }
-    bool IsWindowVisible() const override { return visible; }
-    void RepaintGrid(int komoku) override { repaints.push_back(komoku); }
 
-    QStringList messages;
     QStringList hints;
     std::vector<std::pair<QString, QString>> balloons;
-    std::vector<int> repaints;
-    bool visible = false;
 };
 
 struct Download {
@@ -149,9 +144,8 @@ protected:
 
     retrieval::ScrapeResult Scrape(const QByteArray& page, int row = 1, const QString& url = ItemUrl())
     {
-        retrieval::ScrapeContext context{model,       schedule,      dir.path() + u"/"_s,
-                                         now,         kakakuChanged, startingUp,
-                                         balloonText, view,          pictures};
+        retrieval::ScrapeContext context{
+            model, schedule, dir.path() + u"/"_s, now, startingUp, notice, tray, window, dialogs, pictures};
         pictures.scrapingFlag = &model.Scraping;
         const auto result = retrieval::ScrapeItemPage(context, page, url, 0, row);
         EXPECT_FALSE(model.Scraping) << "Scraping must be cleared on every way out";
@@ -169,10 +163,11 @@ protected:
     store::WatchListModel model;
     shell::Schedule schedule;
     QDateTime now{QDate(2024, 5, 10), QTime(12, 0)};
-    bool kakakuChanged = false;
     bool startingUp = false;
-    QString balloonText;
-    RecordingView view;
+    shell::PriceNotice notice;
+    RecordingTray tray;
+    testsupport::FakeWindowView window;
+    testsupport::FakeDialogs dialogs;
     RecordingPictures pictures;
 };
 

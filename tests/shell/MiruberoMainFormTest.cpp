@@ -27,19 +27,18 @@ TEST_F(MainFormTest, CreationSetsUpFoldersTrayAndEngine)
 
     // The data folder is created together with its missing parents.
     EXPECT_TRUE(QFileInfo(dataFolder()).isDir());
-    EXPECT_EQ(form->DataDir, dataFolder() + QLatin1Char('/'));
-    EXPECT_EQ(form->ExeDir, folders.program + QLatin1Char('/'));
+    EXPECT_EQ(form->DataDir(), dataFolder() + QLatin1Char('/'));
+    EXPECT_EQ(form->ExeDir(), folders.program + QLatin1Char('/'));
     EXPECT_EQ(speech.loadedPath, folders.program + QStringLiteral("/libAquesTalkDa.so"));
     EXPECT_EQ(speech.creates, 1);
 
     EXPECT_TRUE(tray.visible);
     EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ"));
-    EXPECT_EQ(form->BalloonText, QStringLiteral("なし"));
-    EXPECT_TRUE(form->StartingUp);
-    EXPECT_FALSE(form->KakakuChanged);
-    EXPECT_FALSE(form->RebuildRequest);
-    EXPECT_FALSE(form->MainTimer().isActive());
-    EXPECT_EQ(form->MainTimer().interval(), 100);
+    EXPECT_EQ(form->Notice().BalloonText, QStringLiteral("なし"));
+    EXPECT_TRUE(testsupport::State(*form).StartingUp);
+    EXPECT_FALSE(form->Notice().KakakuChanged);
+    EXPECT_FALSE(testsupport::State(*form).RebuildRequest);
+    EXPECT_FALSE(form->MonitorRunning());
     EXPECT_TRUE(dialogs.shown.empty());
 
     form->ShowBalloon();
@@ -87,12 +86,12 @@ TEST_F(MainFormTest, EngineIsReleasedOnceWhenTheResidentSideGoes)
 TEST_F(MainFormTest, TrayMenuIsUsableOnlyWhileTheWatchListIsClosed)
 {
     ASSERT_TRUE(form->FormCreate());
-    form->AttachWatchList(&view, &model);
+    form->AttachWatchList(&view);
     EXPECT_FALSE(tray.showEnabled);
     EXPECT_FALSE(tray.exitEnabled);
 
     // Showing the window from the tray icon leaves the menu as it is.
-    tray.handlers.mouseUp(platform::MouseButton::Left);
+    tray.handlers.MouseUp(platform::MouseButton::Left);
     EXPECT_EQ(view.shows, 1);
     EXPECT_EQ(view.raises, 1);
     EXPECT_FALSE(tray.showEnabled);
@@ -102,31 +101,31 @@ TEST_F(MainFormTest, TrayMenuIsUsableOnlyWhileTheWatchListIsClosed)
     EXPECT_TRUE(tray.exitEnabled);
     EXPECT_TRUE(form->MenuShowEnabled());
 
-    tray.handlers.showCommand();
+    tray.handlers.ShowCommand();
     EXPECT_FALSE(tray.showEnabled);
     EXPECT_FALSE(tray.exitEnabled);
     EXPECT_EQ(view.shows, 2);
     EXPECT_EQ(view.raises, 2);
 
     form->WatchListClosed();
-    tray.handlers.mouseUp(platform::MouseButton::Left);
+    tray.handlers.MouseUp(platform::MouseButton::Left);
     EXPECT_TRUE(tray.showEnabled);
 }
 
 TEST_F(MainFormTest, TrayButtons)
 {
     ASSERT_TRUE(form->FormCreate());
-    form->AttachWatchList(&view, &model);
+    form->AttachWatchList(&view);
 
-    tray.handlers.mouseUp(platform::MouseButton::Right);
+    tray.handlers.MouseUp(platform::MouseButton::Right);
     EXPECT_EQ(tray.popups, 1);
     EXPECT_EQ(view.shows, 0);
 
-    tray.handlers.mouseUp(platform::MouseButton::Middle);
+    tray.handlers.MouseUp(platform::MouseButton::Middle);
     EXPECT_EQ(tray.popups, 1);
     EXPECT_EQ(view.shows, 0);
 
-    tray.handlers.exitCommand();
+    tray.handlers.ExitCommand();
     EXPECT_EQ(eventLoop.quits, 1);
 }
 
@@ -151,22 +150,22 @@ TEST_F(MainFormTest, OpenAuction)
 TEST_F(MainFormTest, FirstTicksShowTheWatchListAndEndTheStartUpStage)
 {
     ASSERT_TRUE(form->FormCreate());
-    form->AttachWatchList(&view, &model);
+    form->AttachWatchList(&view);
     view.onShow = [this] { model.KakakuCheckRequest = true; };
 
     // A tick while a price check runs does nothing at all.
     model.KakakuChecking = true;
     form->MainTimerTimer();
     EXPECT_EQ(view.shows, 0);
-    EXPECT_TRUE(form->StartingUp);
+    EXPECT_TRUE(testsupport::State(*form).StartingUp);
 
     model.KakakuChecking = false;
     form->MainTimerTimer();
     EXPECT_EQ(view.shows, 1);
     EXPECT_GE(eventLoop.pumped, 1);
-    EXPECT_FALSE(form->StartupBusy);
+    EXPECT_FALSE(testsupport::State(*form).StartupBusy);
     EXPECT_FALSE(model.KakakuCheckRequest);
-    EXPECT_FALSE(form->StartingUp);
+    EXPECT_FALSE(testsupport::State(*form).StartingUp);
 
     // Once started, ticks no longer show the window by themselves.
     form->MainTimerTimer();
@@ -176,7 +175,7 @@ TEST_F(MainFormTest, FirstTicksShowTheWatchListAndEndTheStartUpStage)
 TEST_F(MainFormTest, TicksDuringTheStartUpOfflineMessageDoNotRaiseTheWindowOverIt)
 {
     ASSERT_TRUE(form->FormCreate());
-    form->AttachWatchList(&view, &model);
+    form->AttachWatchList(&view);
     view.onShow = [this] { model.KakakuCheckRequest = true; };
     probe.reachable = false;
     // The message box runs its own loop, in which the timer goes on ticking.
@@ -191,17 +190,17 @@ TEST_F(MainFormTest, TicksDuringTheStartUpOfflineMessageDoNotRaiseTheWindowOverI
     EXPECT_EQ(dialogs.texts(), QStringList{TMiruberoMainForm::OfflineMessage()});
     EXPECT_EQ(view.shows, 1);
     EXPECT_EQ(view.raises, 1);
-    EXPECT_FALSE(form->StartingUp);
+    EXPECT_FALSE(testsupport::State(*form).StartingUp);
 }
 
 TEST_F(MainFormTest, TickEnteredFromInsideTheStartUpRebuildReturns)
 {
     ASSERT_TRUE(form->FormCreate());
-    form->AttachWatchList(&view, &model);
-    form->StartupBusy = true;
+    form->AttachWatchList(&view);
+    testsupport::State(*form).StartupBusy = true;
     form->MainTimerTimer();
     EXPECT_EQ(view.shows, 0);
-    EXPECT_TRUE(form->StartingUp);
+    EXPECT_TRUE(testsupport::State(*form).StartingUp);
 }
 
 } // namespace
@@ -218,30 +217,30 @@ void WriteCp932(const QString& path, const QString& text)
 TEST_F(MainFormTest, TicksRebuildTheScheduleFromTheDataFolder)
 {
     ASSERT_TRUE(form->FormCreate());
-    form->AttachWatchList(&view, &model);
+    form->AttachWatchList(&view);
     view.onShow = [this] { model.KakakuCheckRequest = true; };
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0));
-    WriteCp932(form->DataDir + QStringLiteral("Total.ini"),
+    WriteCp932(form->DataDir() + QStringLiteral("Total.ini"),
                QStringLiteral("[KomokuCount]\r\nValue=1\r\n[EndAuction]\r\nDel=2\r\n"));
-    WriteCp932(form->DataDir + QStringLiteral("Settei0.ini"),
+    WriteCp932(form->DataDir() + QStringLiteral("Settei0.ini"),
                QStringLiteral("[1]\r\nURL=old\r\nShuryoTime=2026/12/01\r\n[2]\r\nURL=new\r\n"
                               "ShuryoTime=2026/12/11 9:00:00\r\nTitle=[終了]x\r\n"));
 
     // The first tick prunes (start-up), shows the window and clears the ended flags.
     form->MainTimerTimer();
-    EXPECT_TRUE(form->ShowRequest);
-    ASSERT_EQ(form->Schedule.KomokuCount(), 1);
-    EXPECT_EQ(form->Schedule.At(0, 0).URL, QStringLiteral("new"));
-    EXPECT_FALSE(form->Schedule.At(0, 0).Ended);
-    EXPECT_FALSE(form->StartingUp);
+    EXPECT_TRUE(testsupport::State(*form).ShowRequest);
+    ASSERT_EQ(form->Schedule().KomokuCount(), 1);
+    EXPECT_EQ(form->Schedule().At(0, 0).URL, QStringLiteral("new"));
+    EXPECT_FALSE(form->Schedule().At(0, 0).Ended);
+    EXPECT_FALSE(testsupport::State(*form).StartingUp);
     EXPECT_EQ(probe.probed.size(), 1) << "the window's request ran the first check";
-    EXPECT_NE(form->LastPassEnd, 0u);
+    EXPECT_NE(testsupport::State(*form).LastPassEnd, 0u);
 
     // A save's request rebuilds once more, now with the ended flags from the titles.
-    form->RebuildRequest = true;
+    testsupport::State(*form).RebuildRequest = true;
     form->MainTimerTimer();
-    EXPECT_FALSE(form->RebuildRequest);
-    EXPECT_TRUE(form->Schedule.At(0, 0).Ended);
+    EXPECT_FALSE(testsupport::State(*form).RebuildRequest);
+    EXPECT_TRUE(form->Schedule().At(0, 0).Ended);
 }
 
 } // namespace

@@ -19,7 +19,7 @@ public:
     {
         log << QStringLiteral("pass");
         form->EndKakakuCheck();
-        form->RetryCount = failing ? form->RetryCount + 1 : 0;
+        testsupport::State(*form).RetryCount = failing ? testsupport::State(*form).RetryCount + 1 : 0;
     }
     void RegisterFromCell(int komoku, int column, int row, const QString& url) override
     {
@@ -37,31 +37,30 @@ protected:
     MonitorTest()
     {
         EXPECT_TRUE(form->FormCreate());
-        form->AttachWatchList(&view, &model);
+        form->AttachWatchList(&view);
         retrieval.form = form.get();
         form->AttachPriceCheck(&retrieval);
         form->AttachRegistration(&retrieval);
-        form->StartingUp = false;
+        testsupport::State(*form).StartingUp = false;
         setKomokuCount(2);
         model.Komokus[0].Name = QStringLiteral("カメラ");
         model.Komokus[1].Name = QStringLiteral("時計");
         clock.current = QDateTime(QDate(2026, 12, 10), QTime(9, 59, 50));
         clock.ticks = 5'000'000;
-        form->Schedule.Settings.Speak = false;
+        form->Schedule().Settings.Speak = false;
     }
 
     void setKomokuCount(int n)
     {
         model.KomokuCount = n;
         model.Komokus.resize(static_cast<size_t>(n));
-        form->Schedule.Komoku.resize(static_cast<size_t>(n));
-        form->AlarmLatch.resize(static_cast<size_t>(n));
-        form->AlarmLatchTime.resize(static_cast<size_t>(n));
+        form->Schedule().Komoku.resize(static_cast<size_t>(n));
+        testsupport::Alarms(*form).resize(static_cast<size_t>(n));
     }
 
     shell::ScheduleSlot& slot(int k, int s, QTime alarm, const QString& url = {})
     {
-        shell::ScheduleSlot& entry = form->Schedule.At(k, s);
+        shell::ScheduleSlot& entry = form->Schedule().At(k, s);
         entry.AlarmAt = store::ToDayCount(QDateTime(QDate(2026, 12, 10), alarm));
         entry.EndAt = entry.AlarmAt + 10.0 / 1440;
         entry.URL = url.isEmpty() ? QStringLiteral("https://page/%1/%2").arg(k).arg(s) : url;
@@ -103,17 +102,18 @@ TEST_F(MonitorTest, AlarmFallsDueWithinFifteenSecondsOfItsTime)
     // Both ends of the window hold; past it, or ended, or without a time, nothing.
     for (const int lateMs : {0, 15'000, 15'001}) {
         MonitorTest::TearDown();
-        form->AlarmShown = false;
-        form->AlarmLatchTime.assign(2, 0);
+        testsupport::State(*form).AlarmShown = false;
+        for (shell::KomokuAlarm& alarm : testsupport::Alarms(*form))
+            alarm.LatchTime = 0;
         dialogs.shown.clear();
         clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0)).addMSecs(lateMs);
         tick();
         EXPECT_EQ(questions(), lateMs <= 15'000 ? 1 : 0) << lateMs;
     }
     dialogs.shown.clear();
-    form->AlarmShown = false;
-    form->Schedule.At(0, 0).Ended = true;
-    form->Schedule.At(0, 1).AlarmAt = 0;
+    testsupport::State(*form).AlarmShown = false;
+    form->Schedule().At(0, 0).Ended = true;
+    form->Schedule().At(0, 1).AlarmAt = 0;
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 5));
     tick();
     EXPECT_EQ(questions(), 0);
@@ -132,7 +132,7 @@ TEST_F(MonitorTest, OverlappingAlarmsShareOneQuestionAndOpenTheirPages)
               QStringLiteral("カメラ - No2他のオークション\r\n終了直前です。表示しますか？"));
     EXPECT_EQ(shellOpen.opened,
               (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/1/4")}));
-    EXPECT_FALSE(form->AlarmLatch[0]);
+    EXPECT_FALSE(testsupport::Alarms(*form)[0].Latch);
 
     // No second question while the windows last.
     run(5'000);
@@ -141,8 +141,8 @@ TEST_F(MonitorTest, OverlappingAlarmsShareOneQuestionAndOpenTheirPages)
 
 TEST_F(MonitorTest, WithAllOnOneAlarmOpensTheWholeCategoriesAndLatchesTheAskedOne)
 {
-    form->Schedule.Settings.All = true;
-    form->Schedule.Settings.NoHyoji = true;
+    form->Schedule().Settings.All = true;
+    form->Schedule().Settings.NoHyoji = true;
     slot(0, 1, QTime(10, 0));
     slot(0, 2, QTime(23, 0));
     slot(0, 3, QTime(23, 0)).Ended = true;
@@ -155,7 +155,7 @@ TEST_F(MonitorTest, WithAllOnOneAlarmOpensTheWholeCategoriesAndLatchesTheAskedOn
     tick();
     EXPECT_EQ(shellOpen.opened,
               (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/0/2")}));
-    EXPECT_TRUE(form->AlarmLatch[0]);
+    EXPECT_TRUE(testsupport::Alarms(*form)[0].Latch);
 
     // The category takes no part in alarms until 30 s after the question.
     slot(0, 4, QTime(10, 0, 20));
@@ -165,12 +165,12 @@ TEST_F(MonitorTest, WithAllOnOneAlarmOpensTheWholeCategoriesAndLatchesTheAskedOn
     EXPECT_EQ(questions(), 1);
     clock.ticks += 30'000;
     tick(); // re-arms
-    EXPECT_FALSE(form->AlarmLatch[0]);
+    EXPECT_FALSE(testsupport::Alarms(*form)[0].Latch);
 }
 
 TEST_F(MonitorTest, OverBudgetSlotsAreWarnedAboutInsteadOfAlarmed)
 {
-    form->Schedule.Settings.NoHyoji = true;
+    form->Schedule().Settings.NoHyoji = true;
     auto& over = slot(0, 2, QTime(10, 0));
     over.OverBudget = true;
     over.Budget = 30000;
@@ -183,7 +183,7 @@ TEST_F(MonitorTest, OverBudgetSlotsAreWarnedAboutInsteadOfAlarmed)
 
     // A budget of 0 with the flag still set: left out without a word.
     dialogs.shown.clear();
-    form->WarnShown = false;
+    testsupport::State(*form).WarnShown = false;
     over.Budget = 0;
     run(1'000);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -191,27 +191,28 @@ TEST_F(MonitorTest, OverBudgetSlotsAreWarnedAboutInsteadOfAlarmed)
 
 TEST_F(MonitorTest, SpeechStartsBeforeTheQuestionWithTheTimerStopped)
 {
-    form->Schedule.Settings.Speak = true;
-    form->Schedule.Settings.SpeakText = QStringLiteral("おわるよ。");
-    form->MainTimer().start();
+    form->Schedule().Settings.Speak = true;
+    form->Schedule().Settings.SpeakText = QStringLiteral("おわるよ。");
+    form->StartMonitor();
     slot(0, 0, QTime(10, 0));
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0));
     size_t playedBeforeQuestion = 0;
     bool timerDuringQuestion = true;
     dialogs.onShow = [&] {
         playedBeforeQuestion = speech.played.size();
-        timerDuringQuestion = form->MainTimer().isActive();
+        timerDuringQuestion = form->MonitorRunning();
     };
     tick();
     EXPECT_EQ(playedBeforeQuestion, 1u);
     EXPECT_FALSE(timerDuringQuestion);
-    EXPECT_TRUE(form->MainTimer().isActive());
+    EXPECT_TRUE(form->MonitorRunning());
 
     // Speech off: the question alone.
     speech.played.clear();
-    form->Schedule.Settings.Speak = false;
-    form->AlarmShown = false;
-    form->AlarmLatchTime.assign(2, 0);
+    form->Schedule().Settings.Speak = false;
+    testsupport::State(*form).AlarmShown = false;
+    for (shell::KomokuAlarm& alarm : testsupport::Alarms(*form))
+        alarm.LatchTime = 0;
     tick();
     EXPECT_TRUE(speech.played.empty());
     EXPECT_EQ(questions(), 2);
@@ -223,8 +224,8 @@ TEST_F(MonitorTest, AnsweringAfterThirtySecondsReArmsInTheSameTick)
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0));
     dialogs.onShow = [&] { clock.ticks += 31'000; };
     tick();
-    EXPECT_FALSE(form->AlarmShown);
-    EXPECT_EQ(form->AlarmLatchTime[0], 0u);
+    EXPECT_FALSE(testsupport::State(*form).AlarmShown);
+    EXPECT_EQ(testsupport::Alarms(*form)[0].LatchTime, 0u);
 }
 
 TEST_F(MonitorTest, PassesStartOnlyWhenNothingHoldsThemBack)
@@ -259,7 +260,7 @@ TEST_F(MonitorTest, PassesStartOnlyWhenNothingHoldsThemBack)
               before);
 
     // No periodic pass before a first pass has ended.
-    form->LastPassEnd = 0;
+    testsupport::State(*form).LastPassEnd = 0;
     before = retrieval.passes();
     run(50'000);
     EXPECT_EQ(retrieval.passes(), before);
@@ -267,9 +268,9 @@ TEST_F(MonitorTest, PassesStartOnlyWhenNothingHoldsThemBack)
 
 TEST_F(MonitorTest, NoCheckWithinAMinuteOfAResume)
 {
-    form->LastPassEnd = clock.ticks;
+    testsupport::State(*form).LastPassEnd = clock.ticks;
     form->PowerEvent(7);
-    EXPECT_TRUE(form->MainTimer().isActive());
+    EXPECT_TRUE(form->MonitorRunning());
     model.KakakuCheckRequest = true;
     run(59'900);
     EXPECT_EQ(retrieval.passes(), 0);
@@ -288,12 +289,12 @@ TEST_F(MonitorTest, FailedPassesAreRetriedFiveTimesThenLeftToThePeriodicCheck)
     for (int i = 0; i < 4; ++i)
         tick();
     EXPECT_EQ(retrieval.passes(), 6);
-    EXPECT_EQ(form->RetryCount, 6);
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 6);
     tick();
-    EXPECT_EQ(form->RetryCount, 0);
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
     EXPECT_EQ(retrieval.passes(), 6);
 
-    const std::uint32_t lastFailure = form->LastPassEnd;
+    const std::uint32_t lastFailure = testsupport::State(*form).LastPassEnd;
     while (clock.ticks - lastFailure < 39'900)
         run(100);
     EXPECT_EQ(retrieval.passes(), 6);
@@ -304,11 +305,11 @@ TEST_F(MonitorTest, FailedPassesAreRetriedFiveTimesThenLeftToThePeriodicCheck)
 
 TEST_F(MonitorTest, LostConnectionIsReportedOnceAndFoundAgainByARequestedCheck)
 {
-    form->LastPassEnd = clock.ticks;
+    testsupport::State(*form).LastPassEnd = clock.ticks;
     probe.reachable = false;
     run(45'000);
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("インターネットにつながっていません。")});
-    EXPECT_TRUE(form->Offline);
+    EXPECT_TRUE(testsupport::State(*form).Offline);
     EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ\rインターネット未接続"));
     const qsizetype probes = probe.probed.size();
     run(120'000);
@@ -317,7 +318,7 @@ TEST_F(MonitorTest, LostConnectionIsReportedOnceAndFoundAgainByARequestedCheck)
     probe.reachable = true;
     model.KakakuCheckRequest = true;
     tick();
-    EXPECT_FALSE(form->Offline);
+    EXPECT_FALSE(testsupport::State(*form).Offline);
     EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ"));
     EXPECT_EQ(retrieval.passes(), 1);
 
@@ -326,7 +327,7 @@ TEST_F(MonitorTest, LostConnectionIsReportedOnceAndFoundAgainByARequestedCheck)
     model.KakakuCheckRequest = true;
     tick();
     EXPECT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_FALSE(form->Offline);
+    EXPECT_FALSE(testsupport::State(*form).Offline);
 }
 
 TEST_F(MonitorTest, ClockWrapChangesNoOutcome)
@@ -334,7 +335,7 @@ TEST_F(MonitorTest, ClockWrapChangesNoOutcome)
     const std::uint32_t nearWrap = 0xFFFFFFFFu - 15'000;
     // 40 s wait across the wrap.
     clock.ticks = nearWrap;
-    form->LastPassEnd = nearWrap;
+    testsupport::State(*form).LastPassEnd = nearWrap;
     run(39'900);
     EXPECT_EQ(retrieval.passes(), 0);
     run(100);
@@ -342,22 +343,22 @@ TEST_F(MonitorTest, ClockWrapChangesNoOutcome)
 
     // 30 s latch across the wrap.
     clock.ticks = nearWrap;
-    form->AlarmShown = true;
-    form->AlarmLatch[1] = true;
-    form->AlarmLatchTime[1] = nearWrap;
+    testsupport::State(*form).AlarmShown = true;
+    testsupport::Alarms(*form)[1].Latch = true;
+    testsupport::Alarms(*form)[1].LatchTime = nearWrap;
     run(29'900);
-    EXPECT_TRUE(form->AlarmLatch[1]);
+    EXPECT_TRUE(testsupport::Alarms(*form)[1].Latch);
     run(100);
-    EXPECT_FALSE(form->AlarmLatch[1]);
-    EXPECT_FALSE(form->AlarmShown);
+    EXPECT_FALSE(testsupport::Alarms(*form)[1].Latch);
+    EXPECT_FALSE(testsupport::State(*form).AlarmShown);
 
     // 60 s hold-off across the wrap.
     clock.ticks = nearWrap;
     form->PowerEvent(7);
     run(59'900);
-    EXPECT_NE(form->ResumeTime, 0u);
+    EXPECT_NE(testsupport::State(*form).ResumeTime, 0u);
     run(100);
-    EXPECT_EQ(form->ResumeTime, 0u);
+    EXPECT_EQ(testsupport::State(*form).ResumeTime, 0u);
 }
 
 TEST_F(MonitorTest, PendingRegistrationIsHandedOverOnceAfterThePass)
@@ -398,8 +399,8 @@ TEST_F(MonitorTest, EndOfPassBookkeeping)
     EXPECT_TRUE(model.MenuSaveEnabled);
     EXPECT_TRUE(model.BtnOKEnabled);
     EXPECT_FALSE(model.MenuSortEndEnabled);
-    EXPECT_EQ(form->LastPassEnd, clock.ticks);
-    EXPECT_TRUE(form->MainTimer().isActive());
+    EXPECT_EQ(testsupport::State(*form).LastPassEnd, clock.ticks);
+    EXPECT_TRUE(form->MonitorRunning());
 
     // On a category page: the guidance, the sort commands, and the slot commands for a used row.
     model.ActivePage = 2;
@@ -418,13 +419,13 @@ TEST_F(MonitorTest, EndOfPassBookkeeping)
 
 TEST_F(MonitorTest, SuspendEndsARunningPassAndStopsTheTimer)
 {
-    form->MainTimer().start();
+    form->StartMonitor();
     model.KakakuChecking = true;
     form->PowerEvent(4);
     EXPECT_FALSE(model.KakakuChecking);
-    EXPECT_FALSE(form->MainTimer().isActive());
+    EXPECT_FALSE(form->MonitorRunning());
     form->PowerEvent(3); // not a power code the monitor knows
-    EXPECT_FALSE(form->MainTimer().isActive());
+    EXPECT_FALSE(form->MonitorRunning());
 }
 
 } // namespace

@@ -49,14 +49,13 @@ protected:
 
     void rebuild(bool startingUp, double now)
     {
-        shell::RebuildContext context{schedule, latch, latchTime, &model, dir(), startingUp, now, eventLoop};
+        shell::RebuildContext context{schedule, alarms, &model, dir(), startingUp, now, eventLoop};
         shell::RebuildSchedule(context);
     }
 
     ScratchDir scratch;
     Schedule schedule;
-    std::vector<bool> latch;
-    std::vector<std::uint32_t> latchTime;
+    std::vector<shell::KomokuAlarm> alarms;
     store::WatchListModel model;
     FakeEventLoop eventLoop;
 };
@@ -102,7 +101,7 @@ TEST_F(RebuildTest, WindowsFilesLoadWithEveryValue)
     EXPECT_TRUE(settings.NoHyoji);
     EXPECT_EQ(settings.SpeakText, QStringLiteral("おーく'しょん、おわるよ。"));
     ASSERT_EQ(schedule.KomokuCount(), 3);
-    ASSERT_EQ(latch.size(), 3u);
+    ASSERT_EQ(alarms.size(), 3u);
 
     const auto& ended = schedule.At(0, 0);
     EXPECT_EQ(ended.URL, QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/a1"));
@@ -163,11 +162,14 @@ TEST_F(RebuildTest, LatchesOfCategoriesWithAFileAreCleared)
 {
     put(QStringLiteral("Total.ini"), QStringLiteral("[KomokuCount]\nValue=2\n"));
     put(QStringLiteral("Settei0.ini"), QStringLiteral("[Komoku]\nName=a\n"));
-    latch = {true, true};
-    latchTime = {100, 200};
+    alarms.resize(2);
+    alarms[0] = {true, 100, {}, {}};
+    alarms[1] = {true, 200, {}, {}};
     rebuild(false, At(2026, 12, 9));
-    EXPECT_EQ(latch, (std::vector<bool>{false, true}));
-    EXPECT_EQ(latchTime, (std::vector<std::uint32_t>{100, 200}));
+    EXPECT_FALSE(alarms[0].Latch);
+    EXPECT_TRUE(alarms[1].Latch);
+    EXPECT_EQ(alarms[0].LatchTime, 100u);
+    EXPECT_EQ(alarms[1].LatchTime, 200u);
 }
 
 TEST_F(RebuildTest, StartUpClearsEndedFlagsAndPrunesTheExample)

@@ -188,6 +188,7 @@ public:
     std::function<void()> onReach;
 };
 
+// Records what the logic asks of the window.
 class FakeWindowView final : public platform::WindowView {
 public:
     void showWindow() override
@@ -197,15 +198,44 @@ public:
         if (onShow)
             onShow();
     }
+    void hideWindow() override { visible = false; }
     void bringToFront() override { ++raises; }
     bool isWindowVisible() const override { return visible; }
+    void showWindowOnTop(bool onTop) override
+    {
+        visible = true;
+        log << (onTop ? QStringLiteral("top") : QStringLiteral("normal"));
+    }
+    void render() override { ++renders; }
+    void repaintGrid(int komoku) override { repaints.push_back(komoku); }
     void layoutMessageLabel() override { ++layouts; }
+    void setActivePage(int page) override { log << QStringLiteral("page %1").arg(page); }
+    void focusSpeechText() override { log << QStringLiteral("focus speech"); }
+    void focusArarmTime() override { log << QStringLiteral("focus ararm"); }
+    void focusGrid(int komoku) override { log << QStringLiteral("focus grid %1").arg(komoku); }
+    void activatePriceCell(int komoku, int row) override
+    {
+        log << QStringLiteral("cell %1-%2").arg(komoku).arg(row);
+    }
+    void commitEdits() override
+    {
+        ++commits;
+        if (onCommit)
+            onCommit();
+    }
 
     int shows = 0;
     int raises = 0;
     int layouts = 0;
+    int renders = 0;
+    int commits = 0;
     bool visible = false;
+    std::vector<int> repaints;
+    // Page changes, focus moves, stacking changes and activated cells, in order.
+    QStringList log;
     std::function<void()> onShow;
+    // Stands for an open cell editor: what it holds reaches the model when committed.
+    std::function<void()> onCommit;
 };
 
 // Every fake the resident side is built over, handed to it as one.

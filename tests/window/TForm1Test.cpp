@@ -1,7 +1,8 @@
 #include "window/TForm1.h"
 
 #include "shell/ResidentFixture.h"
-#include "store/ResidentSide.h"
+#include "watchlist/ResidentSide.h"
+#include "watchlist/WatchListPresenter.h"
 #include "window/AuctionGrid.h"
 #include "window/Fonts.h"
 
@@ -29,18 +30,19 @@ using window::TForm1;
 namespace {
 
 // The resident side as far as the window's logic reaches it: a data folder and no schedule.
-class TestResident final : public store::ResidentSide {
+class TestResident final : public watchlist::ResidentSide {
 public:
     bool StartingUp() const override { return false; }
     bool KakakuChanged() const override { return false; }
     void RequestRebuild() override {}
     void StopMonitor() override {}
     void StartMonitor() override {}
-    store::SlotStatus* Status(int, int) override { return nullptr; }
+    shell::SlotStatus* Status(int, int) override { return nullptr; }
     void SetTrayHint(const QString&) override {}
     void WatchListClosed() override {}
     void EndProgram() override {}
     QString DataDir() const override { return dataDir; }
+    QString ExeDir() const override { return dataDir; }
 
     QString dataDir;
 };
@@ -52,7 +54,11 @@ protected:
         window::InstallFontSubstitutions();
         resident.dataDir = scratch.file(u"data"_s) + u'/';
         QDir().mkpath(resident.dataDir);
-        form1 = std::make_unique<TForm1>(*form, resident, dialogs, clock);
+        form1 = std::make_unique<TForm1>(model);
+        presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
+            model, resident, *form1, dialogs, clock, form->Speech(), shellOpen});
+        form1->SetPresenter(presenter.get());
+        presenter->FormCreate();
     }
 
     template <class T = QWidget> T* control(const QString& name) const
@@ -66,10 +72,9 @@ protected:
         form1->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
     }
-    store::WatchListModel& model() { return form1->Model(); }
-
     TestResident resident;
     std::unique_ptr<TForm1> form1;
+    std::unique_ptr<watchlist::WatchListPresenter> presenter;
 };
 
 TEST_F(WatchListWindow, GridKeepsItsColumnsRowsAndLinesWhileScrolling)
@@ -111,7 +116,7 @@ TEST_F(WatchListWindow, GridKeepsItsColumnsRowsAndLinesWhileScrolling)
 
 TEST_F(WatchListWindow, RenderShowsTheModelWithoutCallingAHandler)
 {
-    store::WatchListModel& m = model();
+    store::WatchListModel& m = model;
     m.WindowReady = true;
     m.Saved = true;
     m.Komokus.resize(2);
@@ -172,21 +177,21 @@ TEST_F(WatchListWindow, TypingInACellOrTheNameEditReachesTheModel)
     QTest::keyClicks(editor, u"ens"_s);
     QTest::keyClick(editor, Qt::Key_Tab);
     QCoreApplication::processEvents();
-    EXPECT_EQ(model().SlotAt(0, 3).Cells[store::ColTitle], u"Lens"_s);
+    EXPECT_EQ(model.SlotAt(0, 3).Cells[store::ColTitle], u"Lens"_s);
     EXPECT_EQ(grid->model()->index(2, 0).data().toString(), u"Lens"_s);
     EXPECT_EQ(grid->Col(), store::ColMonth);
-    EXPECT_FALSE(model().Saved);
+    EXPECT_FALSE(model.Saved);
 
     QTest::sendKeyEvent(QTest::Click, control<QLineEdit>(u"EditKomoku0"_s), Qt::Key_unknown, u"本"_s,
                         Qt::NoModifier);
-    EXPECT_EQ(model().KomokuAt(0).Name, u"本"_s);
+    EXPECT_EQ(model.KomokuAt(0).Name, u"本"_s);
     EXPECT_EQ(control<QTabWidget>(u"PageControl1"_s)->tabText(1), u"本"_s);
 }
 
 TEST_F(WatchListWindow, GeneralPageWritesTheModelBeforeTheHandlerRuns)
 {
     showWindow();
-    store::WatchListModel& m = model();
+    store::WatchListModel& m = model;
     ASSERT_TRUE(m.WindowReady);
 
     QTest::mouseClick(control<QCheckBox>(u"CheckBoxBalloon"_s), Qt::LeftButton);
@@ -218,7 +223,7 @@ TEST_F(WatchListWindow, PickedAndAddedPagesComeForwardWithTheirMessage)
     auto* labelMsg = control<QLabel>(u"LabelMsg"_s);
     auto* btnOK = control<QPushButton>(u"BtnOK"_s);
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
-    EXPECT_EQ(model().ActivePage, 1);
+    EXPECT_EQ(model.ActivePage, 1);
     EXPECT_TRUE(control<QAction>(u"S1"_s)->isEnabled());
     EXPECT_TRUE(labelMsg->isVisible());
     EXPECT_TRUE(labelMsg->text().contains(u"ドラッグ&ドロップ"_s));
@@ -227,11 +232,11 @@ TEST_F(WatchListWindow, PickedAndAddedPagesComeForwardWithTheirMessage)
     QTest::mouseClick(control<QPushButton>(u"BtnAddKomoku"_s), Qt::LeftButton);
     EXPECT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->currentIndex(), 2);
-    EXPECT_EQ(model().SelKomoku, 1);
+    EXPECT_EQ(model.SelKomoku, 1);
     EXPECT_TRUE(control<QPushButton>(u"BtnTabDel0"_s)->isEnabled());
 
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
-    EXPECT_EQ(model().ActivePage, 0);
+    EXPECT_EQ(model.ActivePage, 0);
     EXPECT_FALSE(control<QAction>(u"S1"_s)->isEnabled());
     EXPECT_FALSE(labelMsg->isVisible());
 

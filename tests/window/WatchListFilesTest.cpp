@@ -5,9 +5,10 @@
 #include "window/TForm1.h"
 
 #include "shell/ResidentFixture.h"
-#include "shell/ResidentLink.h"
 #include "store/Cp932.h"
 #include "store/Pictures.h"
+#include "watchlist/ResidentLink.h"
+#include "watchlist/WatchListPresenter.h"
 #include "window/AuctionGrid.h"
 #include "window/Fonts.h"
 
@@ -25,7 +26,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using store::WatchListForm;
+using watchlist::WatchListPresenter;
 using window::AuctionGrid;
 using window::TForm1;
 
@@ -42,7 +43,7 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(form->FormCreate()); }
 
-    QString path(const QString& name) const { return form->DataDir + name; }
+    QString path(const QString& name) const { return form->DataDir() + name; }
     // Writes a stored file the way the Windows program does: CP932, CR LF.
     void put(const QString& name, QString text) const
     {
@@ -75,8 +76,13 @@ protected:
     // Creates the window as the program does at start-up; the first tick then ends the start-up stage.
     void create()
     {
-        link = std::make_unique<shell::ResidentLink>(*form);
-        form1 = std::make_unique<TForm1>(*form, *link, dialogs, clock);
+        link = std::make_unique<watchlist::ResidentLink>(*form);
+        form1 = std::make_unique<TForm1>(model);
+        presenter = std::make_unique<WatchListPresenter>(
+            WatchListPresenter::Parts{model, *link, *form1, dialogs, clock, form->Speech(), shellOpen});
+        form1->SetPresenter(presenter.get());
+        form->AttachWatchList(form1.get());
+        presenter->FormCreate();
     }
     void show()
     {
@@ -91,7 +97,7 @@ protected:
     {
         form->RebuildSchedule();
         show();
-        form->StartingUp = false;
+        testsupport::State(*form).StartingUp = false;
     }
     void putTotal(int count) const
     {
@@ -136,7 +142,7 @@ protected:
             QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, value, Qt::NoModifier);
         QTest::keyClick(editor, Qt::Key_Return);
         // The edit is committed and handed on through queued calls.
-        const QString& stored = form1->Model().SlotAt(komoku, row).Cells[static_cast<size_t>(column)];
+        const QString& stored = model.SlotAt(komoku, row).Cells[static_cast<size_t>(column)];
         ASSERT_TRUE(QTest::qWaitFor([&] { return stored == value; }, 2000)) << value.toStdString();
     }
     void typeEdit(const QString& name, const QString& value)
@@ -153,8 +159,9 @@ protected:
     }
     QString lastMessage() const { return dialogs.shown.empty() ? QString() : dialogs.shown.back().text; }
 
-    std::unique_ptr<shell::ResidentLink> link;
+    std::unique_ptr<watchlist::ResidentLink> link;
     std::unique_ptr<TForm1> form1;
+    std::unique_ptr<WatchListPresenter> presenter;
 };
 
 TEST_F(WatchListFiles, FirstStartWritesTheDefaultsInTheirCanonicalForm)
@@ -169,7 +176,7 @@ TEST_F(WatchListFiles, FirstStartWritesTheDefaultsInTheirCanonicalForm)
     EXPECT_EQ(bytes(u"SpeakMsg.txt"_s), store::ToCp932(u"おーく'しょん、おわるよ。\r\n"_s));
     EXPECT_EQ(bytes(u"Settei0.ini"_s), QByteArray("[Komoku]\r\nName=\r\n[Honmei]\r\nNo=0\r\n"));
     // Created while starting up: the schedule is read by the first tick, not asked for.
-    EXPECT_FALSE(form->RebuildRequest);
+    EXPECT_FALSE(testsupport::State(*form).RebuildRequest);
 }
 
 TEST_F(WatchListFiles, TheStoredCountGivesThePagesWithoutASave)
@@ -183,14 +190,14 @@ TEST_F(WatchListFiles, TheStoredCountGivesThePagesWithoutASave)
     for (const QString& stored : {u"0"_s, u"-2"_s, u"drei"_s}) {
         SCOPED_TRACE(stored.toStdString());
         form1.reset();
-        form->StartingUp = true;
+        testsupport::State(*form).StartingUp = true;
         put(u"Total.ini"_s, u"[KomokuCount]\nValue="_s + stored + u"\n"_s);
         create();
         EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s}));
         // The first tick's rebuild reads the stored count; the window keeps the page it has and can save it.
         startUp();
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+        EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
         EXPECT_TRUE(text(u"Total.ini"_s).startsWith(u"[KomokuCount]\r\nValue=1\r\n"_s));
         form1->hide();
     }
@@ -208,7 +215,7 @@ TEST_F(WatchListFiles, TheAddAndDeleteButtonsFollowTheCount)
     QTest::mouseClick(control<QPushButton>(u"BtnTabDel4"_s), Qt::LeftButton);
     ASSERT_EQ(lastMessage(), u"名前なしを削除しますか？"_s);
     EXPECT_EQ(tabs()->count(), 6);
-    EXPECT_TRUE(form->MainTimer().isActive());
+    EXPECT_TRUE(form->MonitorRunning());
 
     for (int k = 4; k >= 1; --k) {
         dialogs.answers.push_back(true);
@@ -219,9 +226,9 @@ TEST_F(WatchListFiles, TheAddAndDeleteButtonsFollowTheCount)
     EXPECT_EQ(tabs()->count(), 2);
     EXPECT_FALSE(control<QPushButton>(u"BtnTabDel0"_s)->isEnabled());
     dialogs.shown.clear();
-    form1->Logic().BtnTabDelClick(0);
+    (*presenter).BtnTabDelClick(0);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(form1->Model().KomokuCount, 1);
+    EXPECT_EQ(model.KomokuCount, 1);
     EXPECT_TRUE(text(u"Total.ini"_s).startsWith(u"[KomokuCount]\r\nValue=1\r\n"_s));
     EXPECT_FALSE(exists(u"Settei1.ini"_s));
 }
@@ -263,7 +270,7 @@ TEST_F(WatchListFiles, DeletingTheSecondOfFourCategoriesMovesTheOthersUp)
     EXPECT_TRUE(third.contains(u"Name=レンズ"_s));
     EXPECT_TRUE(third.contains(u"Title=t3b\r\n"_s));
     EXPECT_TRUE(third.section(u"[2]"_s, 1).contains(u"Rakusatuhin=1\r\n"_s)) << "the won mark moves along";
-    EXPECT_TRUE(form->Schedule.At(2, 1).Won);
+    EXPECT_TRUE(form->Schedule().At(2, 1).Won);
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Name=カメラ"_s));
     for (int k = 0; k < 3; ++k)
         for (int s = 0; s < 2; ++s) {
@@ -290,13 +297,13 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     form1->setActivePage(1);
     QTest::keyClicks(control<QPlainTextEdit>(u"MemoSpeakText"_s), u"a"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListForm::SpeakTextMessage());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::SpeakTextMessage());
     EXPECT_EQ(tabs()->currentIndex(), 0);
     EXPECT_TRUE(control<QPlainTextEdit>(u"MemoSpeakText"_s)->hasFocus());
     EXPECT_EQ(bytes(u"Total.ini"_s), total);
     EXPECT_EQ(bytes(u"Settei0.ini"_s), category);
     QTest::mouseClick(control<QPushButton>(u"BtnPlay"_s), Qt::LeftButton);
-    ASSERT_TRUE(form1->Model().SpeakTextChecked);
+    ASSERT_TRUE(model.SpeakTextChecked);
 
     // A lead time that is no ASCII integer: the count is written, nothing after it.
     put(u"Total.ini"_s, u"[KomokuCount]\nValue=7\n[ArarmTime]\nValue=10\n"_s);
@@ -304,7 +311,7 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
         typeEdit(u"EditArarmTime"_s, lead);
         form1->setActivePage(1);
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListForm::ArarmTimeMessage());
+        EXPECT_EQ(lastMessage(), WatchListPresenter::ArarmTimeMessage());
         EXPECT_EQ(tabs()->currentIndex(), 0);
         EXPECT_TRUE(control<QLineEdit>(u"EditArarmTime"_s)->hasFocus());
         EXPECT_EQ(text(u"Total.ini"_s), u"[KomokuCount]\r\nValue=1\r\n[ArarmTime]\r\nValue=10\r\n"_s);
@@ -317,7 +324,7 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
         typeCell(0, 1, store::ColYosan, budget);
         form1->setActivePage(0);
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListForm::YosanMessage());
+        EXPECT_EQ(lastMessage(), WatchListPresenter::YosanMessage());
         EXPECT_EQ(tabs()->currentIndex(), 1);
         EXPECT_TRUE(grid(0)->hasFocus());
         const QString stored = text(u"Settei0.ini"_s);
@@ -329,17 +336,17 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     for (const QString& budget : {u"-5"_s, u"30,000円"_s}) {
         typeCell(0, 1, store::ColYosan, budget);
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+        EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
         EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Yosan="_s + budget + u"\r\n"_s));
     }
-    EXPECT_TRUE(form->RebuildRequest);
-    EXPECT_FALSE(form->Schedule.At(0, 0).OverBudget);
+    EXPECT_TRUE(testsupport::State(*form).RebuildRequest);
+    EXPECT_FALSE(form->Schedule().At(0, 0).OverBudget);
     typeCell(0, 1, store::ColNyusatugaku, u"1,500円"_s);
     clickOK();
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Nyusatugaku=1500\r\n"_s));
     typeCell(0, 1, store::ColNyusatugaku, u"千円"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListForm::NyusatugakuMessage());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::NyusatugakuMessage());
     typeCell(0, 1, store::ColNyusatugaku, QString());
 
     // End and alarm cells that do not encode.
@@ -348,16 +355,16 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     typeCell(0, 1, store::ColHour, u"10"_s);
     typeCell(0, 1, store::ColMinute, u"00"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListForm::CellsMessage());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::CellsMessage());
     typeCell(0, 1, store::ColDay, u"28"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"ShuryoTime=2026/02/28 10:00:00\r\nURL="_s));
     typeCell(0, 1, store::ColArarmHour, u"9"_s);
     typeCell(0, 1, store::ColArarmMinute, u"50"_s);
     typeCell(0, 1, store::ColDay, QString());
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListForm::CellsMessage());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::CellsMessage());
 }
 
 TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
@@ -391,23 +398,23 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
     EXPECT_EQ(cell(0, 1, store::ColNyusatugaku), QString());
     EXPECT_EQ(cell(0, 2, store::ColNyusatugaku), QString());
     EXPECT_EQ(cell(0, 3, store::ColNyusatugaku), u"1500円"_s);
-    EXPECT_TRUE(form1->Model().SlotAt(0, 1).SokketuEnd);
+    EXPECT_TRUE(model.SlotAt(0, 1).SokketuEnd);
     EXPECT_TRUE(control<QPushButton>(u"BtnHyoji0_0"_s)->isEnabled());
     EXPECT_FALSE(control<QPushButton>(u"BtnHyoji0_6"_s)->isEnabled());
     EXPECT_EQ(form->TrayHint(), u" No3: 1,500円\r\n本 No1: 800円"_s);
 
     // The picture of row 4 shows although the key says none; row 5 has a key but no file.
-    const store::Slot& row4 = form1->Model().SlotAt(0, 4);
+    const store::Slot& row4 = model.SlotAt(0, 4);
     EXPECT_FALSE(row4.SlotImage.isNull());
     EXPECT_FALSE(row4.PictureExist);
-    EXPECT_FALSE(form1->Model().SlotAt(0, 5).PictureExist);
+    EXPECT_FALSE(model.SlotAt(0, 5).PictureExist);
     const QImage box = control(u"Image0_3"_s)->grab().toImage();
     EXPECT_TRUE(near(box.pixel(10, 10), qRgb(255, 0, 0)));
     EXPECT_EQ(control(u"Image0_4"_s)->grab().toImage().pixel(0, 24), qRgb(0, 128, 0));
 
     const QByteArray unchanged = bytes(u"Image0_5.jpg"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListForm::SavedMessage());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
     EXPECT_FALSE(exists(u"Image0_3.jpg"_s));
     EXPECT_EQ(bytes(u"Image0_5.jpg"_s), unchanged) << "a picture that did not change is not encoded again";
     EXPECT_TRUE(
@@ -442,20 +449,20 @@ TEST_F(WatchListFiles, PricesFetchedWhileHiddenSurviveAShow)
     typeCell(0, 1, store::ColTitle, u"edited"_s);
     form1->hide();
     // A pass while the window is hidden.
-    form1->Model().SlotAt(0, 1).Cells[store::ColKakaku] = u"1,200円"_s;
+    model.SlotAt(0, 1).Cells[store::ColKakaku] = u"1,200円"_s;
     show();
     EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,200円"_s);
-    EXPECT_EQ(form1->Model().SlotAt(0, 1).KakakuText, u"1,200円"_s);
+    EXPECT_EQ(model.SlotAt(0, 1).KakakuText, u"1,200円"_s);
     EXPECT_EQ(cell(0, 1, store::ColTitle), u"x"_s);
 
     // A show caused by a changed price keeps the page and asks for no new check.
     form1->setActivePage(1);
     form1->hide();
-    form1->Model().KakakuCheckRequest = false;
-    form->KakakuChanged = true;
+    model.KakakuCheckRequest = false;
+    form->Notice().KakakuChanged = true;
     show();
     EXPECT_EQ(tabs()->currentIndex(), 1);
-    EXPECT_FALSE(form1->Model().KakakuCheckRequest);
+    EXPECT_FALSE(model.KakakuCheckRequest);
 }
 
 TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
@@ -465,9 +472,9 @@ TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
                           "[2]\nTitle=stale\n"_s.arg(Url));
     create();
     startUp();
-    form1->Model().SlotAt(0, 1).Cells[store::ColKakaku] = u"1,300円"_s;
+    model.SlotAt(0, 1).Cells[store::ColKakaku] = u"1,300円"_s;
     typeCell(0, 1, store::ColTitle, u"edited"_s);
-    ASSERT_FALSE(form1->Model().Saved);
+    ASSERT_FALSE(model.Saved);
     dialogs.answers.push_back(false);
     form1->close();
     EXPECT_EQ(lastMessage(), u"設定を保存しますか？"_s);
@@ -482,7 +489,7 @@ TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
     typeCell(0, 1, store::ColYosan, u"三万"_s);
     dialogs.answers.push_back(true);
     form1->close();
-    EXPECT_EQ(lastMessage(), WatchListForm::YosanMessage());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::YosanMessage());
     EXPECT_TRUE(form1->isVisible());
 
     dialogs.answers.push_back(true);

@@ -1,7 +1,7 @@
 // The watch-list window's categories: creation, adding and deleting a category, the
-// page change and the general page's change handlers.
+// page change and the cells edited in place.
 
-#include "store/WatchListForm.h"
+#include "watchlist/WatchListPresenter.h"
 
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
@@ -10,27 +10,29 @@
 
 #include <utility>
 
-namespace store {
+namespace watchlist {
 
-QString WatchListForm::TabDelQuestion(const QString& caption)
+using namespace store;
+
+QString WatchListPresenter::TabDelQuestion(const QString& caption)
 {
     return caption + QStringLiteral("を削除しますか？");
 }
 
-QString WatchListForm::File(const QString& name) const
+QString WatchListPresenter::File(const QString& name) const
 {
     return m_parts.Resident.DataDir() + name;
 }
 
-SlotStatus& WatchListForm::StatusOf(int komoku, int slot)
+shell::SlotStatus& WatchListPresenter::StatusOf(int komoku, int slot)
 {
-    if (SlotStatus* status = m_parts.Resident.Status(komoku, slot))
+    if (shell::SlotStatus* status = m_parts.Resident.Status(komoku, slot))
         return *status;
     m_spareStatus = {};
     return m_spareStatus;
 }
 
-void WatchListForm::FormCreate()
+void WatchListPresenter::FormCreate()
 {
     WatchListModel& model = m_parts.Model;
     model.Saved = true;
@@ -50,7 +52,7 @@ void WatchListForm::FormCreate()
     m_parts.View.render();
 }
 
-void WatchListForm::BtnAddKomokuClick()
+void WatchListPresenter::BtnAddKomokuClick()
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
@@ -70,7 +72,7 @@ void WatchListForm::BtnAddKomokuClick()
     m_parts.View.render();
 }
 
-void WatchListForm::AddKomokuPage()
+void WatchListPresenter::AddKomokuPage()
 {
     WatchListModel& model = m_parts.Model;
     ++model.KomokuCount;
@@ -90,7 +92,7 @@ void WatchListForm::AddKomokuPage()
     m_parts.View.setActivePage(k + 1);
 }
 
-void WatchListForm::BtnTabDelClick(int komoku)
+void WatchListPresenter::BtnTabDelClick(int komoku)
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
@@ -144,14 +146,14 @@ void WatchListForm::BtnTabDelClick(int komoku)
     m_parts.View.render();
 }
 
-void WatchListForm::DeleteKomokuFiles(int komoku) const
+void WatchListPresenter::DeleteKomokuFiles(int komoku) const
 {
     for (int s = 0; s < SlotsPerKomoku; ++s)
         QFile::remove(File(ImageName(komoku, s)));
     QFile::remove(File(SetteiIniName(komoku)));
 }
 
-void WatchListForm::EditKomokuChange(int komoku, const QString& text)
+void WatchListPresenter::EditKomokuChange(int komoku, const QString& text)
 {
     Komoku& target = m_parts.Model.KomokuAt(komoku);
     target.Name = text;
@@ -160,7 +162,7 @@ void WatchListForm::EditKomokuChange(int komoku, const QString& text)
     m_parts.View.render();
 }
 
-void WatchListForm::PageControl1Change(int page)
+void WatchListPresenter::PageControl1Change(int page)
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = page;
@@ -178,7 +180,7 @@ void WatchListForm::PageControl1Change(int page)
     m_parts.View.render();
 }
 
-void WatchListForm::TabSheetAuctionShow(int komoku)
+void WatchListPresenter::TabSheetAuctionShow(int komoku)
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = komoku + 1;
@@ -188,7 +190,7 @@ void WatchListForm::TabSheetAuctionShow(int komoku)
     m_parts.View.render();
 }
 
-void WatchListForm::TabSheetSetteiShow()
+void WatchListPresenter::TabSheetSetteiShow()
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = 0;
@@ -197,19 +199,7 @@ void WatchListForm::TabSheetSetteiShow()
     m_parts.View.render();
 }
 
-void WatchListForm::EditArarmTimeChange(const QString& text)
-{
-    m_parts.Model.General.EditArarmTime = text;
-    CheckBoxAllArarmClick();
-}
-
-void WatchListForm::CheckBoxAllArarmClick()
-{
-    if (m_parts.Model.WindowReady)
-        m_parts.Model.Saved = false;
-}
-
-void WatchListForm::GridCellEdited(int komoku, int row, int column, const QString& text)
+void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const QString& text)
 {
     WatchListModel& model = m_parts.Model;
     if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || row < 1 || row > SlotsPerKomoku ||
@@ -226,4 +216,4 @@ void WatchListForm::GridCellEdited(int komoku, int row, int column, const QStrin
     m_parts.View.repaintGrid(komoku);
 }
 
-} // namespace store
+} // namespace watchlist

@@ -1,4 +1,4 @@
-#include "shell/SpeechSettings.h"
+#include "watchlist/SpeechSettings.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ protected:
         model.WindowReady = true;
     }
 
-    void play() { shell::BtnPlayClick(model, engine, dialogs); }
+    void play() { watchlist::BtnPlayClick(model, engine, dialogs); }
 
     FakeSpeechLibrary library;
     shell::SpeechEngine engine{library};
@@ -72,7 +72,7 @@ TEST_F(SpeechSettingsTest, RefusedOrEmptyTextBlocksSavingOnlyWhileSpeechIsOn)
     store::WatchListModel off;
     off.Speech.CheckBoxArarmSpeak = false;
     off.Speech.MemoSpeakText = QStringLiteral("ABC");
-    shell::BtnPlayClick(off, engine, quiet);
+    watchlist::BtnPlayClick(off, engine, quiet);
     EXPECT_EQ(quiet.texts(), QStringList{QStringLiteral("再生できません。")});
     EXPECT_TRUE(off.SpeakTextChecked);
     EXPECT_EQ(off.Speech.MemoSpeakTextColor, SpeakTextColor::White);
@@ -99,7 +99,7 @@ TEST_F(SpeechSettingsTest, PlayWhileASentenceStillSoundsDoesNothing)
 TEST_F(SpeechSettingsTest, SwitchingSpeechOnAsksForANewTestPlay)
 {
     model.Speech.CheckBoxArarmSpeak = true;
-    shell::CheckBoxArarmSpeakClick(model);
+    watchlist::CheckBoxArarmSpeakClick(model);
     EXPECT_FALSE(model.SpeakTextChecked);
     EXPECT_EQ(model.Speech.MemoSpeakTextColor, SpeakTextColor::Red);
     EXPECT_FALSE(model.MenuSaveEnabled);
@@ -108,7 +108,7 @@ TEST_F(SpeechSettingsTest, SwitchingSpeechOnAsksForANewTestPlay)
     // Unticking after a failed test makes saving possible without a successful play.
     model.Saved = true;
     model.Speech.CheckBoxArarmSpeak = false;
-    shell::CheckBoxArarmSpeakClick(model);
+    watchlist::CheckBoxArarmSpeakClick(model);
     EXPECT_TRUE(model.SpeakTextChecked);
     EXPECT_EQ(model.Speech.MemoSpeakTextColor, SpeakTextColor::White);
     EXPECT_TRUE(model.MenuSaveEnabled);
@@ -119,7 +119,7 @@ TEST_F(SpeechSettingsTest, EditingTheSentence)
 {
     // Speech off: colour and save command stay, but the window is unsaved.
     model.Speech.CheckBoxArarmSpeak = false;
-    shell::MemoSpeakTextChange(model);
+    watchlist::MemoSpeakTextChange(model);
     EXPECT_TRUE(model.SpeakTextChecked);
     EXPECT_EQ(model.Speech.MemoSpeakTextColor, SpeakTextColor::White);
     EXPECT_TRUE(model.MenuSaveEnabled);
@@ -127,7 +127,7 @@ TEST_F(SpeechSettingsTest, EditingTheSentence)
 
     model.Saved = true;
     model.Speech.CheckBoxArarmSpeak = true;
-    shell::MemoSpeakTextChange(model);
+    watchlist::MemoSpeakTextChange(model);
     EXPECT_FALSE(model.SpeakTextChecked);
     EXPECT_EQ(model.Speech.MemoSpeakTextColor, SpeakTextColor::Red);
     EXPECT_FALSE(model.MenuSaveEnabled);
@@ -137,8 +137,8 @@ TEST_F(SpeechSettingsTest, EditingTheSentence)
 TEST_F(SpeechSettingsTest, ChangesMadeWhileTheWindowLoadsAreIgnored)
 {
     model.WindowReady = false;
-    shell::MemoSpeakTextChange(model);
-    shell::CheckBoxArarmSpeakClick(model);
+    watchlist::MemoSpeakTextChange(model);
+    watchlist::CheckBoxArarmSpeakClick(model);
     EXPECT_TRUE(model.SpeakTextChecked);
     EXPECT_TRUE(model.Saved);
     EXPECT_TRUE(model.MenuSaveEnabled);

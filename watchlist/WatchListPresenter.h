@@ -2,31 +2,50 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/ShellOpen.h"
 #include "platform/WindowView.h"
-#include "store/ResidentSide.h"
+#include "shell/SpeechEngine.h"
 #include "store/WatchListModel.h"
+#include "watchlist/ResidentSide.h"
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace store {
-
 class IniFile;
+}
+
+namespace watchlist {
 
 // The behaviour of the watch-list window: its category pages, the general page's
-// change handlers, the load on every show, the save with its input checks, and the
-// closing of the window. The widgets render the model and forward events here.
-class WatchListForm final {
+// handlers, the load on every show, the save with its input checks, the closing of the
+// window and the commands of its menu and buttons. The widgets render the model and
+// forward the user's events here; this object asks the window for the rest through the view.
+class WatchListPresenter final {
 public:
     struct Parts {
-        WatchListModel& Model;
+        store::WatchListModel& Model;
         ResidentSide& Resident;
         platform::WindowView& View;
         platform::Dialogs& Dialogs;
         platform::Clock& Clock;
+        shell::SpeechEngine& Speech;
+        platform::ShellOpen& ShellOpen;
+    };
+    // What the window's commands reach beyond the window itself.
+    struct Commands {
+        // "バージョン情報(&V)".
+        std::function<void()> About;
+        // The price-check button.
+        std::function<void()> KakakuCheck;
     };
 
-    explicit WatchListForm(Parts parts) : m_parts(parts) {}
+    explicit WatchListPresenter(Parts parts) : m_parts(parts) {}
+
+    void SetCommands(Commands commands) { m_commands = std::move(commands); }
 
     // Builds the categories the stored count asks for; on a first start saves at once.
     void FormCreate();
@@ -51,13 +70,25 @@ public:
     // "終了(&E)" of the window.
     void MenuEndClick();
 
-    // The general page's change handlers.
+    // The general page's handlers.
     void EditArarmTimeChange(const QString& text);
     // Any of the five check boxes or the removal choice; the new value is in the model.
     void CheckBoxAllArarmClick();
+    // The speech check box; its new state is in the model.
+    void CheckBoxArarmSpeakClick();
+    // The sentence has been edited; the new text is in the model.
+    void MemoSpeakTextChange();
+    // "再生".
+    void BtnPlayClick();
 
     // A cell edited in place (row 1 to 10, column 1 to 14).
     void GridCellEdited(int komoku, int row, int column, const QString& text);
+
+    // The help menu and the price-check button.
+    void H2Click();
+    void AboutOnseiClick();
+    void V1Click();
+    void BtnKakakuCheckClick();
 
     static QString SavedMessage();
     static QString SpeakTextMessage();
@@ -73,18 +104,20 @@ private:
 
     void AddKomokuPage();
     void DeleteKomokuFiles(int komoku) const;
-    void LoadKomoku(int komoku, const IniFile& file);
-    bool SaveKomoku(int komoku, const QDate& today, QString& hint);
-    RowResult SaveRow(int komoku, int row, IniFile& file, const QDate& today, QString& hint);
-    void AddHonmeiLabel(QString& hint, int komoku, int row, bool ended);
+    void LoadKomoku(int komoku, const store::IniFile& file);
+    bool SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels);
+    RowResult SaveRow(int komoku, int row, store::IniFile& file, const QDate& today,
+                      QStringList& honmeiLabels);
+    QString HonmeiLabel(int komoku, int row, bool ended);
     // A refused cell: the message, the category's page and the focus on its grid.
     void Refuse(const QString& message, int komoku);
-    SlotStatus& StatusOf(int komoku, int slot);
+    shell::SlotStatus& StatusOf(int komoku, int slot);
     QString File(const QString& name) const;
 
     Parts m_parts;
+    Commands m_commands;
     // Stands in for a status record the schedule does not have yet.
-    SlotStatus m_spareStatus;
+    shell::SlotStatus m_spareStatus;
 };
 
-} // namespace store
+} // namespace watchlist

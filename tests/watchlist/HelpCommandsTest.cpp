@@ -1,4 +1,4 @@
-#include "shell/HelpCommands.h"
+#include "watchlist/HelpCommands.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -16,17 +16,17 @@ TEST(HelpCommands, ReadMeOpensBesideTheProgramButNotDuringAPriceCheck)
     store::WatchListModel model;
 
     model.KakakuChecking = true;
-    shell::OpenReadMe(model, shellOpen, dialogs, ExeDir);
+    watchlist::OpenReadMe(model, shellOpen, dialogs, ExeDir);
     EXPECT_TRUE(shellOpen.opened.isEmpty());
     EXPECT_TRUE(dialogs.shown.empty());
 
     model.KakakuChecking = false;
-    shell::OpenReadMe(model, shellOpen, dialogs, ExeDir);
+    watchlist::OpenReadMe(model, shellOpen, dialogs, ExeDir);
     EXPECT_EQ(shellOpen.opened, QStringList{ExeDir + QStringLiteral("ReadMe.txt")});
     EXPECT_TRUE(dialogs.shown.empty());
 
     shellOpen.succeed = false;
-    shell::OpenReadMe(model, shellOpen, dialogs, ExeDir);
+    watchlist::OpenReadMe(model, shellOpen, dialogs, ExeDir);
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("\"ReadMe.txt\"を開けませんでした。")});
 }
 
@@ -34,11 +34,11 @@ TEST(HelpCommands, NotationHelpOpensEvenDuringAPriceCheck)
 {
     FakeShellOpen shellOpen;
     FakeDialogs dialogs;
-    shell::OpenNotationHelp(shellOpen, dialogs, ExeDir);
+    watchlist::OpenNotationHelp(shellOpen, dialogs, ExeDir);
     EXPECT_EQ(shellOpen.opened, QStringList{ExeDir + QStringLiteral("音声記号列仕様.pdf")});
 
     shellOpen.succeed = false;
-    shell::OpenNotationHelp(shellOpen, dialogs, ExeDir);
+    watchlist::OpenNotationHelp(shellOpen, dialogs, ExeDir);
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("\"音声記号列仕様.pdf\"を開けませんでした。")});
 }
 

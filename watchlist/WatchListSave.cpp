@@ -1,7 +1,7 @@
 // Saving the watch-list window with its input checks, the explicit save commands
 // and the closing of the window.
 
-#include "store/WatchListForm.h"
+#include "watchlist/WatchListPresenter.h"
 
 #include "store/IniFile.h"
 #include "store/Pictures.h"
@@ -14,22 +14,11 @@
 
 #include <algorithm>
 
-namespace store {
+namespace watchlist {
+
+using namespace store;
 
 namespace {
-
-// The lines of the speech text box (CR LF between them); an empty box has none.
-QStringList SpeakLines(QString text)
-{
-    if (text.isEmpty())
-        return {};
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (lines.size() > 1 && lines.back().isEmpty())
-        lines.removeLast();
-    return lines;
-}
 
 // A price cell read for the save: its value, or -1 when it does not read.
 int PriceOrMark(const QString& text)
@@ -39,45 +28,47 @@ int PriceOrMark(const QString& text)
 
 } // namespace
 
-QString WatchListForm::SavedMessage()
+QString WatchListPresenter::SavedMessage()
 {
     return QStringLiteral("保存しました。\rURL欄が未入力のものは保存してありません。");
 }
 
-QString WatchListForm::SpeakTextMessage()
+QString WatchListPresenter::SpeakTextMessage()
 {
     return QStringLiteral("アラーム時にしゃべる言葉を確認してください。");
 }
 
-QString WatchListForm::ArarmTimeMessage()
+QString WatchListPresenter::ArarmTimeMessage()
 {
     return QStringLiteral("半角の整数を入力してください。");
 }
 
-QString WatchListForm::CellsMessage()
+QString WatchListPresenter::CellsMessage()
 {
     return QStringLiteral("アラーム時間・予算額などは半角数字で正しく入力してください。");
 }
 
-QString WatchListForm::YosanMessage()
+QString WatchListPresenter::YosanMessage()
 {
     return QStringLiteral("予算額は半角の整数を入力してください。");
 }
 
-QString WatchListForm::NyusatugakuMessage()
+QString WatchListPresenter::NyusatugakuMessage()
 {
     return QStringLiteral("入札額は半角の整数を入力してください。");
 }
 
-QString WatchListForm::SaveQuestion()
+QString WatchListPresenter::SaveQuestion()
 {
     return QStringLiteral("設定を保存しますか？");
 }
 
-bool WatchListForm::Save()
+bool WatchListPresenter::Save()
 {
     WatchListModel& model = m_parts.Model;
     platform::WindowView& view = m_parts.View;
+    // Closing the window moves no focus, so a cell's open editor would keep what the user typed.
+    view.commitEdits();
     if (!model.SpeakTextChecked) {
         m_parts.Dialogs.showMessage(SpeakTextMessage());
         view.setActivePage(0);
@@ -104,7 +95,7 @@ bool WatchListForm::Save()
     Write(total, total::EndAuctionDel, general.ComboBoxEndAuctionDel);
     Write(total, total::YosanOverNoHyoji, general.CheckBoxYosanOverNoHyoji);
     Write(total, total::KakakuCheckToday_Tomorrow, model.CheckBoxKakakuCheckToday_Tomorrow);
-    if (!total.Save() || !WriteSpeakMsg(File(SpeakMsgName()), SpeakLines(model.Speech.MemoSpeakText))) {
+    if (!total.Save() || !WriteSpeakMsg(File(SpeakMsgName()), SpeakLinesOf(model.Speech.MemoSpeakText))) {
         if (!model.Registering)
             m_parts.Dialogs.showMessage(CellsMessage());
         return false;
@@ -116,11 +107,11 @@ bool WatchListForm::Save()
         QFile::remove(File(SetteiIniName(n)));
 
     const QDate today = m_parts.Clock.now().date();
-    QString hint = QStringLiteral("ミルベロ");
-    m_parts.Resident.SetTrayHint(hint);
+    QStringList honmeiLabels;
+    m_parts.Resident.SetTrayHint(ProductName());
     const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
     for (int k = 0; k < count; ++k) {
-        if (!SaveKomoku(k, today, hint))
+        if (!SaveKomoku(k, today, honmeiLabels))
             return false;
     }
 
@@ -131,7 +122,7 @@ bool WatchListForm::Save()
     return true;
 }
 
-bool WatchListForm::SaveKomoku(int komoku, const QDate& today, QString& hint)
+bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels)
 {
     WatchListModel& model = m_parts.Model;
     const Komoku& category = model.KomokuAt(komoku);
@@ -141,7 +132,7 @@ bool WatchListForm::SaveKomoku(int komoku, const QDate& today, QString& hint)
 
     RowResult result = RowResult::Written;
     for (int row = 1; row <= SlotsPerKomoku && result == RowResult::Written; ++row)
-        result = SaveRow(komoku, row, file, today, hint);
+        result = SaveRow(komoku, row, file, today, honmeiLabels);
     // What was written before a refused row is kept, as if each key had gone to disk at once.
     const bool written = file.Save();
     if (result == RowResult::Refused)
@@ -151,14 +142,14 @@ bool WatchListForm::SaveKomoku(int komoku, const QDate& today, QString& hint)
             m_parts.Dialogs.showMessage(CellsMessage());
         return false;
     }
-    m_parts.Resident.SetTrayHint(hint);
+    m_parts.Resident.SetTrayHint(FavouriteSummary(honmeiLabels, true));
     if (model.ActivePage == komoku + 1)
         m_parts.View.repaintGrid(komoku);
     return true;
 }
 
-WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& file, const QDate& today,
-                                                QString& hint)
+WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, IniFile& file,
+                                                          const QDate& today, QStringList& honmeiLabels)
 {
     Slot& slot = m_parts.Model.SlotAt(komoku, row);
     const auto& cells = slot.Cells;
@@ -198,7 +189,7 @@ WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& fi
     file.WriteDateTime(section, settei::ArarmTime, slot.ArarmTime);
     file.WriteString(section, settei::Kakaku, cells[ColKakaku]);
 
-    SlotStatus& status = StatusOf(komoku, s);
+    shell::SlotStatus& status = StatusOf(komoku, s);
     if (!cells[ColYosan].isEmpty()) {
         const int budget = PriceOrMark(cells[ColYosan]);
         if (budget == -1) {
@@ -210,7 +201,7 @@ WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& fi
     file.WriteString(section, settei::Yosan, cells[ColYosan]);
 
     if (row == m_parts.Model.KomokuAt(komoku).HonmeiNo)
-        AddHonmeiLabel(hint, komoku, row, IsEnded(cells[ColTitle]));
+        honmeiLabels << HonmeiLabel(komoku, row, IsEnded(cells[ColTitle]));
 
     file.WriteString(section, settei::Sokketugaku, cells[ColSokketugaku]);
     file.WriteString(section, settei::Nyusatu, cells[ColNyusatu]);
@@ -244,23 +235,25 @@ WatchListForm::RowResult WatchListForm::SaveRow(int komoku, int row, IniFile& fi
     return RowResult::Written;
 }
 
-void WatchListForm::Refuse(const QString& message, int komoku)
+void WatchListPresenter::Refuse(const QString& message, int komoku)
 {
     m_parts.Dialogs.showMessage(message);
     m_parts.View.setActivePage(komoku + 1);
     m_parts.View.focusGrid(komoku);
 }
 
-void WatchListForm::MenuSaveClick()
+void WatchListPresenter::MenuSaveClick()
 {
     if (Save())
         m_parts.Dialogs.showMessage(SavedMessage());
 }
 
-bool WatchListForm::FormCloseQuery()
+bool WatchListPresenter::FormCloseQuery()
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
+    // What is typed into a cell whose editor is still open counts as a change to be saved.
+    m_parts.View.commitEdits();
     const auto close = [&] {
         resident.WatchListClosed();
         m_parts.View.hideWindow();
@@ -296,7 +289,7 @@ bool WatchListForm::FormCloseQuery()
     return false;
 }
 
-void WatchListForm::MenuEndClick()
+void WatchListPresenter::MenuEndClick()
 {
     // A refused save keeps the window open, and the program with it, so that nothing typed is lost.
     if (!FormCloseQuery())
@@ -304,4 +297,4 @@ void WatchListForm::MenuEndClick()
     m_parts.Resident.EndProgram();
 }
 
-} // namespace store
+} // namespace watchlist

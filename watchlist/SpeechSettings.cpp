@@ -1,6 +1,6 @@
-#include "shell/SpeechSettings.h"
+#include "watchlist/SpeechSettings.h"
 
-namespace shell {
+namespace watchlist {
 
 namespace {
 
@@ -20,7 +20,7 @@ void RefusePlay(store::WatchListModel& model, platform::Dialogs& dialogs)
 
 } // namespace
 
-void BtnPlayClick(store::WatchListModel& model, SpeechEngine& engine, platform::Dialogs& dialogs)
+void BtnPlayClick(store::WatchListModel& model, shell::SpeechEngine& engine, platform::Dialogs& dialogs)
 {
     if (engine.IsPlay() == 1)
         return;
@@ -54,4 +54,4 @@ void MemoSpeakTextChange(store::WatchListModel& model)
     model.Saved = false;
 }
 
-} // namespace shell
+} // namespace watchlist

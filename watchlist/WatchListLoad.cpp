@@ -1,6 +1,6 @@
 // Every show of the watch-list window replaces its contents with the stored files.
 
-#include "store/WatchListForm.h"
+#include "watchlist/WatchListPresenter.h"
 
 #include "store/DayCount.h"
 #include "store/IniFile.h"
@@ -13,7 +13,9 @@
 
 #include <algorithm>
 
-namespace store {
+namespace watchlist {
+
+using namespace store;
 
 namespace {
 
@@ -31,7 +33,7 @@ void SetSpeakTextChecked(WatchListModel& model)
 
 } // namespace
 
-void WatchListForm::FormShow()
+void WatchListPresenter::FormShow()
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
@@ -47,17 +49,17 @@ void WatchListForm::FormShow()
         model.Speech.CheckBoxArarmSpeak = Read(total, total::ArarmSpeak);
         general.CheckBoxKakakuKoshin = Read(total, total::KakakuKoshinKido);
         general.CheckBoxBalloon = Read(total, total::KakakuKoshinBalloon);
-        general.ComboBoxEndAuctionDel = Read(total, total::EndAuctionDel);
+        general.ComboBoxEndAuctionDel = ReadEndAuctionDel(total);
         if (const auto lines = ReadSpeakMsg(File(SpeakMsgName()))) {
-            model.Speech.MemoSpeakText = lines->join(QStringLiteral("\r\n"));
+            model.Speech.MemoSpeakText = SpeakTextOf(*lines);
             if (model.Speech.MemoSpeakText.isEmpty())
                 model.Speech.CheckBoxArarmSpeak = false;
         }
         model.CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
 
         if (model.KomokuCount > 0) {
-            resident.SetTrayHint(QStringLiteral("ミルベロ"));
-            QString hint = QStringLiteral("ミルベロ");
+            resident.SetTrayHint(ProductName());
+            QStringList labels;
             const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
             for (int k = 0; k < count; ++k) {
                 const IniFile file(File(SetteiIniName(k)));
@@ -66,9 +68,9 @@ void WatchListForm::FormShow()
                 LoadKomoku(k, file);
                 const int row = model.KomokuAt(k).HonmeiNo;
                 if (row >= 1 && row <= SlotsPerKomoku)
-                    AddHonmeiLabel(hint, k, row, StatusOf(k, row - 1).Ended);
+                    labels << HonmeiLabel(k, row, StatusOf(k, row - 1).Ended);
             }
-            resident.SetTrayHint(hint);
+            resident.SetTrayHint(FavouriteSummary(labels, true));
         }
     }
 
@@ -87,20 +89,15 @@ void WatchListForm::FormShow()
     m_parts.View.render();
 }
 
-void WatchListForm::AddHonmeiLabel(QString& hint, int komoku, int row, bool ended)
+QString WatchListPresenter::HonmeiLabel(int komoku, int row, bool ended)
 {
     const Komoku& category = m_parts.Model.KomokuAt(komoku);
-    const SlotStatus& status = StatusOf(komoku, row - 1);
-    const QString label =
-        SlotLabel(category.Name, row, category.Slots[static_cast<size_t>(row - 1)].KakakuText, ended,
-                  status.Won, status.OverBudget);
-    if (hint == QStringLiteral("ミルベロ"))
-        hint = label;
-    else
-        hint += QStringLiteral("\r\n") + label;
+    const shell::SlotStatus& status = StatusOf(komoku, row - 1);
+    return SlotLabel(category.Name, row, category.Slots[static_cast<size_t>(row - 1)].KakakuText, ended,
+                     status.Won, status.OverBudget);
 }
 
-void WatchListForm::LoadKomoku(int komoku, const IniFile& file)
+void WatchListPresenter::LoadKomoku(int komoku, const IniFile& file)
 {
     WatchListModel& model = m_parts.Model;
     Komoku& category = model.KomokuAt(komoku);
@@ -175,4 +172,4 @@ void WatchListForm::LoadKomoku(int komoku, const IniFile& file)
     }
 }
 
-} // namespace store
+} // namespace watchlist

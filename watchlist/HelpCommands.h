@@ -4,7 +4,7 @@
 #include "platform/ShellOpen.h"
 #include "store/WatchListModel.h"
 
-namespace shell {
+namespace watchlist {
 
 QString ReadMeFileName();
 QString NotationFileName();
@@ -15,4 +15,4 @@ void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOp
 // "音声文字について(&O)": opens the description of the speech notation.
 void OpenNotationHelp(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QString& exeDir);
 
-} // namespace shell
+} // namespace watchlist

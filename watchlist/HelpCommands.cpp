@@ -1,8 +1,8 @@
-#include "shell/HelpCommands.h"
+#include "watchlist/HelpCommands.h"
 
 #include "shell/OpenWithShell.h"
 
-namespace shell {
+namespace watchlist {
 
 namespace {
 
@@ -28,12 +28,12 @@ void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOp
 {
     if (model.KakakuChecking)
         return;
-    OpenWithShell(shellOpen, dialogs, exeDir + ReadMeFileName(), CouldNotOpen(ReadMeFileName()));
+    shell::OpenWithShell(shellOpen, dialogs, exeDir + ReadMeFileName(), CouldNotOpen(ReadMeFileName()));
 }
 
 void OpenNotationHelp(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QString& exeDir)
 {
-    OpenWithShell(shellOpen, dialogs, exeDir + NotationFileName(), CouldNotOpen(NotationFileName()));
+    shell::OpenWithShell(shellOpen, dialogs, exeDir + NotationFileName(), CouldNotOpen(NotationFileName()));
 }
 
-} // namespace shell
+} // namespace watchlist

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "shell/MiruberoMainForm.h"
+
+#include <vector>
+
+namespace testsupport {
+
+// Lets tests and benchmarks put the monitor into the state a scenario starts from.
+struct ResidentAccess {
+    static shell::MonitorState& State(shell::TMiruberoMainForm& form) { return form.m_state; }
+    static std::vector<shell::KomokuAlarm>& Alarms(shell::TMiruberoMainForm& form) { return form.m_alarms; }
+};
+
+inline shell::MonitorState& State(shell::TMiruberoMainForm& form)
+{
+    return ResidentAccess::State(form);
+}
+
+inline std::vector<shell::KomokuAlarm>& Alarms(shell::TMiruberoMainForm& form)
+{
+    return ResidentAccess::Alarms(form);
+}
+
+} // namespace testsupport
