@@ -128,12 +128,14 @@ void RebuildSchedule(RebuildContext& context)
             Resize(context, komokuCount);
             const int del = context.schedule.Settings.Del;
             for (int k = 0; k < komokuCount; ++k) {
-                const QString path = context.dataDir + SetteiIniName(k);
-                if (!QFile::exists(path))
-                    continue;
+                // The prune leaves a missing file alone; a folder of that name or an
+                // unreadable file counts as missing too, as IniFile reports it.
                 if (context.startingUp && del > 0)
                     PruneKomokuFile(context.dataDir, k, del, context.now);
-                LoadKomoku(context, k, IniFile(path));
+                const IniFile file(context.dataDir + SetteiIniName(k));
+                if (!file.Existed())
+                    continue;
+                LoadKomoku(context, k, file);
             }
         }
     }
