@@ -1,8 +1,8 @@
 #include "retrieval/FetchPage.h"
 
-#include <curl/curl.h>
+#include "platform/linux/CurlSetup.h"
 
-#include <mutex>
+#include <curl/curl.h>
 
 namespace retrieval {
 
@@ -12,13 +12,9 @@ constexpr char UserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
 constexpr char AcceptHeader[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
 constexpr char PragmaHeader[] = "Pragma: no-cache";
 
-void initCurlOnce()
-{
-    // Thread-safe in this libcurl (7.84+, CURL_VERSION_THREADSAFE), but older builds are not,
-    // and once is all the process needs.
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
 
 FetchError classify(CURLcode code)
 {
@@ -87,38 +83,29 @@ QString fetchErrorText(FetchError error, int httpStatus)
 }
 
 struct PageFetcher::State {
-    CURL* easy = nullptr;
-    curl_slist* headers = nullptr;
-    curl_slist* resolve = nullptr;
+    explicit State(const FetchOptions& options) : curl(options) {}
+
+    // Declared before the handle that refers to it, so that it is freed after it.
+    std::unique_ptr<curl_slist, ListDeleter> headers;
+    platform::CurlEasyHandle curl;
     QByteArray body;
     bool tooLarge = false;
-
-    ~State()
-    {
-        // The handle refers to the lists, so it goes first.
-        if (easy)
-            curl_easy_cleanup(easy);
-        curl_slist_free_all(headers);
-        curl_slist_free_all(resolve);
-    }
 };
 
-PageFetcher::PageFetcher(const FetchOptions& options) : m_state(std::make_unique<State>())
+PageFetcher::PageFetcher(const FetchOptions& options) : m_state(std::make_unique<State>(options))
 {
-    initCurlOnce();
-    CURL* h = curl_easy_init();
+    // Proxy, schemes, certificate checks and time-outs come with the handle.
+    CURL* h = m_state->curl.get();
     if (!h)
         return;
-    m_state->easy = h;
 
-    // A SIGALRM-based resolver time-out is unsafe once the program has threads.
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(h, CURLOPT_USERAGENT, UserAgent);
-    m_state->headers = curl_slist_append(m_state->headers, AcceptHeader);
-    m_state->headers = curl_slist_append(m_state->headers, PragmaHeader);
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, m_state->headers);
+    curl_slist* headers = curl_slist_append(nullptr, AcceptHeader);
+    headers = curl_slist_append(headers, PragmaHeader);
+    m_state->headers.reset(headers);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
     // No CURLOPT_ACCEPT_ENCODING: the site sees no Accept-Encoding and sends the plain entity.
 
     // An empty file name switches the cookie engine on without reading or writing a file.
@@ -126,31 +113,12 @@ PageFetcher::PageFetcher(const FetchOptions& options) : m_state(std::make_unique
 
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, MaxRedirects);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    // Direct to the site; proxy variables of the session are not ours to obey.
-    curl_easy_setopt(h, CURLOPT_PROXY, "");
-
+    // TLS 1.2 exactly belongs to the site's request profile, like the headers above.
     curl_easy_setopt(h, CURLOPT_SSLVERSION,
                      static_cast<long>(CURL_SSLVERSION_TLSv1_2) |
                          static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
-    // Verified, unlike the old client: an unchecked certificate lets anyone on the path feed
-    // us pages (and through them prices and end times).
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!options.extraCaFile.isEmpty()) {
-        // libcurl copies the string; the default CA directory keeps the system store in use.
-        curl_easy_setopt(h, CURLOPT_CAINFO, options.extraCaFile.toLocal8Bit().constData());
-    }
     if (options.newConnectionPerFetch)
         curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
-    for (const QString& entry : options.resolve)
-        m_state->resolve = curl_slist_append(m_state->resolve, entry.toUtf8().constData());
-    if (m_state->resolve)
-        curl_easy_setopt(h, CURLOPT_RESOLVE, m_state->resolve);
-
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options.transferTimeout.count()));
 
     // A declared length over the limit fails before the body; the write callback catches
     // chunked bodies that grow past it.
@@ -180,7 +148,7 @@ FetchResult PageFetcher::FetchPage(const QString& url)
     m_state->tooLarge = false;
 
     FetchError error = FetchError::Connection;
-    if (CURL* h = m_state->easy) {
+    if (CURL* h = m_state->curl.get()) {
         const QByteArray address = url.toUtf8();
         curl_easy_setopt(h, CURLOPT_URL, address.constData());
         const CURLcode code = curl_easy_perform(h);

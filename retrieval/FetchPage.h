@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/linux/CurlOptions.h"
+
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
-#include <chrono>
 #include <cstddef>
 #include <memory>
 
@@ -36,15 +36,8 @@ struct FetchResult {
 // The Japanese text shown for a failed fetch; httpStatus only matters for HttpStatus.
 QString fetchErrorText(FetchError error, int httpStatus);
 
-struct FetchOptions {
-    std::chrono::milliseconds connectTimeout{15000};
-    std::chrono::milliseconds transferTimeout{60000};
-
-    // Set by tests only. The CA file is trusted in addition to the system store
-    // (/etc/ssl/certs stays in use as the CA directory); resolve entries have libcurl's
-    // "host:port:address" form and pin a test host to 127.0.0.1 without asking DNS.
-    QString extraCaFile;
-    QStringList resolve;
+// The time-outs and test hooks every transfer shares, and one of the page fetch's own.
+struct FetchOptions : platform::CurlOptions {
     // Set by the benchmark only, to measure what keeping the connection saves.
     bool newConnectionPerFetch = false;
 };

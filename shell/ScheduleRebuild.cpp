@@ -131,12 +131,14 @@ void RebuildSchedule(RebuildContext& context)
             Resize(context, komokuCount);
             const int del = context.Schedule.Settings.Del;
             for (int k = 0; k < komokuCount; ++k) {
-                const QString path = context.DataDir + SetteiIniName(k);
-                if (!QFile::exists(path))
-                    continue;
+                // The prune leaves a missing file alone; a folder of that name or an
+                // unreadable file counts as missing too, as IniFile reports it.
                 if (context.StartingUp && del > 0)
                     PruneKomokuFile(context.DataDir, k, del, context.Now);
-                LoadKomoku(context, k, IniFile(path));
+                const IniFile file(context.DataDir + SetteiIniName(k));
+                if (!file.Existed())
+                    continue;
+                LoadKomoku(context, k, file);
             }
         }
     }

@@ -82,13 +82,16 @@ void TBevelLabel::setColorBrend(bool blend)
 
 QColor TBevelLabel::fontColor() const
 {
-    return palette().color(QPalette::WindowText);
+    return palette().color(QPalette::Active, QPalette::WindowText);
 }
 
 void TBevelLabel::setFontColor(const QColor& color)
 {
+    // The disabled group is left alone: an engraved caption keeps the system's
+    // disabled text colour whatever the font colour is.
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::Active, QPalette::WindowText, color);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, color);
     setPalette(pal);
 }
 

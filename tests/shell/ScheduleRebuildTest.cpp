@@ -272,4 +272,27 @@ TEST_F(RebuildTest, UnreadableCategoryFileIsNeitherPrunedNorLost)
     EXPECT_TRUE(QFile::exists(dir() + QStringLiteral("Image0_0.jpg")));
 }
 
+TEST_F(RebuildTest, AFolderNamedLikeAStoredFileCountsAsMissing)
+{
+    // Category 0 has a folder in place of its file, category 1 no file at all: both must end alike.
+    put(QStringLiteral("Total.ini"), QStringLiteral("[KomokuCount]\nValue=2\n[EndAuction]\nDel=2\n"));
+    ASSERT_TRUE(QDir().mkpath(dir() + QStringLiteral("Settei0.ini")));
+    schedule.Komoku.resize(2);
+    for (int k : {0, 1})
+        schedule.At(k, 4).URL = QStringLiteral("before");
+    alarms.assign(2, {true, 0, {}, {}});
+    rebuild(true, At(2026, 12, 10));
+    EXPECT_TRUE(alarms[0].Latch && alarms[1].Latch);
+    EXPECT_EQ(schedule.At(0, 4).URL, schedule.At(1, 4).URL);
+    EXPECT_EQ(schedule.At(0, 4).URL, QStringLiteral("before"));
+
+    // The same for "Total.ini": nothing changes.
+    ASSERT_TRUE(QFile::remove(dir() + QStringLiteral("Total.ini")));
+    ASSERT_TRUE(QDir().mkpath(dir() + QStringLiteral("Total.ini")));
+    schedule.Komoku.resize(3);
+    rebuild(true, At(2026, 12, 10));
+    EXPECT_EQ(schedule.KomokuCount(), 3);
+    EXPECT_EQ(schedule.At(1, 4).URL, QStringLiteral("before"));
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "window/TBevelLabel.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -161,6 +162,20 @@ TEST(TBevelLabelPainting, DisabledLabelIsEngraved)
     label.setPalette(pal);
     label.setEnabled(false);
     expectDrawn(label, expected(label, u"Ab"_s, {{{0, 0}, Qt::white}, {{-1, -1}, grey}}));
+}
+
+// Setting the font colour must not make the engraved text take it.
+TEST(TBevelLabelPainting, DisabledLabelUsesTheSystemDisabledColourNotItsFontColour)
+{
+    TBevelLabel label;
+    prepare(label, u"Ab"_s);
+    label.setFontColor(kRed);
+    const QColor system = QApplication::palette(&label).color(QPalette::Disabled, QPalette::WindowText);
+    ASSERT_NE(system, kRed);
+    ASSERT_NE(system, QColor(Qt::white));
+    label.setEnabled(false);
+    EXPECT_EQ(label.fontColor(), kRed);
+    expectDrawn(label, expected(label, u"Ab"_s, {{{0, 0}, Qt::white}, {{-1, -1}, system}}));
 }
 
 TEST(TBevelLabelPainting, OnlyChangedValuesRepaint)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/linux/CurlOptions.h"
+
+#include <curl/curl.h>
+
+namespace platform {
+
+// curl_global_init for the whole process, done once; safe to call from any thread.
+void initCurlOnce();
+
+// An easy handle with what every transfer of the program shares: no proxy, http and
+// https only (also for redirects), the server certificate and host name verified,
+// the connect and whole-transfer time-outs, no signals. The caller adds what its
+// request needs. get() is null when curl_easy_init fails.
+class CurlEasyHandle final {
+public:
+    explicit CurlEasyHandle(const CurlOptions& options);
+    ~CurlEasyHandle();
+    CurlEasyHandle(const CurlEasyHandle&) = delete;
+    CurlEasyHandle& operator=(const CurlEasyHandle&) = delete;
+
+    CURL* get() const { return m_easy; }
+
+private:
+    CURL* m_easy = nullptr;
+    // Referred to by the handle until it is cleaned up.
+    curl_slist* m_resolve = nullptr;
+};
+
+} // namespace platform
