@@ -183,14 +183,59 @@ TEST_F(PassTest, DeletedAuctionIsSkippedAndALostConnectionEndsThePass)
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s)) << "kept until a check succeeds";
 }
 
+TEST_F(PassTest, PagesThatFailOnTheirOwnEndTheRetriesOfAnEarlierFailedPass)
+{
+    addSlot(1, u"/gone"_s, clock.current.date(), {});
+    site.setStatus(u"/gone"_s, 503);
+    addSlot(2, u"/loop"_s, clock.current.date(), {});
+    site.setRedirect(u"/loop"_s, "/loop");
+    addSlot(3, u"/ftp"_s, clock.current.date(), {});
+    site.setRedirect(u"/ftp"_s, "ftp://127.0.0.1/item");
+    view.visible = true;
+    testsupport::State(*form).RetryCount = 2;
+    pass.RunPriceCheckPass();
+    EXPECT_TRUE(fetchedPaths().contains(u"/ftp"_s));
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 0) << "the tick would run this pass again every second";
+    EXPECT_FALSE(model.KakakuChecking);
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_FALSE(model.SlotAt(0, row).LastCheckError.isEmpty()) << row;
+}
+
+TEST_F(PassTest, DeletingACategoryDuringThePassSkipsItsEntries)
+{
+    model.KomokuCount = 2;
+    model.Komokus.resize(2);
+    form->Schedule().Komoku.resize(2);
+    addSlot(1, u"/p1"_s, clock.current.date(), page(u"1,500円"_s));
+    site.setPage(u"/k1"_s, page(u"9,999円"_s));
+    form->Schedule().At(1, 0) = form->Schedule().At(0, 0);
+    form->Schedule().At(1, 0).URL = site.url(u"/k1"_s);
+    model.SlotAt(1, 1).Cells[store::ColURL] = site.url(u"/k1"_s);
+    model.SlotAt(1, 1).Cells[store::ColKakaku] = u"1,000円"_s;
+    view.visible = true;
+    // The user deletes the first category while the first page is read: the second moves down.
+    onPump = [this] {
+        if (model.Komokus.size() == 2) {
+            model.Komokus.erase(model.Komokus.begin());
+            model.KomokuCount = 1;
+        }
+    };
+    pass.RunPriceCheckPass();
+    EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
+    EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColKakaku], u"1,000円"_s);
+    EXPECT_FALSE(model.KakakuChecking);
+}
+
 TEST_F(PassTest, NothingDueOnlyNotesTheEnd)
 {
     addSlot(1, u"/later"_s, clock.current.date().addDays(5), page());
     view.visible = false;
     model.MenuSaveEnabled = true;
     clock.ticks = 123'456;
+    testsupport::State(*form).RetryCount = 3;
     pass.RunPriceCheckPass();
     EXPECT_TRUE(site.requests().isEmpty());
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
     EXPECT_EQ(testsupport::State(*form).LastPassEnd, 123'456u);
     EXPECT_TRUE(model.MenuSaveEnabled);
     EXPECT_FALSE(model.LabelMsgVisible);
