@@ -8,6 +8,7 @@
 #include "window/SetteiPage.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -428,8 +429,11 @@ void TForm1::activatePriceCell(int komoku, int row)
 
 void TForm1::commitEdits()
 {
-    for (KomokuPage* p : m_pages)
+    for (KomokuPage* p : m_pages) {
         p->Grid()->CommitEdit();
+        // The page hands edits on through queued calls; the caller reads the model next.
+        QCoreApplication::sendPostedEvents(p, QEvent::MetaCall);
+    }
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -249,3 +250,46 @@ TEST_F(WatchListWindow, PickedAndAddedPagesComeForwardWithTheirMessage)
 }
 
 } // namespace
+
+TEST_F(WatchListWindow, ClosingFromTheTitleBarKeepsWhatACellEditorHolds)
+{
+    showWindow();
+    form1->setActivePage(1);
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    grid->setFocus();
+    grid->FocusCell(store::ColOption, 2);
+    QTest::keyClick(grid, 'm');
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, u"emo"_s);
+    form1->close();
+    EXPECT_EQ(model.SlotAt(0, 2).Cells[store::ColOption], u"memo"_s);
+    EXPECT_EQ(dialogs.texts(), QStringList{watchlist::WatchListPresenter::SaveQuestion()});
+}
+
+TEST_F(WatchListWindow, APriceNoticeMakesItsRowTheTopRowAndFocusesTheGrid)
+{
+    showWindow();
+    form1->setActivePage(1);
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    // Three rows in view: row 5 lies below them.
+    grid->resize(grid->width(), AuctionGrid::HeaderRowHeight + 3 * 52 + 30);
+    QCoreApplication::processEvents();
+    ASSERT_GE(grid->verticalScrollBar()->maximum(), 4);
+    form1->setActivePage(0);
+    form1->activatePriceCell(0, 5);
+    EXPECT_EQ(control<QTabWidget>(u"PageControl1"_s)->currentIndex(), 1);
+    EXPECT_EQ(grid->TopRow(), 5);
+    EXPECT_EQ(grid->Row(), 5);
+    EXPECT_EQ(grid->Col(), store::ColKakaku);
+    EXPECT_TRUE(grid->hasFocus());
+}
+
+TEST_F(WatchListWindow, AnAddedCategoryTakesTheColumnWidthsOfTheFirst)
+{
+    showWindow();
+    auto* first = control<AuctionGrid>(u"StringGridAuction0"_s);
+    first->horizontalHeader()->resizeSection(store::ColTitle - 1, 200);
+    QTest::mouseClick(control<QPushButton>(u"BtnAddKomoku"_s), Qt::LeftButton);
+    EXPECT_EQ(control<AuctionGrid>(u"StringGridAuction1"_s)->ColWidth(store::ColTitle), 198);
+}
