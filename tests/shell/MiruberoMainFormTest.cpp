@@ -60,6 +60,18 @@ TEST_F(MainFormTest, AnExistingDataFolderIsKeptAsItIs)
               QStringList{QStringLiteral("home/Documents/ヨツバネ/MiruberoData/Total.ini")});
 }
 
+TEST_F(MainFormTest, ASettingsFileThatCannotBeReadEndsTheProgramBeforeAnythingIsWritten)
+{
+    // A folder stands for any "Total.ini" that is there but cannot be read; it is no first start.
+    const QString total = dataFolder() + QStringLiteral("/Total.ini");
+    ASSERT_TRUE(QDir().mkpath(total));
+    EXPECT_FALSE(form->FormCreate());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, TMiruberoMainForm::UnreadableTotalMessage(total));
+    EXPECT_TRUE(dialogs.shown[0].text.contains(total));
+    EXPECT_TRUE(scratch.listFiles().isEmpty());
+}
+
 TEST_F(MainFormTest, MissingEngineEndsWithItsMessageAndWritesNothing)
 {
     speech.loads = false;
