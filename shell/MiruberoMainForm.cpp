@@ -124,7 +124,9 @@ void TMiruberoMainForm::S1Click()
 void TMiruberoMainForm::E1Click()
 {
     // Closing the resident side ends the program; the watch-list window is not asked to save,
-    // whether it shows or not.
+    // whether it shows or not. An open cell editor still hands its text to the model first.
+    if (m_watchListView)
+        m_watchListView->commitEdits();
     m_mainTimer.stop();
     m_platform.EventLoop.quit();
 }

@@ -135,6 +135,9 @@ TEST_F(WatchListWindow, RenderShowsTheModelWithoutCallingAHandler)
     m.MenuSaveEnabled = false;
     m.MenuSortEndEnabled = true;
     m.ActivePage = 2;
+    QImage red(60, 40, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    m.SlotAt(0, 4).SlotImage = red;
     form1->render();
 
     auto* tabs = control<QTabWidget>(u"PageControl1"_s);
@@ -154,6 +157,9 @@ TEST_F(WatchListWindow, RenderShowsTheModelWithoutCallingAHandler)
     EXPECT_EQ(control<QLabel>(u"LabelMsg"_s)->text(), u"ドラッグ&ドロップ\n2行目"_s);
     EXPECT_FALSE(control<QAction>(u"MenuSave"_s)->isEnabled());
     EXPECT_TRUE(control<QAction>(u"S1"_s)->isEnabled());
+    // A slot's picture, and the empty box of a slot without one.
+    EXPECT_EQ(control(u"Image0_3"_s)->grab().toImage().pixel(10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(control(u"Image0_4"_s)->grab().toImage().pixel(0, 24), qRgb(0, 128, 0));
     // Any handler of the name edit, the general page or the pages would have cleared it.
     EXPECT_TRUE(m.Saved);
     EXPECT_TRUE(dialogs.shown.empty());

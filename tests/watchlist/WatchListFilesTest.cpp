@@ -1,25 +1,17 @@
-// The watch-list window against its stored files: creation, categories, the load on
-// show, the save with its checks and the closing of the window, driven through the
-// real widgets with the real resident object.
+// The watch-list window's behaviour against its stored files: creation, categories, the
+// load on show, the save with its checks and the closing of the window, driven through
+// the presenter with the real resident object and a fake of the window.
 
-#include "window/TForm1.h"
+#include "watchlist/WatchListPresenter.h"
 
 #include "shell/ResidentFixture.h"
 #include "store/Cp932.h"
 #include "store/Pictures.h"
 #include "watchlist/ResidentLink.h"
-#include "watchlist/WatchListPresenter.h"
-#include "window/AuctionGrid.h"
-#include "window/Fonts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -27,8 +19,6 @@
 
 using namespace Qt::StringLiterals;
 using watchlist::WatchListPresenter;
-using window::AuctionGrid;
-using window::TForm1;
 
 namespace {
 
@@ -36,11 +26,7 @@ const QString Url = u"https://page.auctions.yahoo.co.jp/jp/auction/x1"_s;
 
 class WatchListFiles : public testsupport::ResidentFixture {
 protected:
-    WatchListFiles()
-    {
-        window::InstallFontSubstitutions();
-        clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
-    }
+    WatchListFiles() { clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0)); }
     void SetUp() override { ASSERT_TRUE(form->FormCreate()); }
 
     QString path(const QString& name) const { return form->DataDir() + name; }
@@ -73,24 +59,24 @@ protected:
                std::abs(qBlue(a) - qBlue(b)) < 24;
     }
 
-    // Creates the window as the program does at start-up; the first tick then ends the start-up stage.
+    // Creates the window's behaviour as the program does at start-up.
     void create()
     {
         link = std::make_unique<watchlist::ResidentLink>(*form);
-        form1 = std::make_unique<TForm1>(model);
         presenter = std::make_unique<WatchListPresenter>(
-            WatchListPresenter::Parts{model, *link, *form1, dialogs, clock, form->Speech(), shellOpen});
-        form1->SetPresenter(presenter.get());
-        form->AttachWatchList(form1.get());
+            WatchListPresenter::Parts{model, *link, view, dialogs, clock, form->Speech(), shellOpen});
+        form->AttachWatchList(&view);
         presenter->FormCreate();
     }
+    // The window is shown: its show handler, then the handler of the page in front.
     void show()
     {
-        form1->show();
-        // The offscreen platform keeps the window focused while it is hidden, so showing it
-        // again brings no activation of its own.
-        QApplication::setActiveWindow(form1.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+        view.visible = true;
+        presenter->FormShow();
+        if (model.ActivePage == 0)
+            presenter->TabSheetSetteiShow();
+        else
+            presenter->TabSheetAuctionShow(model.ActivePage - 1);
     }
     // The first tick: the schedule read while starting up, the window shown, the start-up stage over.
     void startUp()
@@ -103,64 +89,33 @@ protected:
     {
         put(u"Total.ini"_s, u"[KomokuCount]\nValue=%1\n[EndAuction]\nDel=0\n"_s.arg(count));
     }
-
-    template <class T = QWidget> T* control(const QString& name) const
-    {
-        T* found = form1->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
-    }
-    QTabWidget* tabs() const { return control<QTabWidget>(u"PageControl1"_s); }
+    // The general page's caption and the category pages' captions.
     QStringList captions() const
     {
-        QStringList result;
-        for (int i = 0; i < tabs()->count(); ++i)
-            result << tabs()->tabText(i);
+        QStringList result{u"全般"_s};
+        for (const store::Komoku& komoku : model.Komokus)
+            result << komoku.TabCaption();
         return result;
-    }
-    AuctionGrid* grid(int komoku) const
-    {
-        return control<AuctionGrid>(u"StringGridAuction"_s + QString::number(komoku));
     }
     QString cell(int komoku, int row, int column) const
     {
-        return grid(komoku)->model()->index(row - 1, column - 1).data().toString();
+        return model.Komokus[static_cast<size_t>(komoku)]
+            .Slots[static_cast<size_t>(row - 1)]
+            .Cells[static_cast<size_t>(column)];
     }
-    // Types into a cell as the user does: F2, the old text replaced, Enter.
     void typeCell(int komoku, int row, int column, const QString& value)
     {
-        form1->setActivePage(komoku + 1);
-        AuctionGrid* g = grid(komoku);
-        g->setFocus();
-        g->FocusCell(column, row);
-        QTest::keyClick(g, Qt::Key_F2);
-        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        QTest::keyClick(editor, Qt::Key_Delete);
-        if (!value.isEmpty())
-            QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, value, Qt::NoModifier);
-        QTest::keyClick(editor, Qt::Key_Return);
-        // The edit is committed and handed on through queued calls.
-        const QString& stored = model.SlotAt(komoku, row).Cells[static_cast<size_t>(column)];
-        ASSERT_TRUE(QTest::qWaitFor([&] { return stored == value; }, 2000)) << value.toStdString();
-    }
-    void typeEdit(const QString& name, const QString& value)
-    {
-        auto* edit = control<QLineEdit>(name);
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, value, Qt::NoModifier);
+        presenter->GridCellEdited(komoku, row, column, value);
     }
     void clickOK()
     {
         dialogs.shown.clear();
-        QTest::mouseClick(control<QPushButton>(u"BtnOK"_s), Qt::LeftButton);
+        view.log.clear();
+        presenter->MenuSaveClick();
     }
     QString lastMessage() const { return dialogs.shown.empty() ? QString() : dialogs.shown.back().text; }
 
     std::unique_ptr<watchlist::ResidentLink> link;
-    std::unique_ptr<TForm1> form1;
     std::unique_ptr<WatchListPresenter> presenter;
 };
 
@@ -189,17 +144,22 @@ TEST_F(WatchListFiles, TheStoredCountGivesThePagesWithoutASave)
 
     for (const QString& stored : {u"0"_s, u"-2"_s, u"drei"_s}) {
         SCOPED_TRACE(stored.toStdString());
-        form1.reset();
+        presenter.reset();
+        model = store::WatchListModel();
         testsupport::State(*form).StartingUp = true;
         put(u"Total.ini"_s, u"[KomokuCount]\nValue="_s + stored + u"\n"_s);
+        put(u"Settei0.ini"_s,
+            u"[1]\nTitle=[終了]x\nURL=%1\nShuryoTime=2026/12/20 21:00:00\nRakusatuhin=1\n"_s.arg(Url));
         create();
         EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s}));
-        // The first tick's rebuild reads the stored count; the window keeps the page it has and can save it.
+        // The first tick's rebuild reads the stored count; the window keeps the page it has and can save
+        // it, with the won mark of its auction.
         startUp();
         clickOK();
         EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
         EXPECT_TRUE(text(u"Total.ini"_s).startsWith(u"[KomokuCount]\r\nValue=1\r\n"_s));
-        form1->hide();
+        EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Rakusatuhin=1\r\n"_s)) << text(u"Settei0.ini"_s).toStdString();
+        view.visible = false;
     }
 }
 
@@ -208,23 +168,21 @@ TEST_F(WatchListFiles, TheAddAndDeleteButtonsFollowTheCount)
     putTotal(5);
     create();
     startUp();
-    auto* add = control<QPushButton>(u"BtnAddKomoku"_s);
-    EXPECT_FALSE(add->isEnabled());
+    EXPECT_FALSE(model.BtnAddKomokuEnabled);
 
     // No to the question changes nothing.
-    QTest::mouseClick(control<QPushButton>(u"BtnTabDel4"_s), Qt::LeftButton);
+    presenter->BtnTabDelClick(4);
     ASSERT_EQ(lastMessage(), u"名前なしを削除しますか？"_s);
-    EXPECT_EQ(tabs()->count(), 6);
+    EXPECT_EQ(captions().size(), 6);
     EXPECT_TRUE(form->MonitorRunning());
 
     for (int k = 4; k >= 1; --k) {
         dialogs.answers.push_back(true);
-        QTest::mouseClick(control<QPushButton>(u"BtnTabDel"_s + QString::number(k)), Qt::LeftButton);
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(add->isEnabled());
+        presenter->BtnTabDelClick(k);
+        EXPECT_TRUE(model.BtnAddKomokuEnabled);
     }
-    EXPECT_EQ(tabs()->count(), 2);
-    EXPECT_FALSE(control<QPushButton>(u"BtnTabDel0"_s)->isEnabled());
+    EXPECT_EQ(captions().size(), 2);
+    EXPECT_FALSE(model.Komokus[0].BtnTabDelEnabled);
     dialogs.shown.clear();
     (*presenter).BtnTabDelClick(0);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -255,8 +213,7 @@ TEST_F(WatchListFiles, DeletingTheSecondOfFourCategoriesMovesTheOthersUp)
     startUp();
 
     dialogs.answers.push_back(true);
-    QTest::mouseClick(control<QPushButton>(u"BtnTabDel1"_s), Qt::LeftButton);
-    QCoreApplication::processEvents();
+    presenter->BtnTabDelClick(1);
     EXPECT_EQ(dialogs.shown.front().text, u"時計を削除しますか？"_s);
 
     EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"カメラ"_s, u"本"_s, u"レンズ"_s}));
@@ -293,40 +250,35 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     // An edited sentence not yet played: nothing is written at all.
     const QByteArray total = bytes(u"Total.ini"_s);
     const QByteArray category = bytes(u"Settei0.ini"_s);
-    typeEdit(u"EditArarmTime"_s, u"5"_s);
-    form1->setActivePage(1);
-    QTest::keyClicks(control<QPlainTextEdit>(u"MemoSpeakText"_s), u"a"_s);
+    presenter->EditArarmTimeChange(u"5"_s);
+    model.Speech.MemoSpeakText += u"a"_s;
+    presenter->MemoSpeakTextChange();
     clickOK();
     EXPECT_EQ(lastMessage(), WatchListPresenter::SpeakTextMessage());
-    EXPECT_EQ(tabs()->currentIndex(), 0);
-    EXPECT_TRUE(control<QPlainTextEdit>(u"MemoSpeakText"_s)->hasFocus());
+    EXPECT_EQ(view.log, (QStringList{u"page 0"_s, u"focus speech"_s}));
     EXPECT_EQ(bytes(u"Total.ini"_s), total);
     EXPECT_EQ(bytes(u"Settei0.ini"_s), category);
-    QTest::mouseClick(control<QPushButton>(u"BtnPlay"_s), Qt::LeftButton);
+    presenter->BtnPlayClick();
     ASSERT_TRUE(model.SpeakTextChecked);
 
     // A lead time that is no ASCII integer: the count is written, nothing after it.
     put(u"Total.ini"_s, u"[KomokuCount]\nValue=7\n[ArarmTime]\nValue=10\n"_s);
     for (const QString& lead : {u"abc"_s, u"１０"_s}) {
-        typeEdit(u"EditArarmTime"_s, lead);
-        form1->setActivePage(1);
+        presenter->EditArarmTimeChange(lead);
         clickOK();
         EXPECT_EQ(lastMessage(), WatchListPresenter::ArarmTimeMessage());
-        EXPECT_EQ(tabs()->currentIndex(), 0);
-        EXPECT_TRUE(control<QLineEdit>(u"EditArarmTime"_s)->hasFocus());
+        EXPECT_EQ(view.log, (QStringList{u"page 0"_s, u"focus ararm"_s}));
         EXPECT_EQ(text(u"Total.ini"_s), u"[KomokuCount]\r\nValue=1\r\n[ArarmTime]\r\nValue=10\r\n"_s);
     }
-    typeEdit(u"EditArarmTime"_s, u"-3"_s);
+    presenter->EditArarmTimeChange(u"-3"_s);
 
     // Budgets: the row keeps what was written before the check.
     for (const QString& budget : {u"三万"_s, u"30000ドル"_s, u"-1"_s, u"３０００"_s}) {
         SCOPED_TRACE(budget.toStdString());
         typeCell(0, 1, store::ColYosan, budget);
-        form1->setActivePage(0);
         clickOK();
         EXPECT_EQ(lastMessage(), WatchListPresenter::YosanMessage());
-        EXPECT_EQ(tabs()->currentIndex(), 1);
-        EXPECT_TRUE(grid(0)->hasFocus());
+        EXPECT_EQ(view.log, (QStringList{u"page 1"_s, u"focus grid 0"_s}));
         const QString stored = text(u"Settei0.ini"_s);
         EXPECT_TRUE(stored.endsWith(u"[1]\r\nTitle=レンズ\r\nShuryoTime=1899/12/30\r\nURL="_s + Url +
                                     u"\r\nArarmTime=1899/12/30\r\nKakaku=12,000円\r\n"_s))
@@ -384,11 +336,11 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
     create();
     startUp();
 
-    EXPECT_EQ(control<QLineEdit>(u"EditArarmTime"_s)->text(), u"7"_s);
+    EXPECT_EQ(model.General.EditArarmTime, u"7"_s);
     // A file without a name leaves the name edit empty.
     EXPECT_EQ(captions(), (QStringList{u"全般"_s, u"名前無し"_s, u"時計"_s, u"本"_s}));
-    EXPECT_TRUE(control<QLineEdit>(u"EditKomoku0"_s)->text().isEmpty());
-    EXPECT_EQ(tabs()->currentIndex(), 0);
+    EXPECT_TRUE(model.Komokus[0].Name.isEmpty());
+    EXPECT_EQ(model.ActivePage, 0);
     QStringList end;
     for (int c = store::ColMonth; c <= store::ColMinute; ++c)
         end << cell(0, 1, c);
@@ -399,8 +351,8 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
     EXPECT_EQ(cell(0, 2, store::ColNyusatugaku), QString());
     EXPECT_EQ(cell(0, 3, store::ColNyusatugaku), u"1500円"_s);
     EXPECT_TRUE(model.SlotAt(0, 1).SokketuEnd);
-    EXPECT_TRUE(control<QPushButton>(u"BtnHyoji0_0"_s)->isEnabled());
-    EXPECT_FALSE(control<QPushButton>(u"BtnHyoji0_6"_s)->isEnabled());
+    EXPECT_TRUE(model.SlotAt(0, 1).BtnHyojiEnabled);
+    EXPECT_FALSE(model.SlotAt(0, 7).BtnHyojiEnabled);
     EXPECT_EQ(form->TrayHint(), u" No3: 1,500円\r\n本 No1: 800円"_s);
 
     // The picture of row 4 shows although the key says none; row 5 has a key but no file.
@@ -408,9 +360,8 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
     EXPECT_FALSE(row4.SlotImage.isNull());
     EXPECT_FALSE(row4.PictureExist);
     EXPECT_FALSE(model.SlotAt(0, 5).PictureExist);
-    const QImage box = control(u"Image0_3"_s)->grab().toImage();
-    EXPECT_TRUE(near(box.pixel(10, 10), qRgb(255, 0, 0)));
-    EXPECT_EQ(control(u"Image0_4"_s)->grab().toImage().pixel(0, 24), qRgb(0, 128, 0));
+    EXPECT_TRUE(near(row4.SlotImage.pixel(10, 10), qRgb(255, 0, 0)));
+    EXPECT_TRUE(model.SlotAt(0, 5).SlotImage.isNull());
 
     const QByteArray unchanged = bytes(u"Image0_5.jpg"_s);
     clickOK();
@@ -447,7 +398,7 @@ TEST_F(WatchListFiles, PricesFetchedWhileHiddenSurviveAShow)
     startUp();
     EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,000円"_s);
     typeCell(0, 1, store::ColTitle, u"edited"_s);
-    form1->hide();
+    view.visible = false;
     // A pass while the window is hidden.
     model.SlotAt(0, 1).Cells[store::ColKakaku] = u"1,200円"_s;
     show();
@@ -456,12 +407,12 @@ TEST_F(WatchListFiles, PricesFetchedWhileHiddenSurviveAShow)
     EXPECT_EQ(cell(0, 1, store::ColTitle), u"x"_s);
 
     // A show caused by a changed price keeps the page and asks for no new check.
-    form1->setActivePage(1);
-    form1->hide();
+    model.ActivePage = 1;
+    view.visible = false;
     model.KakakuCheckRequest = false;
     form->Notice().KakakuChanged = true;
     show();
-    EXPECT_EQ(tabs()->currentIndex(), 1);
+    EXPECT_EQ(model.ActivePage, 1);
     EXPECT_FALSE(model.KakakuCheckRequest);
 }
 
@@ -476,9 +427,9 @@ TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
     typeCell(0, 1, store::ColTitle, u"edited"_s);
     ASSERT_FALSE(model.Saved);
     dialogs.answers.push_back(false);
-    form1->close();
+    EXPECT_TRUE(presenter->FormCloseQuery());
     EXPECT_EQ(lastMessage(), u"設定を保存しますか？"_s);
-    EXPECT_FALSE(form1->isVisible());
+    EXPECT_FALSE(view.visible);
     EXPECT_TRUE(tray.showEnabled);
     EXPECT_EQ(
         text(u"Settei0.ini"_s),
@@ -488,19 +439,58 @@ TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
     show();
     typeCell(0, 1, store::ColYosan, u"三万"_s);
     dialogs.answers.push_back(true);
-    form1->close();
+    EXPECT_FALSE(presenter->FormCloseQuery());
     EXPECT_EQ(lastMessage(), WatchListPresenter::YosanMessage());
-    EXPECT_TRUE(form1->isVisible());
+    EXPECT_TRUE(view.visible);
 
     dialogs.answers.push_back(true);
-    QAction* menuEnd = form1->findChild<QAction*>(u"MenuEnd"_s);
-    ASSERT_NE(menuEnd, nullptr);
-    menuEnd->trigger();
-    EXPECT_TRUE(form1->isVisible());
+    presenter->MenuEndClick();
+    EXPECT_TRUE(view.visible);
     EXPECT_EQ(eventLoop.quits, 0) << "a refused save does not end the program";
     dialogs.answers.push_back(false);
-    menuEnd->trigger();
+    presenter->MenuEndClick();
     EXPECT_EQ(eventLoop.quits, 1);
+}
+
+TEST_F(WatchListFiles, SettingsComeBackAsTheyWereStored)
+{
+    // The speech text keeps its lines, a final blank one included.
+    putTotal(1);
+    const QByteArray speech = store::ToCp932(u"おーく'しょん\r\n\r\nおわるよ\r\n\r\n"_s);
+    QFile file(path(u"SpeakMsg.txt"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(speech);
+    file.close();
+    create();
+    startUp();
+    clickOK();
+    EXPECT_EQ(bytes(u"SpeakMsg.txt"_s), speech);
+
+    // A removal choice out of range is brought into it at load, and saved so.
+    for (const auto& [stored, shown] : {std::pair{u"15"_s, 10}, {u"-1"_s, 0}, {u"zwei"_s, 2}}) {
+        SCOPED_TRACE(stored.toStdString());
+        put(u"Total.ini"_s, u"[KomokuCount]\nValue=1\n[EndAuction]\nDel="_s + stored + u"\n"_s);
+        show();
+        EXPECT_EQ(model.General.ComboBoxEndAuctionDel, shown);
+        clickOK();
+        EXPECT_TRUE(text(u"Total.ini"_s).contains(u"[EndAuction]\r\nDel=%1\r\n"_s.arg(shown)));
+    }
+}
+
+TEST_F(WatchListFiles, WhatAnOpenCellEditorHoldsIsSavedAndAskedAbout)
+{
+    putTotal(1);
+    create();
+    startUp();
+    view.onCommit = [this] { presenter->GridCellEdited(0, 1, store::ColURL, Url); };
+    EXPECT_TRUE(presenter->FormCloseQuery());
+    EXPECT_EQ(lastMessage(), WatchListPresenter::SaveQuestion());
+
+    dialogs.shown.clear();
+    view.onCommit = [this] { presenter->GridCellEdited(0, 1, store::ColOption, u"memo"_s); };
+    presenter->MenuSaveClick();
+    EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Option=memo\r\n"_s));
 }
 
 } // namespace
