@@ -60,7 +60,7 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
         }
     }
     retrieval::FetchOptions options = site.fetcherOptions();
-    options.newConnectionPerFetch = newConnectionPerFetch;
+    options.NewConnectionPerFetch = newConnectionPerFetch;
     retrieval::PageFetcher fetcher(options);
     RecordingPictures pictures;
     retrieval::PriceCheckPass pass(

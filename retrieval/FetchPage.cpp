@@ -117,7 +117,7 @@ PageFetcher::PageFetcher(const FetchOptions& options) : m_state(std::make_unique
     curl_easy_setopt(h, CURLOPT_SSLVERSION,
                      static_cast<long>(CURL_SSLVERSION_TLSv1_2) |
                          static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
-    if (options.newConnectionPerFetch)
+    if (options.NewConnectionPerFetch)
         curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
 
     // A declared length over the limit fails before the body; the write callback catches
@@ -154,20 +154,20 @@ FetchResult PageFetcher::FetchPage(const QString& url)
         const CURLcode code = curl_easy_perform(h);
         long status = 0;
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-        result.httpStatus = static_cast<int>(status);
+        result.HttpStatus = static_cast<int>(status);
         error = m_state->tooLarge ? FetchError::TooLarge : classify(code);
         if (error == FetchError::None && (status < 200 || status > 299))
             error = FetchError::HttpStatus;
     }
 
     if (error != FetchError::None) {
-        result.error = error;
-        result.errorText = fetchErrorText(error, result.httpStatus);
+        result.Error = error;
+        result.ErrorText = fetchErrorText(error, result.HttpStatus);
         m_state->body = QByteArray();
         return result;
     }
-    result.ok = true;
-    result.body = std::move(m_state->body);
+    result.Ok = true;
+    result.Body = std::move(m_state->body);
     m_state->body = QByteArray();
     return result;
 }

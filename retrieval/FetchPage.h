@@ -26,11 +26,11 @@ enum class FetchError {
 };
 
 struct FetchResult {
-    bool ok = false;
-    int httpStatus = 0; // status of the final response; 0 when none arrived
-    QByteArray body;    // the raw entity; empty unless ok
-    FetchError error = FetchError::None;
-    QString errorText; // Japanese, short, for the hover hint
+    bool Ok = false;
+    int HttpStatus = 0; // status of the final response; 0 when none arrived
+    QByteArray Body;    // the raw entity; empty unless Ok
+    FetchError Error = FetchError::None;
+    QString ErrorText; // Japanese, short, for the hover hint
 };
 
 // The Japanese text shown for a failed fetch; httpStatus only matters for HttpStatus.
@@ -39,7 +39,7 @@ QString fetchErrorText(FetchError error, int httpStatus);
 // The time-outs and test hooks every transfer shares, and one of the page fetch's own.
 struct FetchOptions : platform::CurlOptions {
     // Set by the benchmark only, to measure what keeping the connection saves.
-    bool newConnectionPerFetch = false;
+    bool NewConnectionPerFetch = false;
 };
 
 // The one client for item pages, alive for the whole run: one libcurl handle, so a

@@ -127,8 +127,8 @@ void PriceCheckPass::RunPriceCheckPass()
         model.LabelMsgText = ProgressText(entry.Komoku, entry.Row);
         m_parts.Window.render();
         const FetchResult fetched = m_parts.Fetcher.FetchPage(entry.URL);
-        if (fetched.ok) {
-            if (!ProcessFetchedPage(fetched.body)) {
+        if (fetched.Ok) {
+            if (!ProcessFetchedPage(fetched.Body)) {
                 resident.PassFailed();
                 break;
             }
@@ -136,15 +136,15 @@ void PriceCheckPass::RunPriceCheckPass()
             // The processing pumped events: the slot is looked up again.
             if ((slot = SlotOf(entry)))
                 slot->LastCheckError.clear();
-        } else if (ConcernsOnePage(fetched.error)) {
+        } else if (ConcernsOnePage(fetched.Error)) {
             // One dead page (a deleted auction, say) must not stop the checks of the others,
             // nor count as a failed pass that the tick retries.
-            slot->LastCheckError = fetched.errorText;
+            slot->LastCheckError = fetched.ErrorText;
             resident.PageChecked();
             NextEntry();
         } else {
             // The connection itself failed: the tick's retries and the next probe take over.
-            slot->LastCheckError = fetched.errorText;
+            slot->LastCheckError = fetched.ErrorText;
             resident.PassFailed();
             break;
         }

@@ -39,7 +39,7 @@ QString SlotSection(int row)
 
 int Read(const IniFile& ini, const Setting<int>& setting)
 {
-    return ini.ReadInteger(setting.section, setting.key, setting.defaultValue);
+    return ini.ReadInteger(setting.Section, setting.Key, setting.DefaultValue);
 }
 
 int ReadEndAuctionDel(const IniFile& ini)
@@ -49,17 +49,17 @@ int ReadEndAuctionDel(const IniFile& ini)
 
 bool Read(const IniFile& ini, const Setting<bool>& setting)
 {
-    return ini.ReadBool(setting.section, setting.key, setting.defaultValue);
+    return ini.ReadBool(setting.Section, setting.Key, setting.DefaultValue);
 }
 
 void Write(IniFile& ini, const Setting<int>& setting, int value)
 {
-    ini.WriteInteger(setting.section, setting.key, value);
+    ini.WriteInteger(setting.Section, setting.Key, value);
 }
 
 void Write(IniFile& ini, const Setting<bool>& setting, bool value)
 {
-    ini.WriteBool(setting.section, setting.key, value);
+    ini.WriteBool(setting.Section, setting.Key, value);
 }
 
 std::optional<QStringList> ReadSpeakMsg(const QString& path)

@@ -18,9 +18,9 @@ QString ImageName(int komoku, int slot);
 
 // One stored setting: where it lives in "Total.ini", its type and its default.
 template <typename T> struct Setting {
-    QLatin1StringView section;
-    QLatin1StringView key;
-    T defaultValue;
+    QLatin1StringView Section;
+    QLatin1StringView Key;
+    T DefaultValue;
 };
 
 namespace total {

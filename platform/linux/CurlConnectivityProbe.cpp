@@ -17,8 +17,8 @@ bool CurlConnectivityProbe::reach(const QString& url)
 {
     // One limit for the connection and for the whole request alike.
     CurlOptions options;
-    options.connectTimeout = std::chrono::milliseconds(m_timeoutMs);
-    options.transferTimeout = options.connectTimeout;
+    options.ConnectTimeout = std::chrono::milliseconds(m_timeoutMs);
+    options.TransferTimeout = options.ConnectTimeout;
     const CurlEasyHandle curl(options);
     CURL* h = curl.get();
     if (!h)

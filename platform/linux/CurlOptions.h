@@ -10,14 +10,14 @@ namespace platform {
 // What every libcurl transfer of the program is given: the time-outs, and two
 // test hooks that the program itself never sets.
 struct CurlOptions {
-    std::chrono::milliseconds connectTimeout{15000};
-    std::chrono::milliseconds transferTimeout{60000};
+    std::chrono::milliseconds ConnectTimeout{15000};
+    std::chrono::milliseconds TransferTimeout{60000};
 
     // Set by tests only. The CA file is trusted in addition to the system store
     // (/etc/ssl/certs stays in use as the CA directory); resolve entries have libcurl's
     // "host:port:address" form and pin a test host to 127.0.0.1 without asking DNS.
-    QString extraCaFile;
-    QStringList resolve;
+    QString ExtraCaFile;
+    QStringList Resolve;
 };
 
 } // namespace platform

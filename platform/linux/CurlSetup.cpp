@@ -36,11 +36,11 @@ CurlEasyHandle::CurlEasyHandle(const CurlOptions& options)
     // us pages (and through them prices and end times).
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!options.extraCaFile.isEmpty()) {
+    if (!options.ExtraCaFile.isEmpty()) {
         // libcurl copies the string; the default CA directory keeps the system store in use.
-        curl_easy_setopt(h, CURLOPT_CAINFO, options.extraCaFile.toLocal8Bit().constData());
+        curl_easy_setopt(h, CURLOPT_CAINFO, options.ExtraCaFile.toLocal8Bit().constData());
     }
-    for (const QString& entry : options.resolve) {
+    for (const QString& entry : options.Resolve) {
         // On failure the list stays as it was and is still ours to free.
         if (curl_slist* longer = curl_slist_append(m_resolve, entry.toUtf8().constData()))
             m_resolve = longer;
@@ -48,8 +48,8 @@ CurlEasyHandle::CurlEasyHandle(const CurlOptions& options)
     if (m_resolve)
         curl_easy_setopt(h, CURLOPT_RESOLVE, m_resolve);
 
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options.transferTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.ConnectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options.TransferTimeout.count()));
 }
 
 CurlEasyHandle::~CurlEasyHandle()

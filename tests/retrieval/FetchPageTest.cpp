@@ -75,10 +75,10 @@ TEST(FetchProfile, SendsExactlyTheProfileHeadersOverHttp11AndTls12)
 
     const auto result = fetcher.FetchPage(site.url(ItemPath));
 
-    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
-    EXPECT_EQ(result.error, FetchError::None);
-    EXPECT_EQ(result.httpStatus, 200);
-    EXPECT_EQ(result.body, itemPage());
+    ASSERT_TRUE(result.Ok) << result.ErrorText.toStdString();
+    EXPECT_EQ(result.Error, FetchError::None);
+    EXPECT_EQ(result.HttpStatus, 200);
+    EXPECT_EQ(result.Body, itemPage());
     const auto requests = site.requests();
     ASSERT_EQ(requests.size(), 1);
     const auto& request = requests.front();
@@ -107,9 +107,9 @@ TEST(FetchProfile, PicturesArriveUnchanged)
     PageFetcher fetcher(site.fetcherOptions());
 
     EXPECT_EQ(
-        fetcher.FetchPage(site.url(QStringLiteral("/i/a.jpg"), QStringLiteral("auctions.c.yimg.jp"))).body,
+        fetcher.FetchPage(site.url(QStringLiteral("/i/a.jpg"), QStringLiteral("auctions.c.yimg.jp"))).Body,
         jpeg);
-    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/i/b.gif"))).body, gif);
+    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/i/b.gif"))).Body, gif);
 }
 
 TEST(FetchProfile, ProxyVariablesOfTheSessionAreIgnored)
@@ -124,10 +124,10 @@ TEST(FetchProfile, ProxyVariablesOfTheSessionAreIgnored)
     const ScopedEnv noProxy("no_proxy", nullptr);
     const ScopedEnv noProxyUpper("NO_PROXY", nullptr);
     FetchOptions options = site.fetcherOptions();
-    options.connectTimeout = 2s; // a proxy in use would show as a time-out, not a hang
+    options.ConnectTimeout = 2s; // a proxy in use would show as a time-out, not a hang
     PageFetcher fetcher(options);
 
-    EXPECT_TRUE(fetcher.FetchPage(site.url(ItemPath)).ok);
+    EXPECT_TRUE(fetcher.FetchPage(site.url(ItemPath)).Ok);
     EXPECT_EQ(proxy.accepted(), 0);
 }
 
@@ -137,11 +137,11 @@ TEST(FetchCookies, CookieFromOneResponseIsSentBackOnTheNext)
     site.setCookiePage(QStringLiteral("/login"), "B=abc123; Path=/");
     PageFetcher fetcher(site.fetcherOptions());
 
-    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/login"))).ok);
+    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/login"))).Ok);
     const auto echoed = fetcher.FetchPage(site.url(QStringLiteral("/echo-cookie")));
 
-    ASSERT_TRUE(echoed.ok);
-    EXPECT_EQ(echoed.body, "B=abc123");
+    ASSERT_TRUE(echoed.Ok);
+    EXPECT_EQ(echoed.Body, "B=abc123");
     EXPECT_FALSE(site.requestsFor(QStringLiteral("/login")).front().hasHeader("Cookie"));
 }
 
@@ -151,14 +151,14 @@ TEST(FetchCookies, CookiesStayWithTheirFetcher)
     site.setCookiePage(QStringLiteral("/login"), "B=abc123; Path=/; Max-Age=3600");
     {
         PageFetcher first(site.fetcherOptions());
-        ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/login"))).ok);
+        ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/login"))).Ok);
     }
     PageFetcher second(site.fetcherOptions());
 
     const auto echoed = second.FetchPage(site.url(QStringLiteral("/echo-cookie")));
 
-    ASSERT_TRUE(echoed.ok);
-    EXPECT_TRUE(echoed.body.isEmpty()) << echoed.body.toStdString();
+    ASSERT_TRUE(echoed.Ok);
+    EXPECT_TRUE(echoed.Body.isEmpty()) << echoed.Body.toStdString();
 }
 
 TEST(FetchRedirects, FifteenInARowAreFollowed)
@@ -169,8 +169,8 @@ TEST(FetchRedirects, FifteenInARowAreFollowed)
 
     const auto result = fetcher.FetchPage(site.redirectUrl(15, ItemPath));
 
-    ASSERT_TRUE(result.ok) << result.errorText.toStdString();
-    EXPECT_EQ(result.body, itemPage()); // nothing of the redirect bodies
+    ASSERT_TRUE(result.Ok) << result.ErrorText.toStdString();
+    EXPECT_EQ(result.Body, itemPage()); // nothing of the redirect bodies
     EXPECT_EQ(site.requests().size(), 16);
 }
 
@@ -182,10 +182,10 @@ TEST(FetchRedirects, TheSixteenthIsTooMany)
 
     const auto result = fetcher.FetchPage(site.redirectUrl(16, ItemPath));
 
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, FetchError::TooManyRedirects);
-    EXPECT_FALSE(result.errorText.isEmpty());
-    EXPECT_TRUE(result.body.isEmpty());
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Error, FetchError::TooManyRedirects);
+    EXPECT_FALSE(result.ErrorText.isEmpty());
+    EXPECT_TRUE(result.Body.isEmpty());
     EXPECT_TRUE(site.requestsFor(ItemPath).isEmpty());
 }
 
@@ -195,10 +195,10 @@ TEST(FetchRedirects, OtherSchemesAreNotFollowed)
     RawListener ftp(RawListener::Mode::Silent);
     site.setRedirect(QStringLiteral("/to-ftp"), "ftp://127.0.0.1:" + QByteArray::number(ftp.port()) + "/x");
     FetchOptions options = site.fetcherOptions();
-    options.connectTimeout = 1s;
+    options.ConnectTimeout = 1s;
     PageFetcher fetcher(options);
 
-    EXPECT_FALSE(fetcher.FetchPage(site.url(QStringLiteral("/to-ftp"))).ok);
+    EXPECT_FALSE(fetcher.FetchPage(site.url(QStringLiteral("/to-ftp"))).Ok);
     EXPECT_EQ(ftp.accepted(), 0);
 }
 
@@ -217,7 +217,7 @@ TEST(FetchTls, AServerThatOnlySpeaksTls13IsRefused)
 
     const auto result = fetchItemPage(site);
 
-    EXPECT_EQ(result.error, FetchError::Tls);
+    EXPECT_EQ(result.Error, FetchError::Tls);
     EXPECT_TRUE(site.requests().isEmpty());
 }
 
@@ -228,8 +228,8 @@ TEST(FetchTls, ACertificateFromAnUnknownAuthorityIsRefused)
 
     const auto result = fetchItemPage(site);
 
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, FetchError::Tls);
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Error, FetchError::Tls);
     EXPECT_TRUE(site.requests().isEmpty());
 }
 
@@ -240,8 +240,8 @@ TEST(FetchTls, ACertificateForAnotherHostIsRefused)
 
     const auto result = fetchItemPage(site);
 
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, FetchError::Tls);
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Error, FetchError::Tls);
     EXPECT_TRUE(site.requests().isEmpty());
 }
 
@@ -250,10 +250,10 @@ TEST(FetchTls, TheTestAuthorityIsTrustedOnlyWhenGiven)
     FakeAuctionSite site;
     site.setPage(ItemPath, itemPage());
     FetchOptions options = site.fetcherOptions();
-    options.extraCaFile.clear();
+    options.ExtraCaFile.clear();
     PageFetcher fetcher(options);
 
-    EXPECT_EQ(fetcher.FetchPage(site.url(ItemPath)).error, FetchError::Tls);
+    EXPECT_EQ(fetcher.FetchPage(site.url(ItemPath)).Error, FetchError::Tls);
 }
 
 // The time-outs are short here; the program's own are 15 s and 60 s.
@@ -262,7 +262,7 @@ TEST(FetchTimeouts, AStalledServerEndsInATimeOut)
     FakeAuctionSite site;
     site.setStall(ItemPath);
     FetchOptions options = site.fetcherOptions();
-    options.transferTimeout = 600ms;
+    options.TransferTimeout = 600ms;
     PageFetcher fetcher(options);
     QElapsedTimer clock;
     clock.start();
@@ -271,8 +271,8 @@ TEST(FetchTimeouts, AStalledServerEndsInATimeOut)
 
     const qint64 elapsed = clock.elapsed();
     RecordProperty("elapsed_ms", static_cast<int>(elapsed));
-    EXPECT_EQ(result.error, FetchError::Timeout);
-    EXPECT_EQ(result.errorText, QStringLiteral("タイムアウトしました"));
+    EXPECT_EQ(result.Error, FetchError::Timeout);
+    EXPECT_EQ(result.ErrorText, QStringLiteral("タイムアウトしました"));
     EXPECT_GE(elapsed, 550);
     EXPECT_LT(elapsed, 3000);
 }
@@ -282,7 +282,7 @@ TEST(FetchTimeouts, ATricklingBodyIsCutByTheWholeTransferLimit)
     FakeAuctionSite site;
     site.setTrickle(ItemPath, QByteArray(200, 'x'), 50ms); // 10 s if let run
     FetchOptions options = site.fetcherOptions();
-    options.transferTimeout = 800ms;
+    options.TransferTimeout = 800ms;
     PageFetcher fetcher(options);
     QElapsedTimer clock;
     clock.start();
@@ -291,7 +291,7 @@ TEST(FetchTimeouts, ATricklingBodyIsCutByTheWholeTransferLimit)
 
     const qint64 elapsed = clock.elapsed();
     RecordProperty("elapsed_ms", static_cast<int>(elapsed));
-    EXPECT_EQ(result.error, FetchError::Timeout);
+    EXPECT_EQ(result.Error, FetchError::Timeout);
     EXPECT_LT(elapsed, 3000);
 }
 
@@ -299,9 +299,9 @@ TEST(FetchTimeouts, AHandshakeThatNeverStartsIsCutByTheConnectLimit)
 {
     RawListener silent(RawListener::Mode::Silent);
     FetchOptions options;
-    options.resolve = testsupport::loopbackResolve(silent.port());
-    options.connectTimeout = 400ms;
-    options.transferTimeout = 20s;
+    options.Resolve = testsupport::loopbackResolve(silent.port());
+    options.ConnectTimeout = 400ms;
+    options.TransferTimeout = 20s;
     PageFetcher fetcher(options);
     QElapsedTimer clock;
     clock.start();
@@ -311,7 +311,7 @@ TEST(FetchTimeouts, AHandshakeThatNeverStartsIsCutByTheConnectLimit)
 
     const qint64 elapsed = clock.elapsed();
     RecordProperty("elapsed_ms", static_cast<int>(elapsed));
-    EXPECT_EQ(result.error, FetchError::Timeout);
+    EXPECT_EQ(result.Error, FetchError::Timeout);
     EXPECT_EQ(silent.accepted(), 1);
     EXPECT_LT(elapsed, 3000);
 }
@@ -326,11 +326,11 @@ TEST(FetchFailures, ErrorStatusesAreReportedWithTheStatus)
     for (const auto& [path, status] :
          {std::pair{QStringLiteral("/gone"), 404}, {QStringLiteral("/broken"), 500}}) {
         const auto result = fetcher.FetchPage(site.url(path));
-        EXPECT_FALSE(result.ok) << status;
-        EXPECT_EQ(result.error, FetchError::HttpStatus);
-        EXPECT_EQ(result.httpStatus, status);
-        EXPECT_TRUE(result.errorText.contains(QString::number(status))) << result.errorText.toStdString();
-        EXPECT_TRUE(result.body.isEmpty());
+        EXPECT_FALSE(result.Ok) << status;
+        EXPECT_EQ(result.Error, FetchError::HttpStatus);
+        EXPECT_EQ(result.HttpStatus, status);
+        EXPECT_TRUE(result.ErrorText.contains(QString::number(status))) << result.ErrorText.toStdString();
+        EXPECT_TRUE(result.Body.isEmpty());
     }
 }
 
@@ -342,14 +342,14 @@ TEST(FetchFailures, ARefusedOrBrokenConnectionIsAConnectionError)
     PageFetcher fetcher(site.fetcherOptions());
 
     const auto broken = fetcher.FetchPage(site.url(ItemPath));
-    EXPECT_EQ(broken.error, FetchError::Connection);
-    EXPECT_TRUE(broken.body.isEmpty());
+    EXPECT_EQ(broken.Error, FetchError::Connection);
+    EXPECT_TRUE(broken.Body.isEmpty());
 
     const int closed = testsupport::closedLoopbackPort();
     FetchOptions options;
-    options.resolve = testsupport::loopbackResolve(closed);
+    options.Resolve = testsupport::loopbackResolve(closed);
     PageFetcher refused(options);
-    EXPECT_EQ(refused.FetchPage(QStringLiteral("https://page.auctions.yahoo.co.jp:%1/").arg(closed)).error,
+    EXPECT_EQ(refused.FetchPage(QStringLiteral("https://page.auctions.yahoo.co.jp:%1/").arg(closed)).Error,
               FetchError::Connection);
 }
 
@@ -362,12 +362,12 @@ TEST(FetchFailures, BodiesOverEightMebibytesAreTooLarge)
     site.setChunkedPage(QStringLiteral("/exact"), limit);
     PageFetcher fetcher(site.fetcherOptions());
 
-    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/declared"))).error, FetchError::TooLarge);
-    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/chunked"))).error, FetchError::TooLarge);
+    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/declared"))).Error, FetchError::TooLarge);
+    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/chunked"))).Error, FetchError::TooLarge);
     // The limit itself still fits, and a failure leaves nothing behind for the next fetch.
     const auto exact = fetcher.FetchPage(site.url(QStringLiteral("/exact")));
-    EXPECT_TRUE(exact.ok) << exact.errorText.toStdString();
-    EXPECT_EQ(exact.body.size(), limit.size());
+    EXPECT_TRUE(exact.Ok) << exact.ErrorText.toStdString();
+    EXPECT_EQ(exact.Body.size(), limit.size());
 }
 
 TEST(FetchConnections, OneFetcherKeepsItsConnectionBetweenPages)
@@ -377,8 +377,8 @@ TEST(FetchConnections, OneFetcherKeepsItsConnectionBetweenPages)
     site.setPage(QStringLiteral("/jp/auction/b"), "b");
     PageFetcher fetcher(site.fetcherOptions());
 
-    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).ok);
-    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/b"))).ok);
+    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).Ok);
+    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/b"))).Ok);
 
     EXPECT_EQ(site.requests().size(), 2);
     EXPECT_EQ(site.connectionCount(), 1);
@@ -392,8 +392,8 @@ TEST(FetchConnections, TwoFetchersUseTwoConnections)
     PageFetcher first(site.fetcherOptions());
     PageFetcher second(site.fetcherOptions());
 
-    ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).ok);
-    ASSERT_TRUE(second.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).ok);
+    ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).Ok);
+    ASSERT_TRUE(second.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).Ok);
 
     EXPECT_EQ(site.connectionCount(), 2);
 }

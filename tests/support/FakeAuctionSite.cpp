@@ -144,8 +144,8 @@ QString FakeAuctionSite::redirectUrl(int hops, const QString& path) const
 retrieval::FetchOptions FakeAuctionSite::fetcherOptions() const
 {
     retrieval::FetchOptions options;
-    options.extraCaFile = trustedAuthorityFile();
-    options.resolve = loopbackResolve(m_port);
+    options.ExtraCaFile = trustedAuthorityFile();
+    options.Resolve = loopbackResolve(m_port);
     return options;
 }
 

@@ -158,7 +158,8 @@ TEST_F(WatchListFiles, TheStoredCountGivesThePagesWithoutASave)
         clickOK();
         EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
         EXPECT_TRUE(text(u"Total.ini"_s).startsWith(u"[KomokuCount]\r\nValue=1\r\n"_s));
-        EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Rakusatuhin=1\r\n"_s)) << text(u"Settei0.ini"_s).toStdString();
+        EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Rakusatuhin=1\r\n"_s))
+            << text(u"Settei0.ini"_s).toStdString();
         view.visible = false;
     }
 }
