@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/StoredFiles.h"
 #include "store/WatchListModel.h"
 
 #include <QString>
@@ -40,7 +41,7 @@ struct KomokuAlarm {
 
 // The settings of "Total.ini" that the monitor works with.
 struct ScheduleSettings {
-    int LeadMinutes = 10;
+    int LeadMinutes = store::total::ArarmTime.DefaultValue;
     bool All = false;
     bool Speak = false;
     bool Kido = false;

@@ -1,5 +1,7 @@
 #include "store/WatchListModel.h"
 
+#include "store/StoredFiles.h"
+
 #include <QStringList>
 
 namespace store {
@@ -50,13 +52,14 @@ const std::array<QString, ColumnCount>& HeaderTexts()
 QStringList EndAuctionDelItems()
 {
     QStringList items{QStringLiteral("削除しない")};
-    for (int days = 1; days <= 10; ++days)
+    for (int days = 1; days <= EndAuctionDelMax; ++days)
         items << QString::number(days);
     return items;
 }
 
 WatchListModel::WatchListModel() : Komokus(1), KakakuCheckButtonCaption(KakakuCheckStopCaption())
 {
+    General.EditArarmTime = QString::number(total::ArarmTime.DefaultValue);
     Speech.MemoSpeakText = DefaultSpeakText();
 }
 

@@ -76,7 +76,8 @@ struct Komoku {
 
 // The settings of the general page, as its controls hold them.
 struct GeneralPage {
-    QString EditArarmTime = QStringLiteral("10");
+    // The lead time in minutes, as typed.
+    QString EditArarmTime;
     bool CheckBoxAllArarm = false;
     bool CheckBoxYosanOverNoHyoji = false;
     bool CheckBoxKakakuKoshin = true;

@@ -1,5 +1,7 @@
 #include "window/TForm4.h"
 
+#include "store/TextRules.h"
+
 #include "platform/Dialogs.h"
 #include "platform/ShellOpen.h"
 #include "shell/AuthorSite.h"
@@ -48,7 +50,7 @@ TForm4::TForm4(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(355, 184);
-    setWindowTitle(u"ミルベロのバージョン情報"_s);
+    setWindowTitle(store::ProductName() + u"のバージョン情報"_s);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(255, 255, 0));
@@ -64,7 +66,7 @@ TForm4::TForm4(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const
     m_image1->setGeometry(24, 24, 32, 32);
     m_image1->setPixmap(appIcon.pixmap(QSize(32, 32)));
 
-    m_bevelLabel1 = new TBevelLabel(u"ミルベロ"_s, this);
+    m_bevelLabel1 = new TBevelLabel(store::ProductName(), this);
     m_bevelLabel1->setObjectName(u"BevelLabel1"_s);
     m_bevelLabel1->setGeometry(73, 23, 231, 33);
     m_bevelLabel1->setFont(windowFont(tahoma, 27));
