@@ -73,6 +73,20 @@ protected:
         form1->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
     }
+    // Types text into cell (column, row) of the first category as the user does; the editor
+    // the first key opened stays open.
+    QLineEdit* typeInto(int column, int row, const QString& text)
+    {
+        form1->setActivePage(1);
+        auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+        grid->setFocus();
+        grid->FocusCell(column, row);
+        QTest::keyClick(grid, text[0].toLatin1());
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (editor)
+            QTest::keyClicks(editor, text.mid(1));
+        return editor;
+    }
     TestResident resident;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<watchlist::WatchListPresenter> presenter;
@@ -174,14 +188,9 @@ TEST_F(WatchListWindow, RenderShowsTheModelWithoutCallingAHandler)
 TEST_F(WatchListWindow, TypingInACellOrTheNameEditReachesTheModel)
 {
     showWindow();
-    form1->setActivePage(1);
-    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
-    grid->setFocus();
-    grid->FocusCell(store::ColTitle, 3);
-    QTest::keyClick(grid, 'L');
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QLineEdit* editor = typeInto(store::ColTitle, 3, u"Lens"_s);
     ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, u"ens"_s);
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
     QTest::keyClick(editor, Qt::Key_Tab);
     QCoreApplication::processEvents();
     EXPECT_EQ(model.SlotAt(0, 3).Cells[store::ColTitle], u"Lens"_s);
@@ -255,19 +264,10 @@ TEST_F(WatchListWindow, PickedAndAddedPagesComeForwardWithTheirMessage)
     EXPECT_EQ(tabs->width(), form1->centralWidget()->width() - 10);
 }
 
-} // namespace
-
 TEST_F(WatchListWindow, ClosingFromTheTitleBarKeepsWhatACellEditorHolds)
 {
     showWindow();
-    form1->setActivePage(1);
-    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
-    grid->setFocus();
-    grid->FocusCell(store::ColOption, 2);
-    QTest::keyClick(grid, 'm');
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, u"emo"_s);
+    ASSERT_NE(typeInto(store::ColOption, 2, u"memo"_s), nullptr);
     form1->close();
     EXPECT_EQ(model.SlotAt(0, 2).Cells[store::ColOption], u"memo"_s);
     EXPECT_EQ(dialogs.texts(), QStringList{watchlist::WatchListPresenter::SaveQuestion()});
@@ -299,3 +299,5 @@ TEST_F(WatchListWindow, AnAddedCategoryTakesTheColumnWidthsOfTheFirst)
     QTest::mouseClick(control<QPushButton>(u"BtnAddKomoku"_s), Qt::LeftButton);
     EXPECT_EQ(control<AuctionGrid>(u"StringGridAuction1"_s)->ColWidth(store::ColTitle), 198);
 }
+
+} // namespace
