@@ -32,7 +32,7 @@ CurlEasyHandle::CurlEasyHandle(const CurlOptions& options)
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
 #endif
 
-    // Verified, unlike the old client: an unchecked certificate lets anyone on the path feed
+    // Verified: an unchecked certificate would let anyone on the path feed
     // us pages (and through them prices and end times).
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
