@@ -273,6 +273,24 @@ TEST_P(ScrapeWonTest, DecidesFromTheOwnBid)
     EXPECT_EQ(tray.balloons[0].first, c.won ? u"落札しました!"_s : u"オークション終了"_s);
 }
 
+// Readable and the same in every build, e.g. "Bid1500Price1600Sokketu1500Won".
+std::string WonCaseName(const ::testing::TestParamInfo<WonCase>& info)
+{
+    const auto digits = [](const char16_t* text) {
+        QString kept;
+        for (const QChar c : QString::fromUtf16(text))
+            if (c >= u'0' && c <= u'9')
+                kept += c;
+        return kept;
+    };
+    const WonCase& c = info.param;
+    QString name = u"Bid"_s + QString::number(c.ownBid) + u"Price"_s + digits(c.price);
+    if (*c.sokketu)
+        name += u"Sokketu"_s + digits(c.sokketu);
+    name += c.won ? u"Won"_s : u"Lost"_s;
+    return name.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, ScrapeWonTest,
                          ::testing::Values(WonCase{1500, u"1,400円", u"", true},
                                            WonCase{1500, u"1,600円", u"", false},
@@ -280,7 +298,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ScrapeWonTest,
                                            WonCase{0, u"1,400円", u"", false}, WonCase{0, u"0円", u"", false},
                                            WonCase{1500, u"1,600円", u"1,500円", true},
                                            WonCase{1500, u"1,600円", u"2,000円", false},
-                                           WonCase{1500, u"99999999999999999999円", u"", false}));
+                                           WonCase{1500, u"99999999999999999999円", u"", false}),
+                         WonCaseName);
 
 // ---- Budget and stored price ----
 
