@@ -16,7 +16,7 @@ source=$(cd "$3" && pwd -P)
 objects=$(cd "$build" && "$ninja" -t targets all |
     sed -nE 's/^((tests\/)?(store|shell|retrieval|watchlist)\/CMakeFiles\/.*\.o): .*/\1/p')
 if [ -z "$objects" ]; then
-    echo "FAIL: the build has no objects of store/, shell/ or retrieval/"
+    echo "FAIL: the build has no objects of store/, shell/, retrieval/ or watchlist/"
     exit 1
 fi
 
@@ -67,7 +67,7 @@ fi
     }
     END {
         # A build without records would pass for nothing: each logic library must be seen.
-        n = split("store shell retrieval", required, " ")
+        n = split("store shell retrieval watchlist", required, " ")
         for (i = 1; i <= n; i++)
             if (!(required[i] in seen)) {
                 print "FAIL: no compiled objects of " required[i] "/ recorded"
