@@ -8,7 +8,6 @@ namespace retrieval {
 
 namespace {
 
-constexpr char UserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
 constexpr char AcceptHeader[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
 constexpr char PragmaHeader[] = "Pragma: no-cache";
 
@@ -101,7 +100,7 @@ PageFetcher::PageFetcher(const FetchOptions& options) : m_state(std::make_unique
 
     curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(h, CURLOPT_USERAGENT, UserAgent);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, ProfileUserAgent);
     curl_slist* headers = curl_slist_append(nullptr, AcceptHeader);
     headers = curl_slist_append(headers, PragmaHeader);
     m_state->headers.reset(headers);

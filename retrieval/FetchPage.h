@@ -10,6 +10,9 @@
 
 namespace retrieval {
 
+// The User-Agent of the site's request profile; the picture download sends it too.
+inline constexpr char ProfileUserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
+
 // The beginning by which an item-page address is recognised: the item pages live on
 // page.auctions.yahoo.co.jp.
 QString ItemPagePrefix();

@@ -462,6 +462,15 @@ QImage DecodeGif(const QByteArray& bytes)
     }
 }
 
+QImage DecodePicture(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xff\xd8\xff"))
+        return DecodeJpeg(bytes);
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return DecodeGif(bytes);
+    return {};
+}
+
 QImage ReadPictureFile(const QString& path)
 {
     QFile file(path);
@@ -470,11 +479,7 @@ QImage ReadPictureFile(const QString& path)
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
         return {};
-    if (bytes.startsWith("\xff\xd8\xff"))
-        return DecodeJpeg(bytes);
-    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
-        return DecodeGif(bytes);
-    return {};
+    return DecodePicture(bytes);
 }
 
 bool WriteJpegFile(const QString& path, const QImage& image, int quality)

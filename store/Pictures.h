@@ -15,6 +15,8 @@ QByteArray EncodeJpeg(const QImage& image, int quality = 90);
 // The first frame at the logical screen size; a null image when the bytes are not a GIF that decodes.
 QImage DecodeGif(const QByteArray& bytes);
 
+// JPEG or GIF by content; a null image when the bytes are neither or do not decode.
+QImage DecodePicture(const QByteArray& bytes);
 // Reads a picture file, JPEG or GIF by content; a null image when it is missing or does not decode.
 QImage ReadPictureFile(const QString& path);
 // Writes the image as a JPEG file atomically; false on failure, the old file then untouched.

@@ -1,0 +1,140 @@
+#include "retrieval/SlotPictures.h"
+
+#include "platform/linux/CurlSetup.h"
+#include "store/Pictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QSaveFile>
+
+#include <curl/curl.h>
+
+namespace retrieval {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr char AcceptHeader[] = "Accept: image/jpeg,image/gif,image/*;q=0.8,*/*;q=0.5";
+constexpr char PragmaHeader[] = "Pragma: no-cache";
+
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+std::size_t receive(char* data, std::size_t size, std::size_t count, void* body)
+{
+    auto* bytes = static_cast<QByteArray*>(body);
+    const std::size_t length = size * count;
+    // Chunked bodies carry no length that CURLOPT_MAXFILESIZE could refuse up front.
+    if (static_cast<std::size_t>(bytes->size()) + length > SlotPictureDownloader::MaxPictureBytes)
+        return 0; // anything but `length` aborts the transfer
+    bytes->append(data, static_cast<qsizetype>(length));
+    return length;
+}
+
+bool WriteWhole(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+struct SlotPictureDownloader::State {
+    explicit State(const FetchOptions& options) : curl(options) {}
+
+    // Declared before the handle that refers to it, so that it is freed after it.
+    std::unique_ptr<curl_slist, ListDeleter> headers;
+    platform::CurlEasyHandle curl;
+    QByteArray body;
+};
+
+SlotPictureDownloader::SlotPictureDownloader(store::WatchListModel& model, const QString& dataDir,
+                                             const FetchOptions& options)
+    : m_model(model), m_dataDir(dataDir), m_state(std::make_unique<State>(options))
+{
+    // Schemes, certificate checks and time-outs come with the handle.
+    CURL* h = m_state->curl.get();
+    if (!h)
+        return;
+
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(h, CURLOPT_USERAGENT, ProfileUserAgent);
+    curl_slist* headers = curl_slist_append(nullptr, AcceptHeader);
+    headers = curl_slist_append(headers, PragmaHeader);
+    m_state->headers.reset(headers);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
+
+    // Picture hosts answer through redirects to their caches.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, PageFetcher::MaxRedirects);
+
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxPictureBytes));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &receive);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &m_state->body);
+}
+
+SlotPictureDownloader::~SlotPictureDownloader() = default;
+
+QByteArray SlotPictureDownloader::Download(const QString& url)
+{
+    CURL* h = m_state->curl.get();
+    if (!h)
+        return {};
+    QByteArray& body = m_state->body;
+    body.clear();
+    const QByteArray address = url.toUtf8();
+    curl_easy_setopt(h, CURLOPT_URL, address.constData());
+    const CURLcode code = curl_easy_perform(h);
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    QByteArray result = std::move(body);
+    body = QByteArray();
+    if (code != CURLE_OK || status < 200 || status > 299)
+        return {};
+    return result;
+}
+
+bool SlotPictureDownloader::DownloadSlotImage(const QString& url, const QString& fileName, int row,
+                                              int komoku)
+{
+    if (komoku < 0 || komoku >= static_cast<int>(m_model.Komokus.size()) || row < 1 ||
+        row > store::SlotsPerKomoku)
+        return false;
+
+    // Checked whole in memory before anything is written, so that a failure leaves no file.
+    const QByteArray bytes = Download(url);
+    const QImage picture = store::DecodePicture(bytes);
+    if (picture.isNull() || picture.width() > MaxPictureSide || picture.height() > MaxPictureSide)
+        return false;
+
+    store::Slot& slot = m_model.SlotAt(komoku, row);
+    slot.SlotImage = picture;
+    slot.PictureExist = true;
+    // Without a file of its own the save encodes the picture as the slot's JPEG.
+    slot.PictureFile.clear();
+    if (!fileName.endsWith(u".jpg"_s)) {
+        // A GIF's name is only a stand-in; one left behind by an earlier run goes.
+        QFile::remove(fileName);
+        return true;
+    }
+    // Only JPEG bytes may stand as the slot's JPEG file; a GIF served under a ".jpg"
+    // address is encoded by the save instead.
+    if (bytes.startsWith("\xff\xd8\xff") && QDir().mkpath(m_dataDir) && WriteWhole(fileName, bytes)) {
+        // The file holds this very picture: the save need not encode it again.
+        slot.PictureFile = fileName;
+        slot.PictureKey = picture.cacheKey();
+    }
+    return true;
+}
+
+} // namespace retrieval
