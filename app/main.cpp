@@ -10,6 +10,7 @@
 #include "platform/linux/SteadyClock.h"
 #include "retrieval/FetchPage.h"
 #include "retrieval/PriceCheckPass.h"
+#include "retrieval/SlotPictures.h"
 #include "shell/MiruberoMainForm.h"
 #include "store/TextRules.h"
 #include "store/WatchListModel.h"
@@ -25,12 +26,6 @@
 #include <QSystemTrayIcon>
 
 namespace {
-
-// Pictures are fetched only when an auction is registered, which the program cannot do yet.
-class NoSlotPictures final : public retrieval::SlotImageDownloader {
-public:
-    bool DownloadSlotImage(const QString&, const QString&, int, int) override { return false; }
-};
 
 QIcon ApplicationIcon()
 {
@@ -97,8 +92,8 @@ int main(int argc, char** argv)
 
     // Item pages: one client for the whole run, and the pass the monitor starts.
     retrieval::PageFetcher fetcher;
-    NoSlotPictures noPictures;
-    retrieval::PriceCheckPass pass({mainForm, model, fetcher, noPictures, form1, dialogs, eventLoop, clock,
+    retrieval::SlotPictureDownloader pictures(model, mainForm.DataDir());
+    retrieval::PriceCheckPass pass({mainForm, model, fetcher, pictures, form1, dialogs, eventLoop, clock,
                                     [&presenter] { presenter.Save(); }});
     mainForm.AttachPriceCheck(&pass);
     presenter.SetCommands({[&form4] { form4.showModalAbout(); }, [&pass] { pass.BtnKakakuCheckClick(); }});
