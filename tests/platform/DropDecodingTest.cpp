@@ -1,10 +1,13 @@
 #include "platform/linux/DropDecoding.h"
 
+#include "platform/linux/QtClipboard.h"
 #include "support/ScratchDir.h"
 
 #include <QBuffer>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QStringEncoder>
 #include <QUrl>
@@ -116,6 +119,15 @@ TEST(DropPicture, ImageDataAndDroppedImageFilesDecode)
     const platform::DropPayload payload = platform::decodeDrop(data);
     EXPECT_EQ(payload.Address, ItemPage + u'1');
     EXPECT_EQ(payload.Picture.size(), picture.size());
+
+    // A paste takes a copied image file and copied text alike.
+    auto* copied = new QMimeData;
+    copied->setData(u"text/uri-list"_s, files);
+    copied->setText(u"1,200円"_s);
+    QGuiApplication::clipboard()->setMimeData(copied);
+    const platform::QtClipboard clipboard;
+    EXPECT_EQ(clipboard.picture().size(), picture.size());
+    EXPECT_EQ(clipboard.text(), u"1,200円"_s);
 }
 
 // Nothing usable gives nothing, without a crash and without blocking on a pipe.
