@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/ConnectivityProbe.h"
 #include "platform/Dialogs.h"
@@ -186,6 +187,16 @@ public:
     QStringList probed;
     bool reachable = true;
     std::function<void()> onReach;
+};
+
+// The clipboard holds what the test put there; a null picture stands for one that fails.
+class FakeClipboard final : public platform::Clipboard {
+public:
+    QImage picture() const override { return image; }
+    QString text() const override { return copiedText; }
+
+    QImage image;
+    QString copiedText;
 };
 
 // Records what the logic asks of the window.
