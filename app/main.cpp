@@ -96,7 +96,10 @@ int main(int argc, char** argv)
     retrieval::PriceCheckPass pass({mainForm, model, fetcher, pictures, form1, dialogs, eventLoop, clock,
                                     [&presenter] { presenter.Save(); }});
     mainForm.AttachPriceCheck(&pass);
-    presenter.SetCommands({[&form4] { form4.showModalAbout(); }, [&pass] { pass.BtnKakakuCheckClick(); }});
+    presenter.SetCommands(
+        {[&form4] { form4.showModalAbout(); }, [&pass] { pass.BtnKakakuCheckClick(); },
+         [&pass](int komoku, int row, const QString& url) { pass.RegisterPage(komoku, row, url); }});
+    mainForm.AttachRegistration(&presenter);
 
     guard.listen([&mainForm] { mainForm.ShowWatchList(); });
     return QApplication::exec();

@@ -29,6 +29,8 @@ public:
     virtual void focusSpeechText() = 0;
     virtual void focusArarmTime() = 0;
     virtual void focusGrid(int komoku) = 0;
+    // Gives the keyboard focus to the "表示" button of category komoku's row (1 to 10).
+    virtual void focusHyoji(int komoku, int row) = 0;
     // Brings category komoku's page forward, makes row its grid's top row unless it shows
     // already, selects the row's price cell and gives the grid the focus.
     virtual void activatePriceCell(int komoku, int row) = 0;

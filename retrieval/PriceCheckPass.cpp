@@ -23,6 +23,11 @@ QString PriceCheckPass::ProgressText(int komoku, int row)
     return QStringLiteral("現在価格のチェック中(%1-%2)...").arg(komoku).arg(row);
 }
 
+QString PriceCheckPass::RegisteringText()
+{
+    return QStringLiteral("オークション情報取得中...");
+}
+
 QString PriceCheckPass::KakakuCheckStartCaption()
 {
     return QStringLiteral("価格チェック開始");
@@ -128,7 +133,7 @@ void PriceCheckPass::RunPriceCheckPass()
         m_parts.Window.render();
         const FetchResult fetched = m_parts.Fetcher.FetchPage(entry.URL);
         if (fetched.Ok) {
-            if (!ProcessFetchedPage(fetched.Body)) {
+            if (!ProcessFetchedPage(fetched.Body).Ok) {
                 resident.PassFailed();
                 break;
             }
@@ -153,16 +158,16 @@ void PriceCheckPass::RunPriceCheckPass()
     resident.StartMonitor();
 }
 
-bool PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
+ScrapeResult PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
 {
     store::WatchListModel& model = m_parts.Model;
     if (model.FetchQueue.empty() || !model.Fetching)
-        return true;
+        return {};
     const store::FetchEntry entry = model.FetchQueue[static_cast<size_t>(model.FetchIndex)];
     ScrapeContext context = Context();
     const ScrapeResult result = ScrapeItemPage(context, body, entry.URL, entry.Komoku, entry.Row);
     if (!result.Ok)
-        return false;
+        return result;
     m_parts.Events.processEvents();
 
     shell::PriceNotice& notice = m_parts.Resident.Notice();
@@ -172,10 +177,10 @@ bool PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
     }
     if (model.Registering) {
         EndRegistration();
-        return true;
+        return {};
     }
     NextEntry();
-    return true;
+    return {};
 }
 
 void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)
@@ -207,6 +212,38 @@ void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)
         ScrapeContext context = Context();
         resident.SetTrayHint(FavouriteSummaryOf(context));
     }
+}
+
+void PriceCheckPass::RegisterPage(int komoku, int row, const QString& url)
+{
+    store::WatchListModel& model = m_parts.Model;
+    model.Registering = true;
+    model.MenuSaveEnabled = false;
+    model.MenuCheapEnabled = false;
+    model.MenuSortEndEnabled = false;
+    model.MenuDeleteEnabled = false;
+    model.LabelMsgText = RegisteringText();
+    model.LabelMsgVisible = true;
+    m_parts.Window.layoutMessageLabel();
+    model.FetchQueue = {{url, komoku, row}};
+    model.FetchIndex = 0;
+    model.Fetching = true;
+    m_parts.Window.render();
+
+    const FetchResult fetched = m_parts.Fetcher.FetchPage(url);
+    QString error = fetched.ErrorText;
+    if (fetched.Ok) {
+        const ScrapeResult processed = ProcessFetchedPage(fetched.Body);
+        if (processed.Ok)
+            return;
+        error = processed.Error;
+    }
+    // Nothing may stay stopped: the window is given back as a finished registration leaves
+    // it, without the save, and the user learns why the slot stayed empty.
+    shell::RestoreAfterFetch(model, &m_parts.Window);
+    model.Registering = false;
+    m_parts.Window.render();
+    m_parts.Dialogs.showMessage(error);
 }
 
 void PriceCheckPass::EndRegistration()

@@ -34,13 +34,18 @@ public:
     explicit PriceCheckPass(Parts parts) : m_parts(std::move(parts)) {}
 
     void RunPriceCheckPass() override;
-    // Reads the page fetched for FetchQueue[FetchIndex]; false when the processing failed.
-    bool ProcessFetchedPage(const QByteArray& body);
+    // Reads the page fetched for FetchQueue[FetchIndex]; not Ok when the processing failed.
+    ScrapeResult ProcessFetchedPage(const QByteArray& body);
+    // The registration fetch: the page of the slot (category komoku, row 1 to 10) that was
+    // just given its address, read with every field and saved. A failed fetch or processing
+    // gives the window back as a finished registration does and tells the user why.
+    void RegisterPage(int komoku, int row, const QString& url);
     // "価格チェック停止" / "価格チェック開始".
     void BtnKakakuCheckClick();
 
     static QString ProgressText(int komoku, int row);
     static QString KakakuCheckStartCaption();
+    static QString RegisteringText();
 
 private:
     void BuildQueue();

@@ -214,6 +214,8 @@ void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const Q
     slot.BtnHyojiEnabled = slot.InUse();
     model.Saved = false;
     m_parts.View.repaintGrid(komoku);
+    // A committed edit has arrived whole: an address in it is registered now.
+    RegisterFromCell(komoku, column, row, text, TextArrival::Whole);
 }
 
 } // namespace watchlist

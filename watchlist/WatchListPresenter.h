@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ShellOpen.h"
 #include "platform/WindowView.h"
+#include "shell/RetrievalCalls.h"
 #include "shell/SpeechEngine.h"
 #include "store/WatchListModel.h"
 #include "watchlist/ResidentSide.h"
@@ -24,7 +25,7 @@ namespace watchlist {
 // handlers, the load on every show, the save with its input checks, the closing of the
 // window and the commands of its menu and buttons. The widgets render the model and
 // forward the user's events here; this object asks the window for the rest through the view.
-class WatchListPresenter final {
+class WatchListPresenter final : public shell::CellRegistration {
 public:
     struct Parts {
         store::WatchListModel& Model;
@@ -41,7 +42,11 @@ public:
         std::function<void()> About;
         // The price-check button.
         std::function<void()> KakakuCheck;
+        // Fetches and reads the page of a slot that was just given its address.
+        std::function<void(int komoku, int row, const QString& url)> FetchRegistration;
     };
+    // How a cell's text arrived: key by key, or whole (a paste, a drop, a committed edit).
+    enum class TextArrival { Typed, Whole };
 
     explicit WatchListPresenter(Parts parts) : m_parts(parts) {}
 
@@ -81,8 +86,15 @@ public:
     // "再生".
     void BtnPlayClick();
 
-    // A cell edited in place (row 1 to 10, column 1 to 14).
+    // A cell edited in place (row 1 to 10, column 1 to 14); the edit is committed.
     void GridCellEdited(int komoku, int row, int column, const QString& text);
+    // The text of a cell (column, row 1 to 10) of category komoku changed: an item-page
+    // address finds its slot, and once it is whole it is saved and its page fetched.
+    void RegisterFromCell(int komoku, int column, int row, const QString& text, TextArrival arrival);
+    // The tick hands over a registration that waited for a pass.
+    void RegisterFromCell(int komoku, int column, int row, const QString& url) override;
+    // An address dropped on the grid of the current category.
+    void DropURLTarget1Drop(const QString& address);
 
     // The help menu and the price-check button.
     void H2Click();
@@ -98,11 +110,15 @@ public:
     static QString NyusatugakuMessage();
     static QString SaveQuestion();
     static QString TabDelQuestion(const QString& caption);
+    static QString DuplicateQuestion(const QString& komokuName, int row);
+    static QString SaveFirstMessage();
 
 private:
     enum class RowResult { Written, Refused, Failed };
 
     void AddKomokuPage();
+    // Asks about every other slot that holds url already; false at the first No.
+    bool ConfirmDuplicates(int komoku, int row, const QString& url);
     void DeleteKomokuFiles(int komoku) const;
     void LoadKomoku(int komoku, const store::IniFile& file);
     bool SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels);

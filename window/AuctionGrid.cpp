@@ -2,10 +2,15 @@
 
 #include "window/Fonts.h"
 
+#include "platform/linux/DropDecoding.h"
+
 #include <QAbstractButton>
 #include <QAbstractTableModel>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -187,6 +192,10 @@ AuctionGrid::AuctionGrid(store::WatchListModel& model, int komoku, QWidget* pare
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setCornerButtonEnabled(false);
+    // Addresses dragged from a browser register an auction; cells are not dragged about.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
 
     const auto& widths = DefaultColWidths();
     for (QHeaderView* header : {static_cast<QHeaderView*>(columns), static_cast<QHeaderView*>(rows)}) {
@@ -357,6 +366,28 @@ void AuctionGrid::drawCellWithLines(QPainter& painter, const QRect& rect, int co
     painter.setClipRect(cell);
     drawCell(painter, cell, column, row, selected);
     painter.restore();
+}
+
+void AuctionGrid::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData() && platform::offersDrop(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void AuctionGrid::dragMoveEvent(QDragMoveEvent* event)
+{
+    // The whole grid takes the address, whichever cell is under the pointer.
+    if (event->mimeData() && platform::offersDrop(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void AuctionGrid::dropEvent(QDropEvent* event)
+{
+    const QString address = event->mimeData() ? platform::dropAddress(*event->mimeData()) : QString();
+    if (address.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit addressDropped(address);
 }
 
 bool AuctionGrid::eventFilter(QObject* watched, QEvent* event)

@@ -65,9 +65,14 @@ public:
 signals:
     // The user committed an edit of cell (column 1 to 14, row 1 to 10).
     void cellEdited(int row, int column, const QString& text);
+    // An address was dropped on the grid.
+    void addressDropped(const QString& address);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QString cellText(int column, int row) const;

@@ -89,6 +89,7 @@ KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent
         m_grid, &AuctionGrid::cellEdited, this,
         [this](int row, int column, const QString& text) { emit cellEdited(m_komoku, row, column, text); },
         Qt::QueuedConnection);
+    connect(m_grid, &AuctionGrid::addressDropped, this, &KomokuPage::addressDropped);
 
     for (int s = 0; s < store::SlotsPerKomoku; ++s) {
         const QString ks = k + u'_' + QString::number(s);
@@ -138,6 +139,12 @@ void KomokuPage::resizeEvent(QResizeEvent* event)
     m_grid->resize(client.width() - hyoji0.width() - image0.width() - 10,
                    client.height() - m_btnTabDel->height() - m_lblArarmTime->height() - 15);
     m_btnTabDel->move(client.width() - m_btnTabDel->width() - 10, m_btnTabDel->y());
+}
+
+void KomokuPage::FocusHyoji(int row)
+{
+    if (row >= 1 && row <= store::SlotsPerKomoku)
+        m_btnHyoji[static_cast<size_t>(row - 1)]->setFocus();
 }
 
 } // namespace window

@@ -34,6 +34,8 @@ public:
 
     // Shows the category's name, cells, pictures and enabled states.
     void render();
+    // Gives the focus to the "表示" button of row (1 to 10).
+    void FocusHyoji(int row);
 
 signals:
     // The user typed in the name edit.
@@ -41,6 +43,8 @@ signals:
     void tabDelClicked(int komoku);
     // The user committed an edit of cell (column 1 to 14, row 1 to 10).
     void cellEdited(int komoku, int row, int column, const QString& text);
+    // An address was dropped on the grid.
+    void addressDropped(const QString& address);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

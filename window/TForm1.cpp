@@ -225,6 +225,9 @@ void TForm1::addKomokuPage(int komoku)
     });
     connect(page, &KomokuPage::tabDelClicked, this,
             [this](int k) { forward([k](Presenter& p) { p.BtnTabDelClick(k); }); });
+    connect(page, &KomokuPage::addressDropped, this, [this](const QString& address) {
+        forward([&](Presenter& p) { p.DropURLTarget1Drop(address); });
+    });
     connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
         if (k >= static_cast<int>(m_model.Komokus.size()))
             return;
@@ -397,6 +400,12 @@ void TForm1::focusSpeechText()
 void TForm1::focusArarmTime()
 {
     m_settei->EditArarmTime()->setFocus();
+}
+
+void TForm1::focusHyoji(int komoku, int row)
+{
+    if (KomokuPage* p = page(komoku))
+        p->FocusHyoji(row);
 }
 
 void TForm1::focusGrid(int komoku)

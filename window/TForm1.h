@@ -47,6 +47,7 @@ public:
     void focusSpeechText() override;
     void focusArarmTime() override;
     void focusGrid(int komoku) override;
+    void focusHyoji(int komoku, int row) override;
     void activatePriceCell(int komoku, int row) override;
     void commitEdits() override;
 

@@ -150,7 +150,7 @@ TEST_F(PassTest, NoNoticeWhileTheWindowAsksForACheckOrDuringARegistration)
     model.FetchQueue = {{form->Schedule().At(0, 0).URL, 0, 1}};
     model.FetchIndex = 0;
     site.setPage(u"/p1"_s, page(u"1,400円"_s));
-    ASSERT_TRUE(pass.ProcessFetchedPage(fetcher.FetchPage(form->Schedule().At(0, 0).URL).Body));
+    ASSERT_TRUE(pass.ProcessFetchedPage(fetcher.FetchPage(form->Schedule().At(0, 0).URL).Body).Ok);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(model.Registering);
     EXPECT_FALSE(model.Fetching);

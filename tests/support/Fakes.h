@@ -224,6 +224,10 @@ public:
     void focusSpeechText() override { log << QStringLiteral("focus speech"); }
     void focusArarmTime() override { log << QStringLiteral("focus ararm"); }
     void focusGrid(int komoku) override { log << QStringLiteral("focus grid %1").arg(komoku); }
+    void focusHyoji(int komoku, int row) override
+    {
+        log << QStringLiteral("focus hyoji %1-%2").arg(komoku).arg(row);
+    }
     void activatePriceCell(int komoku, int row) override
     {
         log << QStringLiteral("cell %1-%2").arg(komoku).arg(row);

@@ -37,6 +37,7 @@ public:
     bool KakakuChanged() const override { return false; }
     void RequestRebuild() override {}
     void StopMonitor() override {}
+    bool InternetProbe() override { return false; }
     void StartMonitor() override {}
     shell::SlotStatus* Status(int, int) override { return nullptr; }
     void SetTrayHint(const QString&) override {}

@@ -1,0 +1,154 @@
+// Registering an auction from a cell or a drop, through the presenter and the real price-check
+// pass against the fake auction site.
+
+#include "WatchListFixture.h"
+
+#include "retrieval/PriceCheckPass.h"
+#include "retrieval/ScrapeTestSupport.h"
+#include "retrieval/SlotPictures.h"
+#include "support/FakeAuctionSite.h"
+
+namespace {
+
+using namespace watchlisttest;
+
+class Register : public WatchListFiles {
+protected:
+    void SetUp() override
+    {
+        WatchListFiles::SetUp();
+        putTotal(2);
+        create();
+        startUp();
+        presenter->SetCommands({{}, {}, [this](int komoku, int row, const QString& url) {
+                                    fetched << u"%1-%2 "_s.arg(komoku).arg(row) + url;
+                                    if (pass)
+                                        pass->RegisterPage(komoku, row, url);
+                                }});
+        dialogs.shown.clear();
+    }
+    QString item(const QString& id) const { return u"https://page.auctions.yahoo.co.jp/jp/auction/"_s + id; }
+    void price(int row, const QString& text) { model.SlotAt(0, row).Cells[store::ColKakaku] = text; }
+
+    QStringList fetched;
+    std::unique_ptr<retrieval::PriceCheckPass> pass;
+};
+
+TEST_F(Register, AnItemPageAddressFindsTheFirstSlotWithoutAPrice)
+{
+    for (int row = 1; row <= 3; ++row) {
+        model.SlotAt(0, row).Cells[store::ColURL] = item(u"r%1"_s.arg(row));
+        price(row, u"100円"_s);
+    }
+    // Into the title cell of row 5: the address moves to row 4.
+    model.SlotAt(0, 5).Cells[store::ColTitle] = item(u"a"_s);
+    presenter->RegisterFromCell(0, store::ColTitle, 5, item(u"a"_s), WatchListPresenter::TextArrival::Whole);
+    EXPECT_EQ(cell(0, 4, store::ColURL), item(u"a"_s));
+    EXPECT_TRUE(cell(0, 5, store::ColTitle).isEmpty());
+    EXPECT_TRUE(model.SlotAt(0, 4).BtnHyojiEnabled);
+    EXPECT_TRUE(view.log.contains(u"focus hyoji 0-4"_s));
+    EXPECT_EQ(fetched, QStringList{u"0-4 "_s + item(u"a"_s)});
+    EXPECT_TRUE(
+        text(u"Settei0.ini"_s).contains(u"[4]\r\nTitle=\r\nShuryoTime=1899/12/30\r\nURL="_s + item(u"a"_s)));
+
+    // Into the price cell of row 5, which holds it now: row 5 is chosen and its price cell emptied.
+    price(4, u"100円"_s);
+    model.SlotAt(0, 5).Cells[store::ColKakaku] = item(u"b"_s);
+    presenter->RegisterFromCell(0, store::ColKakaku, 5, item(u"b"_s), WatchListPresenter::TextArrival::Whole);
+    EXPECT_EQ(cell(0, 5, store::ColURL), item(u"b"_s));
+    EXPECT_TRUE(cell(0, 5, store::ColKakaku).isEmpty());
+
+    // In the remarks column it stays; typed key by key into a URL cell it is placed but not fetched.
+    model.SlotAt(0, 9).Cells[store::ColOption] = item(u"c"_s);
+    presenter->RegisterFromCell(0, store::ColOption, 9, item(u"c"_s), WatchListPresenter::TextArrival::Whole);
+    presenter->RegisterFromCell(0, store::ColURL, 7, item(u"d"_s), WatchListPresenter::TextArrival::Typed);
+    EXPECT_EQ(cell(0, 9, store::ColOption), item(u"c"_s));
+    EXPECT_EQ(fetched.size(), 2);
+    // A typed price becomes the price the next check compares with.
+    presenter->GridCellEdited(0, 2, store::ColKakaku, u"150円"_s);
+    EXPECT_EQ(model.SlotAt(0, 2).KakakuText, u"150円"_s);
+}
+
+TEST_F(Register, ADuplicateIsAskedAboutAndNoEmptiesTheCell)
+{
+    model.SlotAt(1, 3).Cells[store::ColURL] = item(u"a"_s);
+    model.KomokuAt(1).Name = u"本"_s;
+    presenter->DropURLTarget1Drop(item(u"a"_s));
+    EXPECT_TRUE(fetched.isEmpty()) << "no drop on the general page";
+
+    model.ActivePage = 1;
+    model.SelKomoku = 0;
+    presenter->DropURLTarget1Drop(item(u"a"_s));
+    ASSERT_EQ(dialogs.texts(), QStringList{u"本 No3に既に登録されていますが、\r登録しますか?"_s});
+    EXPECT_TRUE(cell(0, 1, store::ColURL).isEmpty());
+    EXPECT_TRUE(fetched.isEmpty());
+
+    dialogs.answers.push_back(true);
+    presenter->DropURLTarget1Drop(item(u"a"_s));
+    EXPECT_EQ(fetched, QStringList{u"0-1 "_s + item(u"a"_s)});
+}
+
+TEST_F(Register, DropsDuringAPassWaitAndOtherAddressesAreNotWritten)
+{
+    model.ActivePage = 1;
+    model.SelKomoku = 0;
+    presenter->DropURLTarget1Drop(u"https://example.com/x"_s);
+    EXPECT_TRUE(cell(0, 1, store::ColURL).isEmpty());
+    EXPECT_TRUE(fetched.isEmpty());
+
+    model.KakakuChecking = true;
+    presenter->DropURLTarget1Drop(item(u"a"_s));
+    EXPECT_EQ(cell(0, 1, store::ColURL), item(u"a"_s));
+    EXPECT_TRUE(model.PendingRegister);
+    EXPECT_EQ(model.PendingRow, 1);
+    // The tick hands it over once the pass is over: saved and fetched once.
+    model.KakakuChecking = false;
+    form->AttachRegistration(presenter.get());
+    form->MainTimerTimer();
+    form->MainTimerTimer();
+    EXPECT_EQ(fetched, QStringList{u"0-1 "_s + item(u"a"_s)});
+
+    // A full category takes nothing.
+    for (int row = 1; row <= store::SlotsPerKomoku; ++row)
+        model.SlotAt(0, row).Cells[store::ColURL] = item(QString::number(row));
+    presenter->DropURLTarget1Drop(item(u"z"_s));
+    EXPECT_EQ(fetched.size(), 1);
+}
+
+TEST_F(Register, TheRegistrationFetchFillsTheSlotOrLeavesTheWindowUsable)
+{
+    testsupport::FakeAuctionSite site;
+    retrieval::PageFetcher fetcher(site.fetcherOptions());
+    retrieval::SlotPictureDownloader pictures(model, form->DataDir(), site.fetcherOptions());
+    pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+        *form, model, fetcher, pictures, view, dialogs, eventLoop, clock, [this] { presenter->Save(); }});
+    QImage picture(80, 60, QImage::Format_RGB32);
+    picture.fill(qRgb(0, 0, 255));
+    site.setPicture(u"/img/a.jpg"_s, store::EncodeJpeg(picture, 90));
+    using namespace scrapetest;
+    site.setPage(u"/jp/auction/a"_s,
+                 Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(u"1,200円"_s) +
+                      CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s) +
+                      PictureBlock(site.url(u"/img/a.jpg"_s))));
+    model.ActivePage = 1;
+    model.SelKomoku = 0;
+    presenter->DropURLTarget1Drop(site.url(u"/jp/auction/a"_s));
+    const store::Slot& slot = model.SlotAt(0, 1);
+    EXPECT_EQ(slot.Cells[store::ColTitle], u"Nikon F3"_s);
+    EXPECT_EQ(slot.Cells[store::ColKakaku], u"1,200円"_s);
+    EXPECT_FALSE(slot.SlotImage.isNull());
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));
+    EXPECT_TRUE(exists(u"Image0_0.jpg"_s));
+    EXPECT_FALSE(model.Registering);
+
+    // A page that is gone: the user is told, and nothing stays stopped.
+    site.setStatus(u"/jp/auction/b"_s, 404);
+    presenter->DropURLTarget1Drop(site.url(u"/jp/auction/b"_s));
+    EXPECT_TRUE(dialogs.texts().last().contains(u"404"_s));
+    EXPECT_FALSE(model.Registering);
+    EXPECT_FALSE(model.Fetching);
+    EXPECT_TRUE(model.MenuSaveEnabled);
+    EXPECT_TRUE(model.FetchQueue.empty());
+}
+
+} // namespace

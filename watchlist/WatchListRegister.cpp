@@ -1,0 +1,141 @@
+// Registering an auction: an item-page address typed, pasted or dropped into a category's
+// grid finds a free slot, is saved and has its page fetched at once.
+
+#include "watchlist/WatchListPresenter.h"
+
+#include "retrieval/FetchPage.h"
+#include "store/TextRules.h"
+
+namespace watchlist {
+
+using namespace store;
+
+QString WatchListPresenter::DuplicateQuestion(const QString& komokuName, int row)
+{
+    return komokuName + QStringLiteral(" No") + QString::number(row) +
+           QStringLiteral("に既に登録されていますが、\r登録しますか?");
+}
+
+QString WatchListPresenter::SaveFirstMessage()
+{
+    return QStringLiteral("正しく設定した後、設定を保存してください。");
+}
+
+bool WatchListPresenter::ConfirmDuplicates(int komoku, int row, const QString& url)
+{
+    const WatchListModel& model = m_parts.Model;
+    for (int i = 0; i < static_cast<int>(model.Komokus.size()); ++i) {
+        for (int y = 1; y <= SlotsPerKomoku; ++y) {
+            if ((i == komoku && y == row) ||
+                model.KomokuAt(i).Slots[static_cast<size_t>(y - 1)].Cells[ColURL] != url)
+                continue;
+            m_parts.View.bringToFront();
+            if (!m_parts.Dialogs.askYesNo(DuplicateQuestion(model.KomokuAt(i).Name, y), ProductName(),
+                                          platform::MessageIcon::Question, true))
+                return false;
+        }
+    }
+    return true;
+}
+
+void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const QString& text,
+                                          TextArrival arrival)
+{
+    WatchListModel& model = m_parts.Model;
+    if (!model.WindowReady || model.Scraping || text.isEmpty())
+        return;
+    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || row < 1 || row > SlotsPerKomoku ||
+        column < 0 || column >= ColumnCount)
+        return;
+    model.Saved = false;
+    model.SelKomoku = komoku;
+    model.SelRow = row;
+    const int entryColumn = column;
+    const int entryRow = row;
+    const auto cell = [&model, komoku](int c, int r) -> QString& {
+        return model.SlotAt(komoku, r).Cells[static_cast<size_t>(c)];
+    };
+
+    // An item-page address goes to the first slot without a price (or whose price cell it was pasted into).
+    if (text.startsWith(retrieval::ItemPagePrefix()) && column != ColNo && column != ColOption) {
+        for (int x = 1; x <= SlotsPerKomoku; ++x) {
+            const QString& price = cell(ColKakaku, x);
+            if (!price.isEmpty() && price != text)
+                continue;
+            column = ColURL;
+            row = x;
+            cell(ColURL, x) = text;
+            model.SelRow = x;
+            if (entryColumn != ColURL || entryRow != x)
+                cell(entryColumn, entryRow).clear();
+            break;
+        }
+    }
+
+    if (column == ColURL && arrival == TextArrival::Whole) {
+        if (!ConfirmDuplicates(komoku, row, text)) {
+            cell(ColURL, row).clear();
+            cell(entryColumn, entryRow).clear();
+            m_parts.View.repaintGrid(komoku);
+            return;
+        }
+        if (!Save()) {
+            m_parts.Dialogs.showMessage(SaveFirstMessage());
+        } else {
+            Slot& selected = model.SlotAt(model.SelKomoku, model.SelRow);
+            if (!selected.Cells[ColURL].isEmpty() && selected.Cells[ColKakaku].isEmpty()) {
+                if (model.KakakuChecking) {
+                    // The tick hands it over once the pass is over.
+                    model.PendingRegister = true;
+                    model.PendingKomoku = model.SelKomoku;
+                    model.PendingRow = model.SelRow;
+                    model.PendingURL = selected.Cells[ColURL];
+                } else if (m_parts.Resident.InternetProbe() && m_commands.FetchRegistration) {
+                    // Without a connection the address stays stored; later checks fill the slot.
+                    m_commands.FetchRegistration(model.SelKomoku, model.SelRow, selected.Cells[ColURL]);
+                }
+            }
+        }
+    }
+
+    Slot& selected = model.SlotAt(model.SelKomoku, model.SelRow);
+    selected.BtnHyojiEnabled = selected.InUse();
+    if (column == ColKakaku)
+        selected.KakakuText = selected.Cells[ColKakaku];
+    m_parts.View.repaintGrid(komoku);
+    if (selected.BtnHyojiEnabled && (column != entryColumn || row != entryRow))
+        m_parts.View.focusHyoji(komoku, row);
+}
+
+void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const QString& url)
+{
+    RegisterFromCell(komoku, column, row, url, TextArrival::Whole);
+}
+
+void WatchListPresenter::DropURLTarget1Drop(const QString& address)
+{
+    WatchListModel& model = m_parts.Model;
+    const int komoku = model.SelKomoku;
+    if (model.ActivePage == 0 || address.isEmpty() || komoku < 0 ||
+        komoku >= static_cast<int>(model.Komokus.size()))
+        return;
+    for (int x = 1; x <= SlotsPerKomoku; ++x) {
+        Slot& slot = model.SlotAt(komoku, x);
+        if (slot.InUse())
+            continue;
+        if (!model.KakakuChecking) {
+            RegisterFromCell(komoku, ColURL, x, address, TextArrival::Whole);
+        } else {
+            slot.Cells[ColURL] = address;
+            model.PendingRegister = true;
+            model.PendingKomoku = komoku;
+            model.PendingRow = x;
+            model.PendingURL = address;
+            m_parts.View.repaintGrid(komoku);
+        }
+        break;
+    }
+    m_parts.View.bringToFront();
+}
+
+} // namespace watchlist
