@@ -6,9 +6,12 @@
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPaintEvent>
@@ -366,6 +369,20 @@ void AuctionGrid::drawCellWithLines(QPainter& painter, const QRect& rect, int co
     painter.setClipRect(cell);
     drawCell(painter, cell, column, row, selected);
     painter.restore();
+}
+
+void AuctionGrid::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex index = currentIndex();
+    if (event->matches(QKeySequence::Paste) && state() != QAbstractItemView::EditingState &&
+        index.isValid()) {
+        const QString text = QGuiApplication::clipboard()->text().trimmed();
+        if (!text.isEmpty())
+            emit cellEdited(index.row() + 1, index.column() + 1, text);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void AuctionGrid::dragEnterEvent(QDragEnterEvent* event)

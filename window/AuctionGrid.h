@@ -73,6 +73,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Pasting into a cell that is not being edited puts the clipboard's text there whole.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString cellText(int column, int row) const;

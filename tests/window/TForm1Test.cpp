@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
@@ -263,6 +264,19 @@ TEST_F(WatchListWindow, PickedAndAddedPagesComeForwardWithTheirMessage)
     QCoreApplication::processEvents();
     EXPECT_EQ(form1->centralWidget()->width() - btnOK->x(), fromRight);
     EXPECT_EQ(tabs->width(), form1->centralWidget()->width() - 10);
+}
+
+TEST_F(WatchListWindow, PastingIntoACellPutsTheClipboardTextThereWhole)
+{
+    showWindow();
+    form1->setActivePage(1);
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    grid->setFocus();
+    grid->FocusCell(store::ColOption, 4);
+    QGuiApplication::clipboard()->setText(u"  メモ  "_s);
+    QTest::keySequence(grid, QKeySequence::Paste);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.SlotAt(0, 4).Cells[store::ColOption], u"メモ"_s);
 }
 
 TEST_F(WatchListWindow, ClosingFromTheTitleBarKeepsWhatACellEditorHolds)
