@@ -101,6 +101,6 @@ int main(int argc, char** argv)
          [&pass](int komoku, int row, const QString& url) { pass.RegisterPage(komoku, row, url); }});
     mainForm.AttachRegistration(&presenter);
 
-    guard.listen([&mainForm] { mainForm.ShowWatchList(); });
+    guard.listen([&mainForm] { mainForm.ShowWatchList(); }, {});
     return QApplication::exec();
 }
