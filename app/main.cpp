@@ -24,6 +24,10 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSystemTrayIcon>
+#include <QTextStream>
+#include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -46,9 +50,30 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     window::InstallFontSubstitutions();
 
+    // An item-page address on the command line (a browser's "open with") is registered.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    std::optional<QString> address;
+    if (!arguments.isEmpty()) {
+        address = arguments.size() == 1 ? watchlist::WatchListPresenter::OutsideAddress(arguments.front())
+                                        : std::nullopt;
+        if (!address) {
+            QTextStream(stderr) << QStringLiteral("mirubero: http または https のアドレスではありません: %1\n"
+                                                  "使い方: mirubero [商品ページのアドレス]\n")
+                                       .arg(arguments.join(u' '));
+            return 2;
+        }
+    }
+
     platform::QtDialogs dialogs;
     platform::LocalInstanceGuard guard(QStringLiteral("TMiruberoMainForm"));
     if (!guard.acquire()) {
+        if (address) {
+            if (guard.askRunningToRegister(*address))
+                return 0;
+            QTextStream(stderr) << QStringLiteral(
+                "mirubero: 起動中のミルベロにアドレスを渡せませんでした。\n");
+            return 1;
+        }
         // Without a tray the message would point at an icon that is not there.
         if (QSystemTrayIcon::isSystemTrayAvailable())
             dialogs.showMessage(shell::TMiruberoMainForm::AlreadyRunningMessage(), store::ProductName(),
@@ -101,6 +126,34 @@ int main(int argc, char** argv)
          [&pass](int komoku, int row, const QString& url) { pass.RegisterPage(komoku, row, url); }});
     mainForm.AttachRegistration(&presenter);
 
-    guard.listen([&mainForm] { mainForm.ShowWatchList(); });
+    // Addresses from the command line wait until the start-up stage has shown and loaded the window.
+    QStringList waiting;
+    if (address)
+        waiting << *address;
+    QTimer readyWait;
+    readyWait.setInterval(200);
+    // A registration may ask a question or fetch a page while events run; the next waits for it.
+    bool registering = false;
+    QObject::connect(&readyWait, &QTimer::timeout, &readyWait, [&] {
+        if (waiting.isEmpty()) {
+            readyWait.stop();
+            return;
+        }
+        if (registering || !model.WindowReady)
+            return;
+        registering = true;
+        presenter.RegisterFromOutside(waiting.takeFirst());
+        registering = false;
+    });
+    if (!waiting.isEmpty())
+        readyWait.start();
+    guard.listen([&mainForm] { mainForm.ShowWatchList(); },
+                 [&](const QString& handed) {
+                     // Re-checked: the channel is the user's own, but nothing else is ever registered.
+                     if (const auto checked = watchlist::WatchListPresenter::OutsideAddress(handed)) {
+                         waiting << *checked;
+                         readyWait.start();
+                     }
+                 });
     return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 namespace platform {
@@ -13,8 +15,12 @@ public:
     virtual bool acquire() = 0;
     // Asks the running instance to show its watch-list window. False when it cannot be reached.
     virtual bool askRunningToShow() = 0;
-    // Starts answering later starts; the handler runs when one asks for the window.
-    virtual void listen(std::function<void()> showHandler) = 0;
+    // Hands an address to the running instance. False when it cannot be reached or did not take it.
+    virtual bool askRunningToRegister(const QString& address) = 0;
+    // Starts answering later starts: showHandler runs when one asks for the window,
+    // registerHandler with each address one hands over.
+    virtual void listen(std::function<void()> showHandler,
+                        std::function<void(const QString& address)> registerHandler) = 0;
 };
 
 } // namespace platform

@@ -128,6 +128,8 @@ struct WatchListModel {
     int SelKomoku = 0;
     int SelRow = 0;
     int SelCol = 0;
+    // The category page shown last; showing the general page leaves it.
+    int ShownKomoku = 0;
 
     // A registration that arrived while a price check ran.
     bool PendingRegister = false;

@@ -187,6 +187,7 @@ void WatchListPresenter::TabSheetAuctionShow(int komoku)
     model.MenuSortEndEnabled = true;
     model.MenuCheapEnabled = true;
     model.SelKomoku = komoku;
+    model.ShownKomoku = komoku;
     m_parts.View.render();
 }
 

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace store {
 class IniFile;
@@ -95,6 +96,11 @@ public:
     void RegisterFromCell(int komoku, int column, int row, const QString& url) override;
     // An address dropped on the grid of the current category.
     void DropURLTarget1Drop(const QString& address);
+    // An address handed over from outside the window (the command line): the window comes up
+    // and takes it as a drop on the category page shown last. False while the window is not ready.
+    bool RegisterFromOutside(const QString& address);
+    // The address of a start's argument; nothing unless it is an http or https address with a host.
+    static std::optional<QString> OutsideAddress(const QString& argument);
 
     // The help menu and the price-check button.
     void H2Click();

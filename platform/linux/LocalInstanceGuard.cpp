@@ -12,8 +12,13 @@ namespace platform {
 
 namespace {
 
-const QByteArray ShowRequest = QByteArrayLiteral("show\n");
+const QByteArray ShowRequest = QByteArrayLiteral("show");
+const QByteArray RegisterRequest = QByteArrayLiteral("register ");
+const QByteArray Accepted = QByteArrayLiteral("ok\n");
 constexpr int ConnectTimeoutMs = 5000;
+constexpr int ReplyTimeoutMs = 5000;
+// A request is one short line; a peer that sends more without a line break is not one of ours.
+constexpr qint64 MaxRequestBytes = 64 * 1024;
 
 } // namespace
 
@@ -53,14 +58,33 @@ bool LocalInstanceGuard::acquire()
 
 bool LocalInstanceGuard::askRunningToShow()
 {
+    return send(ShowRequest, false);
+}
+
+bool LocalInstanceGuard::askRunningToRegister(const QString& address)
+{
+    // The address must stay one line.
+    if (address.isEmpty() || address.contains(u'\n') || address.contains(u'\r'))
+        return false;
+    return send(RegisterRequest + address.toUtf8(), true);
+}
+
+bool LocalInstanceGuard::send(const QByteArray& request, bool awaitReply)
+{
     // The running instance may still be starting up and not listen yet.
     const QDeadlineTimer deadline(ConnectTimeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(m_socketPath);
         if (socket.waitForConnected(500)) {
-            socket.write(ShowRequest);
-            const bool sent = socket.waitForBytesWritten(1000);
+            socket.write(request + '\n');
+            bool sent = socket.waitForBytesWritten(1000);
+            if (sent && awaitReply) {
+                // An instance that does not know the request closes without the answer.
+                while (!socket.canReadLine() && socket.waitForReadyRead(ReplyTimeoutMs)) {
+                }
+                sent = socket.readLine() == Accepted;
+            }
             socket.disconnectFromServer();
             return sent;
         }
@@ -69,9 +93,11 @@ bool LocalInstanceGuard::askRunningToShow()
     return false;
 }
 
-void LocalInstanceGuard::listen(std::function<void()> showHandler)
+void LocalInstanceGuard::listen(std::function<void()> showHandler,
+                                std::function<void(const QString& address)> registerHandler)
 {
     m_showHandler = std::move(showHandler);
+    m_registerHandler = std::move(registerHandler);
     // A socket file left by a crashed instance would make listen() fail.
     QLocalServer::removeServer(m_socketPath);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
@@ -83,12 +109,34 @@ void LocalInstanceGuard::onNewConnection()
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            const QByteArray request = socket->readAll();
-            if (request.startsWith(ShowRequest.trimmed()) && m_showHandler)
-                m_showHandler();
-            socket->disconnectFromServer();
+            if (socket->canReadLine())
+                answer(socket, socket->readLine(MaxRequestBytes).trimmed());
+            else if (socket->bytesAvailable() > MaxRequestBytes)
+                socket->abort();
         });
     }
+}
+
+void LocalInstanceGuard::answer(QLocalSocket* socket, const QByteArray& request)
+{
+    if (request == ShowRequest) {
+        socket->disconnectFromServer();
+        if (m_showHandler)
+            m_showHandler();
+        return;
+    }
+    const QString address = request.startsWith(RegisterRequest)
+                                ? QString::fromUtf8(request.mid(RegisterRequest.size()))
+                                : QString();
+    if (address.isEmpty() || !m_registerHandler) {
+        socket->disconnectFromServer();
+        return;
+    }
+    socket->write(Accepted);
+    socket->disconnectFromServer();
+    // Registering may fetch a page; the sender has its answer and need not wait for that.
+    QMetaObject::invokeMethod(
+        this, [this, address] { m_registerHandler(address); }, Qt::QueuedConnection);
 }
 
 } // namespace platform

@@ -6,11 +6,14 @@
 #include <QLockFile>
 #include <QObject>
 
+class QLocalSocket;
+
 namespace platform {
 
 // One instance per user: a lock file decides who runs, a local socket beside it
 // lets a later start reach the running instance. The lock records the owner's
 // process id, so the lock of a crashed instance is taken over, never obeyed.
+// A later start sends one line: "show", or "register <address>", which is answered "ok".
 class LocalInstanceGuard final : public QObject, public InstanceGuard {
     Q_OBJECT
 
@@ -21,17 +24,23 @@ public:
 
     bool acquire() override;
     bool askRunningToShow() override;
-    void listen(std::function<void()> showHandler) override;
+    bool askRunningToRegister(const QString& address) override;
+    void listen(std::function<void()> showHandler,
+                std::function<void(const QString& address)> registerHandler) override;
 
     static QString defaultFolder();
 
 private:
+    // Sends one request line; with awaitReply it counts as delivered only once the instance says so.
+    bool send(const QByteArray& request, bool awaitReply);
     void onNewConnection();
+    void answer(QLocalSocket* socket, const QByteArray& request);
 
     QString m_socketPath;
     QLockFile m_lock;
     QLocalServer m_server;
     std::function<void()> m_showHandler;
+    std::function<void(const QString& address)> m_registerHandler;
 };
 
 } // namespace platform

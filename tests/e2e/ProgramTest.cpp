@@ -56,7 +56,8 @@ protected:
     QString runtimeDir() const { return scratch.file(QStringLiteral("run")); }
     QString dataDir() const { return home() + QStringLiteral("/Documents/ヨツバネ/MiruberoData"); }
 
-    QProcess* start(const QString& program = binDir() + QStringLiteral("/mirubero"))
+    QProcess* start(const QString& program = binDir() + QStringLiteral("/mirubero"),
+                    const QStringList& arguments = {})
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env;
@@ -71,7 +72,8 @@ protected:
         process->setProcessEnvironment(env);
         // In a network namespace of its own: the program probes the auction site at
         // start-up, and a test must reach nothing beyond this machine.
-        process->start(QStringLiteral("unshare"), {QStringLiteral("--net"), QStringLiteral("--"), program});
+        process->start(QStringLiteral("unshare"),
+                       QStringList{QStringLiteral("--net"), QStringLiteral("--"), program} + arguments);
         EXPECT_TRUE(process->waitForStarted(5000));
         processes.push_back(std::move(process));
         return processes.back().get();
@@ -202,6 +204,36 @@ TEST_F(ProgramTest, LockOfACrashedInstanceDoesNotBlockTheNextStart)
     QProcess* next = start();
     EXPECT_EQ(waitForWindows(next).size(), 1u);
     EXPECT_FALSE(hasEnded(next));
+}
+
+TEST_F(ProgramTest, AddressesOnTheCommandLineAreRegisteredAndOthersRefused)
+{
+    const QString program = binDir() + QStringLiteral("/mirubero");
+    const auto address = [](const char* id) {
+        return QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/") + QLatin1String(id);
+    };
+    const auto stored = [this] {
+        QFile file(dataDir() + QStringLiteral("/Settei0.ini"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    };
+    // Not running yet: registered once the window is up. Without a network only the address is stored.
+    QProcess* first = start(program, {address("e2e1")});
+    ASSERT_EQ(waitForWindows(first).size(), 1u);
+    EXPECT_TRUE(WaitFor([&] { return stored().contains(QStringLiteral("URL=") + address("e2e1")); }, 10000))
+        << stored().toStdString();
+
+    QProcess* refused = start(program, {QStringLiteral("ftp://example.com/x")});
+    ASSERT_TRUE(waitForExit(refused));
+    EXPECT_EQ(refused->exitCode(), 2);
+    EXPECT_TRUE(refused->readAllStandardError().contains("ftp://example.com/x"));
+
+    QProcess* second = start(program, {address("e2e2")});
+    ASSERT_TRUE(waitForExit(second));
+    EXPECT_EQ(second->exitCode(), 0) << second->readAllStandardError().toStdString();
+    EXPECT_TRUE(WaitFor([&] { return stored().contains(QStringLiteral("URL=") + address("e2e2")); }, 10000))
+        << stored().toStdString();
+    EXPECT_FALSE(stored().contains(QStringLiteral("example.com")));
+    EXPECT_FALSE(hasEnded(first));
 }
 
 TEST_F(ProgramTest, WithoutTheSpeechEngineTheProgramSaysSoAndEnds)

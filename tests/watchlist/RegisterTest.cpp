@@ -115,6 +115,37 @@ TEST_F(Register, DropsDuringAPassWaitAndOtherAddressesAreNotWritten)
     EXPECT_EQ(fetched.size(), 1);
 }
 
+TEST_F(Register, AnAddressFromOutsideGoesToTheCategoryPageShownLast)
+{
+    // Only the general page has shown: the first category.
+    EXPECT_TRUE(presenter->RegisterFromOutside(item(u"a"_s)));
+    EXPECT_EQ(fetched, QStringList{u"0-1 "_s + item(u"a"_s)});
+
+    // The second category's page, then the general page again.
+    presenter->TabSheetAuctionShow(1);
+    presenter->PageControl1Change(1 + 1);
+    presenter->TabSheetSetteiShow();
+    presenter->PageControl1Change(0);
+    EXPECT_TRUE(presenter->RegisterFromOutside(item(u"b"_s)));
+    EXPECT_EQ(fetched.last(), u"1-1 "_s + item(u"b"_s));
+    EXPECT_EQ(model.ActivePage, 2);
+
+    // Before the start-up has loaded the window it waits with the caller.
+    model.WindowReady = false;
+    EXPECT_FALSE(presenter->RegisterFromOutside(item(u"c"_s)));
+    EXPECT_EQ(fetched.size(), 2);
+}
+
+TEST_F(Register, OnlyHttpAndHttpsAddressesWithAHostAreTakenFromOutside)
+{
+    EXPECT_EQ(WatchListPresenter::OutsideAddress(item(u"a"_s)), item(u"a"_s));
+    EXPECT_EQ(WatchListPresenter::OutsideAddress(u"HTTP://Example.com/x"_s), u"http://example.com/x"_s);
+    for (const QString& refused :
+         {u"ftp://example.com/x"_s, u"file:///etc/passwd"_s, u"https://"_s,
+          u"page.auctions.yahoo.co.jp/jp/auction/a"_s, u"-platform"_s, u""_s, u"https://exa mple.com/"_s})
+        EXPECT_FALSE(WatchListPresenter::OutsideAddress(refused)) << refused.toStdString();
+}
+
 TEST_F(Register, TheRegistrationFetchFillsTheSlotOrLeavesTheWindowUsable)
 {
     testsupport::FakeAuctionSite site;
