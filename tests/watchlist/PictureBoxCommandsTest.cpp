@@ -12,8 +12,9 @@ using watchlist::PictureBoxCommands;
 
 class PictureBox : public WatchListFiles {
 protected:
-    PictureBox()
+    void SetUp() override
     {
+        WatchListFiles::SetUp();
         create();
         model.ActivePage = 1;
         red.fill(Qt::red);
