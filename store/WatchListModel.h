@@ -153,6 +153,15 @@ struct WatchListModel {
     bool BtnOKEnabled = true;
     bool BtnAddKomokuEnabled = true;
 
+    // The picture box last pressed: its category and slot (0 to 9). The picture menu and the
+    // enlarged view act on that slot.
+    int ImageKomoku = 0;
+    int ImageSlot = 0;
+    // The picture menu's items.
+    bool P1Enabled = true;       // "貼り付け(&P)"
+    bool D1Enabled = false;      // "削除(&D)"
+    bool KakudaiEnabled = false; // "拡大画像を表示(&V)"
+
     // The pages a pass or a registration fetches, and the one being processed.
     std::vector<FetchEntry> FetchQueue;
     int FetchIndex = 0;

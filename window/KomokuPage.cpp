@@ -4,11 +4,19 @@
 #include "window/Fonts.h"
 #include "window/Placement.h"
 
+#include "platform/linux/DropDecoding.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +26,11 @@ namespace window {
 // picture shows a green frame along its border.
 class SlotImageBox final : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit SlotImageBox(QWidget* parent) : QWidget(parent) { setAcceptDrops(true); }
+
+    std::function<void(bool rightButton)> pressed;
+    std::function<void()> doubleClicked;
+    std::function<void(const QMimeData& data)> dropped;
 
     void setImage(const QImage& image)
     {
@@ -41,6 +53,30 @@ protected:
             return;
         }
         painter.drawImage(QPoint(0, 0), m_scaled);
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (pressed)
+            pressed(event->button() == Qt::RightButton);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        if (pressed)
+            pressed(event->button() == Qt::RightButton);
+        if (event->button() == Qt::LeftButton && doubleClicked)
+            doubleClicked();
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override
+    {
+        if (event->mimeData() && platform::offersDrop(*event->mimeData()))
+            event->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* event) override
+    {
+        if (!event->mimeData() || !dropped)
+            return;
+        event->acceptProposedAction();
+        dropped(*event->mimeData());
     }
 
 private:
@@ -97,6 +133,17 @@ KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent
         image->setObjectName(u"Image"_s + ks);
         image->setGeometry(Image0Rect.translated(0, s * SlotPitch));
         image->setToolTip(u"ダブルクリックすれば拡大画像を表示します。"_s);
+        image->pressed = [this, s](bool rightButton) { emit imagePressed(m_komoku, s, rightButton); };
+        image->doubleClicked = [this, s] { emit imageDoubleClicked(m_komoku, s); };
+        image->dropped = [this, s](const QMimeData& data) {
+            // A link dropped on the box is taken as if it had landed on the grid.
+            const QImage picture = platform::dropPicture(data);
+            const QString address = picture.isNull() ? platform::dropAddress(data) : QString();
+            if (!address.isEmpty())
+                emit addressDropped(address);
+            else
+                emit pictureDropped(s, picture);
+        };
         m_images[static_cast<size_t>(s)] = image;
 
         auto* button = new QPushButton(u"表示"_s, this);

@@ -43,8 +43,13 @@ signals:
     void tabDelClicked(int komoku);
     // The user committed an edit of cell (column 1 to 14, row 1 to 10).
     void cellEdited(int komoku, int row, int column, const QString& text);
-    // An address was dropped on the grid.
+    // An address was dropped on the grid or on a picture box.
     void addressDropped(const QString& address);
+    // A mouse button went down on the picture box of slot (0 to 9).
+    void imagePressed(int komoku, int slot, bool rightButton);
+    void imageDoubleClicked(int komoku, int slot);
+    // A picture was dropped on the box of slot (0 to 9); null when it could not be taken.
+    void pictureDropped(int slot, const QImage& picture);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -9,9 +9,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -88,6 +90,7 @@ TForm1::TForm1(store::WatchListModel& model, QWidget* parent) : QMainWindow(pare
 
     CreateMenu();
     CreateControls();
+    CreatePictureMenu();
     resize(DesignClientWidth, DesignClientHeight);
     setClientHeight(DesignClientHeight);
 
@@ -98,6 +101,13 @@ void TForm1::forward(const std::function<void(watchlist::WatchListPresenter&)>& 
 {
     if (m_presenter)
         handler(*m_presenter);
+    render();
+}
+
+void TForm1::forwardPicture(const std::function<void(watchlist::PictureBoxCommands&)>& handler)
+{
+    if (m_pictureBox)
+        handler(*m_pictureBox);
     render();
 }
 
@@ -211,6 +221,22 @@ void TForm1::CreateControls()
     m_panelHint->raise();
 }
 
+void TForm1::CreatePictureMenu()
+{
+    using Commands = watchlist::PictureBoxCommands;
+    m_popupMenu1 = new QMenu(this);
+    m_popupMenu1->setObjectName(u"PopupMenu1"_s);
+    const auto item = [this](const QString& name, const QString& text, void (Commands::*handler)()) {
+        QAction* action = m_popupMenu1->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, [this, handler] { forwardPicture(handler); });
+        return action;
+    };
+    m_p1 = item(u"P1"_s, u"貼り付け(&P)"_s, &Commands::P1Click);
+    m_d1 = item(u"D1"_s, u"削除(&D)"_s, &Commands::D1Click);
+    m_kakudai = item(u"Kakudai"_s, u"拡大画像を表示(&V)"_s, &Commands::KakudaiClick);
+}
+
 void TForm1::addKomokuPage(int komoku)
 {
     auto* page = new KomokuPage(m_model, komoku, m_pageControl);
@@ -227,6 +253,23 @@ void TForm1::addKomokuPage(int komoku)
             [this](int k) { forward([k](Presenter& p) { p.BtnTabDelClick(k); }); });
     connect(page, &KomokuPage::addressDropped, this, [this](const QString& address) {
         forward([&](Presenter& p) { p.DropURLTarget1Drop(address); });
+    });
+    connect(page, &KomokuPage::imagePressed, this, [this](int k, int slot, bool rightButton) {
+        if (!m_pictureBox)
+            return;
+        forwardPicture([&](watchlist::PictureBoxCommands& c) { c.SlotImageMouseDown(k, slot, rightButton); });
+        if (!rightButton)
+            return;
+        m_p1->setEnabled(m_model.P1Enabled);
+        m_d1->setEnabled(m_model.D1Enabled);
+        m_kakudai->setEnabled(m_model.KakudaiEnabled);
+        m_popupMenu1->popup(QCursor::pos());
+    });
+    connect(page, &KomokuPage::imageDoubleClicked, this, [this](int k, int slot) {
+        forwardPicture([&](watchlist::PictureBoxCommands& c) { c.SlotImageDblClick(k, slot); });
+    });
+    connect(page, &KomokuPage::pictureDropped, this, [this](int slot, const QImage& picture) {
+        forwardPicture([&](watchlist::PictureBoxCommands& c) { c.DropImageTarget1Drop(slot, picture); });
     });
     connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
         if (k >= static_cast<int>(m_model.Komokus.size()))

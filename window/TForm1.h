@@ -2,6 +2,7 @@
 
 #include "platform/WindowView.h"
 #include "store/WatchListModel.h"
+#include "watchlist/PictureBoxCommands.h"
 #include "watchlist/WatchListPresenter.h"
 
 #include <QMainWindow>
@@ -12,6 +13,7 @@
 class QAction;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QTabWidget;
 
@@ -33,6 +35,8 @@ public:
 
     // The presenter the user's events go to; the window forwards nothing before it has one.
     void SetPresenter(watchlist::WatchListPresenter* presenter) { m_presenter = presenter; }
+    // Where the picture boxes' events go; without it the boxes only show their pictures.
+    void SetPictureBox(watchlist::PictureBoxCommands* pictureBox) { m_pictureBox = pictureBox; }
 
     // What the logic asks of the window.
     void showWindow() override;
@@ -60,6 +64,7 @@ protected:
 private:
     void CreateMenu();
     void CreateControls();
+    void CreatePictureMenu();
     void FormResize();
     void setClientHeight(int height);
 
@@ -75,9 +80,12 @@ private:
 
     // Runs handler on the presenter, if there is one yet, and shows the model again.
     void forward(const std::function<void(watchlist::WatchListPresenter&)>& handler);
+    // The same for the picture boxes.
+    void forwardPicture(const std::function<void(watchlist::PictureBoxCommands&)>& handler);
 
     store::WatchListModel& m_model;
     watchlist::WatchListPresenter* m_presenter = nullptr;
+    watchlist::PictureBoxCommands* m_pictureBox = nullptr;
 
     QWidget* m_client = nullptr;
     QTabWidget* m_pageControl = nullptr;
@@ -95,6 +103,11 @@ private:
     QAction* m_menuCheap = nullptr;
     QAction* m_rowDell = nullptr;
     QAction* m_menuHonmei = nullptr;
+
+    QMenu* m_popupMenu1 = nullptr;
+    QAction* m_p1 = nullptr;
+    QAction* m_d1 = nullptr;
+    QAction* m_kakudai = nullptr;
 
     // The page whose show handler ran last while the window was visible; -1 while hidden.
     int m_shownPage = -1;

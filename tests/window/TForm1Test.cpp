@@ -1,6 +1,7 @@
 #include "window/TForm1.h"
 
 #include "shell/ResidentFixture.h"
+#include "watchlist/PictureBoxCommands.h"
 #include "watchlist/ResidentSide.h"
 #include "watchlist/WatchListPresenter.h"
 #include "window/AuctionGrid.h"
@@ -11,9 +12,12 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -316,3 +320,44 @@ TEST_F(WatchListWindow, AnAddedCategoryTakesTheColumnWidthsOfTheFirst)
 }
 
 } // namespace
+
+TEST_F(WatchListWindow, PictureBoxesForwardTheirMenuDoubleClickAndDrops)
+{
+    testsupport::FakeClipboard clipboard;
+    QStringList enlarged;
+    watchlist::PictureBoxCommands pictures(
+        {model, dialogs, clipboard, [&](const QImage&, const QString& caption) { enlarged << caption; }});
+    form1->SetPictureBox(&pictures);
+    showWindow();
+    form1->setActivePage(1);
+    auto* box = control(u"Image0_2"_s);
+    auto* menu = control<QMenu>(u"PopupMenu1"_s);
+
+    QTest::mouseDClick(box, Qt::LeftButton);
+    EXPECT_TRUE(enlarged.isEmpty());
+    QTest::mouseClick(box, Qt::RightButton);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_TRUE(control<QAction>(u"P1"_s)->isEnabled());
+    EXPECT_FALSE(control<QAction>(u"D1"_s)->isEnabled());
+    EXPECT_FALSE(control<QAction>(u"Kakudai"_s)->isEnabled());
+    menu->hide();
+
+    clipboard.image = QImage(60, 40, QImage::Format_RGB32);
+    clipboard.image.fill(qRgb(255, 0, 0));
+    control<QAction>(u"P1"_s)->trigger();
+    EXPECT_EQ(box->grab().toImage().pixel(10, 10), qRgb(255, 0, 0));
+    QTest::mouseDClick(box, Qt::LeftButton);
+    EXPECT_EQ(enlarged, QStringList{u"No.3の画像"_s});
+
+    // A picture dropped on the box of a slot with an address.
+    model.SlotAt(0, 5).Cells[store::ColURL] = u"https://page.auctions.yahoo.co.jp/jp/auction/x1"_s;
+    QMimeData data;
+    data.setImageData(clipboard.image);
+    // Qt delivers a drop only to the widget that took the drag in.
+    auto* target = control(u"Image0_4"_s);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    EXPECT_TRUE(model.SlotAt(0, 5).PictureExist);
+}
