@@ -1,6 +1,7 @@
 #include "platform/linux/CurlConnectivityProbe.h"
 #include "platform/linux/LocalInstanceGuard.h"
 #include "platform/linux/LogindPowerNotices.h"
+#include "platform/linux/QtClipboard.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtEventLoop.h"
 #include "platform/linux/QtFolders.h"
@@ -14,6 +15,7 @@
 #include "shell/MiruberoMainForm.h"
 #include "store/TextRules.h"
 #include "store/WatchListModel.h"
+#include "watchlist/PictureBoxCommands.h"
 #include "watchlist/ResidentLink.h"
 #include "watchlist/WatchListPresenter.h"
 #include "window/Fonts.h"
@@ -107,6 +109,13 @@ int main(int argc, char** argv)
     mainForm.AttachWatchList(&form1);
     presenter.FormCreate();
     window::TKakudaiGazoForm kakudaiGazoForm;
+    // The slots' picture boxes: their menu, paste, drop and the enlarged view.
+    platform::QtClipboard clipboard;
+    watchlist::PictureBoxCommands pictureBox(
+        {model, dialogs, clipboard, [&kakudaiGazoForm](const QImage& picture, const QString& caption) {
+             kakudaiGazoForm.ShowEnlarged(picture, caption);
+         }});
+    form1.SetPictureBox(&pictureBox);
     window::TForm4 form4(shellOpen, dialogs, QApplication::windowIcon(),
                          [&mainForm] { mainForm.StartMonitor(); });
     // The probe opens whatever the About window's address label shows.
