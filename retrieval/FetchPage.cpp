@@ -11,10 +11,6 @@ namespace {
 constexpr char AcceptHeader[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
 constexpr char PragmaHeader[] = "Pragma: no-cache";
 
-struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
 FetchError classify(CURLcode code)
 {
     switch (code) {
@@ -85,7 +81,7 @@ struct PageFetcher::State {
     explicit State(const FetchOptions& options) : curl(options) {}
 
     // Declared before the handle that refers to it, so that it is freed after it.
-    std::unique_ptr<curl_slist, ListDeleter> headers;
+    platform::CurlList headers;
     platform::CurlEasyHandle curl;
     QByteArray body;
     bool tooLarge = false;
@@ -98,13 +94,7 @@ PageFetcher::PageFetcher(const FetchOptions& options) : m_state(std::make_unique
     if (!h)
         return;
 
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(h, CURLOPT_USERAGENT, ProfileUserAgent);
-    curl_slist* headers = curl_slist_append(nullptr, AcceptHeader);
-    headers = curl_slist_append(headers, PragmaHeader);
-    m_state->headers.reset(headers);
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
+    m_state->headers = platform::SetRequestHeaders(h, ProfileUserAgent, {AcceptHeader, PragmaHeader});
     // No CURLOPT_ACCEPT_ENCODING: the site sees no Accept-Encoding and sends the plain entity.
 
     // An empty file name switches the cookie engine on without reading or writing a file.

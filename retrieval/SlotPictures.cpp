@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QSaveFile>
 
 #include <curl/curl.h>
 
@@ -19,10 +18,6 @@ namespace {
 constexpr char AcceptHeader[] = "Accept: image/jpeg,image/gif,image/*;q=0.8,*/*;q=0.5";
 constexpr char PragmaHeader[] = "Pragma: no-cache";
 
-struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
 std::size_t receive(char* data, std::size_t size, std::size_t count, void* body)
 {
     auto* bytes = static_cast<QByteArray*>(body);
@@ -34,25 +29,13 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* body)
     return length;
 }
 
-bool WriteWhole(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 } // namespace
 
 struct SlotPictureDownloader::State {
     explicit State(const FetchOptions& options) : curl(options) {}
 
     // Declared before the handle that refers to it, so that it is freed after it.
-    std::unique_ptr<curl_slist, ListDeleter> headers;
+    platform::CurlList headers;
     platform::CurlEasyHandle curl;
     QByteArray body;
 };
@@ -66,13 +49,7 @@ SlotPictureDownloader::SlotPictureDownloader(store::WatchListModel& model, const
     if (!h)
         return;
 
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(h, CURLOPT_USERAGENT, ProfileUserAgent);
-    curl_slist* headers = curl_slist_append(nullptr, AcceptHeader);
-    headers = curl_slist_append(headers, PragmaHeader);
-    m_state->headers.reset(headers);
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
+    m_state->headers = platform::SetRequestHeaders(h, ProfileUserAgent, {AcceptHeader, PragmaHeader});
 
     // Picture hosts answer through redirects to their caches.
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
@@ -129,7 +106,8 @@ bool SlotPictureDownloader::DownloadSlotImage(const QString& url, const QString&
     }
     // Only JPEG bytes may stand as the slot's JPEG file; a GIF served under a ".jpg"
     // address is encoded by the save instead.
-    if (bytes.startsWith("\xff\xd8\xff") && QDir().mkpath(m_dataDir) && WriteWhole(fileName, bytes)) {
+    if (bytes.startsWith("\xff\xd8\xff") && QDir().mkpath(m_dataDir) &&
+        store::WriteWholeFile(fileName, bytes)) {
         // The file holds this very picture: the save need not encode it again.
         slot.PictureFile = fileName;
         slot.PictureKey = picture.cacheKey();

@@ -485,8 +485,11 @@ QImage ReadPictureFile(const QString& path)
 bool WriteJpegFile(const QString& path, const QImage& image, int quality)
 {
     const QByteArray bytes = EncodeJpeg(image, quality);
-    if (bytes.isEmpty())
-        return false;
+    return !bytes.isEmpty() && WriteWholeFile(path, bytes);
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& bytes)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

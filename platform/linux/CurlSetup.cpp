@@ -12,6 +12,21 @@ void initCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+CurlList SetRequestHeaders(CURL* handle, const char* userAgent, std::initializer_list<const char*> headers)
+{
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, userAgent);
+    curl_slist* list = nullptr;
+    for (const char* header : headers) {
+        // On failure the list stays as it was and is still ours to free.
+        if (curl_slist* longer = curl_slist_append(list, header))
+            list = longer;
+    }
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, list);
+    return CurlList(list);
+}
+
 CurlEasyHandle::CurlEasyHandle(const CurlOptions& options)
 {
     initCurlOnce();

@@ -4,10 +4,22 @@
 
 #include <curl/curl.h>
 
+#include <initializer_list>
+#include <memory>
+
 namespace platform {
 
 // curl_global_init for the whole process, done once; safe to call from any thread.
 void initCurlOnce();
+
+struct CurlListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+// A header list handed to a handle; it must outlive the handle's use of it.
+using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
+
+// A GET over HTTP/1.1 with the user agent and the request headers given.
+CurlList SetRequestHeaders(CURL* handle, const char* userAgent, std::initializer_list<const char*> headers);
 
 // An easy handle with what every transfer of the program shares: no proxy, http and
 // https only (also for redirects), the server certificate and host name verified,
