@@ -176,7 +176,7 @@ ScrapeResult PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
         notice.KakakuChanged = false;
     }
     if (model.Registering) {
-        EndRegistration();
+        EndRegistration(true);
         return {};
     }
     NextEntry();
@@ -240,17 +240,15 @@ void PriceCheckPass::RegisterPage(int komoku, int row, const QString& url)
     }
     // Nothing may stay stopped: the window is given back as a finished registration leaves
     // it, without the save, and the user learns why the slot stayed empty.
-    shell::RestoreAfterFetch(model, &m_parts.Window);
-    model.Registering = false;
-    m_parts.Window.render();
+    EndRegistration(false);
     m_parts.Dialogs.showMessage(error);
 }
 
-void PriceCheckPass::EndRegistration()
+void PriceCheckPass::EndRegistration(bool save)
 {
     store::WatchListModel& model = m_parts.Model;
     shell::RestoreAfterFetch(model, &m_parts.Window);
-    if (m_parts.Save)
+    if (save && m_parts.Save)
         m_parts.Save();
     model.Registering = false;
     m_parts.Window.render();

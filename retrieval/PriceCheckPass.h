@@ -56,7 +56,8 @@ private:
     // Counts an entry as done; the last one ends the pass.
     void NextEntry();
     void PriceNotices(const store::FetchEntry& entry);
-    void EndRegistration();
+    // Gives the window back after a registration, saving it when the page was read.
+    void EndRegistration(bool save);
     ScrapeContext Context();
 
     Parts m_parts;
