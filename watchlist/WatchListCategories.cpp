@@ -216,7 +216,7 @@ void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const Q
     model.Saved = false;
     m_parts.View.repaintGrid(komoku);
     // A committed edit has arrived whole: an address in it is registered now.
-    RegisterFromCell(komoku, column, row, text, TextArrival::Whole);
+    RegisterFromCell(komoku, column, row, text);
 }
 
 } // namespace watchlist

@@ -46,9 +46,6 @@ public:
         // Fetches and reads the page of a slot that was just given its address.
         std::function<void(int komoku, int row, const QString& url)> FetchRegistration;
     };
-    // How a cell's text arrived: key by key, or whole (a paste, a drop, a committed edit).
-    enum class TextArrival { Typed, Whole };
-
     explicit WatchListPresenter(Parts parts) : m_parts(parts) {}
 
     void SetCommands(Commands commands) { m_commands = std::move(commands); }
@@ -89,11 +86,12 @@ public:
 
     // A cell edited in place (row 1 to 10, column 1 to 14); the edit is committed.
     void GridCellEdited(int komoku, int row, int column, const QString& text);
-    // The text of a cell (column, row 1 to 10) of category komoku changed: an item-page
-    // address finds its slot, and once it is whole it is saved and its page fetched.
-    void RegisterFromCell(int komoku, int column, int row, const QString& text, TextArrival arrival);
-    // The tick hands over a registration that waited for a pass.
-    void RegisterFromCell(int komoku, int column, int row, const QString& url) override;
+    // Text arrived whole in a cell (column, row 1 to 10) of category komoku: a paste, a drop, a
+    // committed edit, or the tick handing over a registration that waited for a pass. An
+    // item-page address finds its slot, is saved and has its page fetched. Text typed key by
+    // key comes here only once its edit is committed, so a half-typed address is never moved
+    // away from under the cursor, saved or fetched.
+    void RegisterFromCell(int komoku, int column, int row, const QString& text) override;
     // An address dropped on the grid of the current category.
     void DropURLTarget1Drop(const QString& address);
     // An address handed over from outside the window (the command line): the window comes up

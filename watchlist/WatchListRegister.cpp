@@ -38,8 +38,7 @@ bool WatchListPresenter::ConfirmDuplicates(int komoku, int row, const QString& u
     return true;
 }
 
-void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const QString& text,
-                                          TextArrival arrival)
+void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const QString& text)
 {
     WatchListModel& model = m_parts.Model;
     if (!model.WindowReady || model.Scraping || text.isEmpty())
@@ -56,11 +55,15 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
         return model.SlotAt(komoku, r).Cells[static_cast<size_t>(c)];
     };
 
-    // An item-page address goes to the first slot without a price (or whose price cell it was pasted into).
+    // An item-page address goes to the first free slot: no price, and no other address waiting
+    // there for its first fetch (which it would silently replace). The slot whose price cell it
+    // was pasted into counts as free.
     if (text.startsWith(retrieval::ItemPagePrefix()) && column != ColNo && column != ColOption) {
         for (int x = 1; x <= SlotsPerKomoku; ++x) {
             const QString& price = cell(ColKakaku, x);
-            if (!price.isEmpty() && price != text)
+            const QString& url = cell(ColURL, x);
+            const bool free = price.isEmpty() && (url.isEmpty() || url == text);
+            if (!free && price != text)
                 continue;
             column = ColURL;
             row = x;
@@ -72,7 +75,7 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
         }
     }
 
-    if (column == ColURL && arrival == TextArrival::Whole) {
+    if (column == ColURL) {
         if (!ConfirmDuplicates(komoku, row, text)) {
             cell(ColURL, row).clear();
             cell(entryColumn, entryRow).clear();
@@ -107,11 +110,6 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
         m_parts.View.focusHyoji(komoku, row);
 }
 
-void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const QString& url)
-{
-    RegisterFromCell(komoku, column, row, url, TextArrival::Whole);
-}
-
 void WatchListPresenter::DropURLTarget1Drop(const QString& address)
 {
     WatchListModel& model = m_parts.Model;
@@ -124,7 +122,7 @@ void WatchListPresenter::DropURLTarget1Drop(const QString& address)
         if (slot.InUse())
             continue;
         if (!model.KakakuChecking) {
-            RegisterFromCell(komoku, ColURL, x, address, TextArrival::Whole);
+            RegisterFromCell(komoku, ColURL, x, address);
         } else {
             slot.Cells[ColURL] = address;
             model.PendingRegister = true;

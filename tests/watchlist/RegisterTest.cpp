@@ -42,7 +42,7 @@ TEST_F(Register, AnItemPageAddressFindsTheFirstSlotWithoutAPrice)
     }
     // Into the title cell of row 5: the address moves to row 4.
     model.SlotAt(0, 5).Cells[store::ColTitle] = item(u"a"_s);
-    presenter->RegisterFromCell(0, store::ColTitle, 5, item(u"a"_s), WatchListPresenter::TextArrival::Whole);
+    presenter->RegisterFromCell(0, store::ColTitle, 5, item(u"a"_s));
     EXPECT_EQ(cell(0, 4, store::ColURL), item(u"a"_s));
     EXPECT_TRUE(cell(0, 5, store::ColTitle).isEmpty());
     EXPECT_TRUE(model.SlotAt(0, 4).BtnHyojiEnabled);
@@ -54,16 +54,20 @@ TEST_F(Register, AnItemPageAddressFindsTheFirstSlotWithoutAPrice)
     // Into the price cell of row 5, which holds it now: row 5 is chosen and its price cell emptied.
     price(4, u"100円"_s);
     model.SlotAt(0, 5).Cells[store::ColKakaku] = item(u"b"_s);
-    presenter->RegisterFromCell(0, store::ColKakaku, 5, item(u"b"_s), WatchListPresenter::TextArrival::Whole);
+    presenter->RegisterFromCell(0, store::ColKakaku, 5, item(u"b"_s));
     EXPECT_EQ(cell(0, 5, store::ColURL), item(u"b"_s));
     EXPECT_TRUE(cell(0, 5, store::ColKakaku).isEmpty());
 
-    // In the remarks column it stays; typed key by key into a URL cell it is placed but not fetched.
+    // In the remarks column it stays. Row 5's address still waits for its first fetch (the fetch
+    // above went nowhere): the next address does not replace it but takes row 6.
     model.SlotAt(0, 9).Cells[store::ColOption] = item(u"c"_s);
-    presenter->RegisterFromCell(0, store::ColOption, 9, item(u"c"_s), WatchListPresenter::TextArrival::Whole);
-    presenter->RegisterFromCell(0, store::ColURL, 7, item(u"d"_s), WatchListPresenter::TextArrival::Typed);
+    presenter->RegisterFromCell(0, store::ColOption, 9, item(u"c"_s));
     EXPECT_EQ(cell(0, 9, store::ColOption), item(u"c"_s));
-    EXPECT_EQ(fetched.size(), 2);
+    model.SlotAt(0, 7).Cells[store::ColTitle] = item(u"d"_s);
+    presenter->RegisterFromCell(0, store::ColTitle, 7, item(u"d"_s));
+    EXPECT_EQ(cell(0, 5, store::ColURL), item(u"b"_s));
+    EXPECT_EQ(cell(0, 6, store::ColURL), item(u"d"_s));
+    EXPECT_EQ(fetched.size(), 3);
     // A typed price becomes the price the next check compares with.
     presenter->GridCellEdited(0, 2, store::ColKakaku, u"150円"_s);
     EXPECT_EQ(model.SlotAt(0, 2).KakakuText, u"150円"_s);
