@@ -186,4 +186,38 @@ void X11Session::requestClose(std::uint64_t window) const
     XFlush(display);
 }
 
+QRect X11Session::geometry(std::uint64_t window) const
+{
+    Display* display = m_connection->display;
+    XWindowAttributes attributes{};
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    if (!display || !XGetWindowAttributes(display, static_cast<Window>(window), &attributes) ||
+        !XTranslateCoordinates(display, static_cast<Window>(window), DefaultRootWindow(display), 0, 0, &x, &y,
+                               &child))
+        return {};
+    return {x, y, attributes.width, attributes.height};
+}
+
+QImage X11Session::grab(std::uint64_t window) const
+{
+    Display* display = m_connection->display;
+    const QRect area = geometry(window);
+    if (area.isEmpty())
+        return {};
+    // From the root window, so that whatever lies on top of the window shows as it does on screen.
+    XImage* image = XGetImage(display, DefaultRootWindow(display), area.x(), area.y(),
+                              static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()),
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return {};
+    QImage result(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            result.setPixel(x, y, static_cast<QRgb>(XGetPixel(image, x, y)) | 0xff000000u);
+    XDestroyImage(image);
+    return result;
+}
+
 } // namespace e2e

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QImage>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -37,6 +39,10 @@ public:
     std::vector<TopWindow> viewableWindowsOf(qint64 pid) const;
     // Asks a window to close, as the window manager's close button would.
     void requestClose(std::uint64_t window) const;
+    // Where a window is on the screen; empty once it is gone.
+    QRect geometry(std::uint64_t window) const;
+    // What a window shows now, as the screen has it.
+    QImage grab(std::uint64_t window) const;
 
 private:
     struct Connection;

@@ -94,6 +94,21 @@ inline QStringList PictureBlock(const QString& url)
     return {u"<li class=\"ProductImage__image\">"_s, u"  <img src=\""_s + url + u"\" alt=\"\">"_s};
 }
 
+// A GIF of one pixel on a logical screen of width × height.
+inline QByteArray OnePixelGif(int width, int height)
+{
+    static const char rest[] = "\x80\x00\x00" // a global table of two colours
+                               "\xff\x00\x00\xff\xff\xff"
+                               ",\x00\x00\x00\x00\x01\x00\x01\x00\x00" // a 1 × 1 frame at (0, 0)
+                               "\x02\x02\x44\x01\x00;";
+    QByteArray gif("GIF89a");
+    for (const int side : {width, height}) {
+        gif += static_cast<char>(side & 0xff);
+        gif += static_cast<char>(side >> 8);
+    }
+    return gif + QByteArray(rest, sizeof rest - 1);
+}
+
 inline QByteArray Page(const QStringList& lines, const QString& separator = u"\r\n"_s)
 {
     return lines.join(separator).toUtf8() + separator.toUtf8();

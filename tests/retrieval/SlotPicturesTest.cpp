@@ -1,4 +1,5 @@
 #include "retrieval/SlotPictures.h"
+#include "retrieval/ScrapeTestSupport.h"
 #include "store/Pictures.h"
 #include "support/FakeAuctionSite.h"
 #include "support/ScratchDir.h"
@@ -10,24 +11,10 @@
 
 using namespace Qt::StringLiterals;
 using retrieval::SlotPictureDownloader;
+using scrapetest::OnePixelGif;
 using testsupport::FakeAuctionSite;
 
 namespace {
-
-// A GIF of one pixel on a logical screen of width × height.
-QByteArray OnePixelGif(int width, int height)
-{
-    static const char rest[] = "\x80\x00\x00" // a global table of two colours
-                               "\xff\x00\x00\xff\xff\xff"
-                               ",\x00\x00\x00\x00\x01\x00\x01\x00\x00" // a 1 × 1 frame at (0, 0)
-                               "\x02\x02\x44\x01\x00;";
-    QByteArray gif("GIF89a");
-    for (const int side : {width, height}) {
-        gif += static_cast<char>(side & 0xff);
-        gif += static_cast<char>(side >> 8);
-    }
-    return gif + QByteArray(rest, sizeof rest - 1);
-}
 
 QByteArray Jpeg(int width, int height)
 {

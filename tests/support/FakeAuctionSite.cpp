@@ -76,7 +76,7 @@ bool FakeAuctionSite::Request::hasHeader(const QByteArray& name) const
     return false;
 }
 
-FakeAuctionSite::FakeAuctionSite(Certificate certificate, Tls tls)
+FakeAuctionSite::FakeAuctionSite(Certificate certificate, Tls tls, int port)
 {
     // A client that hangs up mid-answer must not kill the test process.
     std::signal(SIGPIPE, SIG_IGN);
@@ -113,7 +113,10 @@ FakeAuctionSite::FakeAuctionSite(Certificate certificate, Tls tls)
     });
 
     // Bound before the thread starts, so connections queue up even before it runs.
-    m_port = m_server->bind_to_any_port("127.0.0.1");
+    if (port == 0)
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+    else if (m_server->bind_to_port("127.0.0.1", port))
+        m_port = port;
     if (m_port > 0)
         m_thread = ServeOnThread(*m_server);
 }
@@ -133,6 +136,8 @@ FakeAuctionSite::~FakeAuctionSite()
 
 QString FakeAuctionSite::url(const QString& path, const QString& onHost) const
 {
+    if (m_port == 443)
+        return QStringLiteral("https://%1%2").arg(onHost, path);
     return QStringLiteral("https://%1:%2%3").arg(onHost).arg(m_port).arg(path);
 }
 

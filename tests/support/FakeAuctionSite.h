@@ -68,14 +68,18 @@ public:
 
     static QString host() { return QStringLiteral("page.auctions.yahoo.co.jp"); }
 
-    explicit FakeAuctionSite(Certificate certificate = Certificate::Trusted, Tls tls = Tls::UpTo13);
+    // port 0 lets the kernel pick a free one; 443 is what a program that is not told
+    // otherwise reaches (a test in a network namespace of its own can take it).
+    explicit FakeAuctionSite(Certificate certificate = Certificate::Trusted, Tls tls = Tls::UpTo13,
+                             int port = 0);
     ~FakeAuctionSite();
     FakeAuctionSite(const FakeAuctionSite&) = delete;
     FakeAuctionSite& operator=(const FakeAuctionSite&) = delete;
 
     bool isListening() const { return m_port > 0; }
     int port() const { return m_port; }
-    // https://<host>:<port><path>; host defaults to the item-page host.
+    // https://<host>:<port><path>, without the port when it is 443; host defaults to the
+    // item-page host.
     QString url(const QString& path, const QString& onHost = host()) const;
     // The start of a chain of `hops` (>= 1) redirects that ends at `path` ("/..." ).
     QString redirectUrl(int hops, const QString& path) const;

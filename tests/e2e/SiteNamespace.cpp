@@ -1,0 +1,89 @@
+#include "e2e/SiteNamespace.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace e2e {
+
+namespace {
+
+constexpr const char* CaStore = "/etc/ssl/certs/ca-certificates.crt";
+
+QString Failed(const char* what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+QString BringUpLoopback()
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return Failed("socket");
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    QString error;
+    if (ioctl(fd, SIOCGIFFLAGS, &request) != 0)
+        error = Failed("reading the flags of lo");
+    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
+    if (error.isEmpty() && ioctl(fd, SIOCSIFFLAGS, &request) != 0)
+        error = Failed("bringing lo up");
+    close(fd);
+    return error;
+}
+
+QString BindFile(const QString& source, const char* target)
+{
+    if (mount(QFile::encodeName(source).constData(), target, nullptr, MS_BIND, nullptr) != 0)
+        return Failed(target);
+    return {};
+}
+
+QString Enter(const QStringList& hostNames, const QString& caFile, const QString& workDir)
+{
+    if (geteuid() != 0)
+        return QStringLiteral("needs root for a network and mount namespace of its own");
+    if (!QFile::exists(QString::fromLatin1(CaStore)))
+        return QStringLiteral("no system certificate store at %1 (package ca-certificates)")
+            .arg(QLatin1String(CaStore));
+
+    const QString hosts = workDir + QStringLiteral("/hosts");
+    QFile file(hosts);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(
+            QStringLiteral("127.0.0.1 localhost %1\n::1 localhost\n").arg(hostNames.join(u' ')).toLatin1()) <
+            0)
+        return QStringLiteral("cannot write %1").arg(hosts);
+    file.close();
+
+    if (unshare(CLONE_NEWNS | CLONE_NEWNET) != 0)
+        return Failed("unshare");
+    // Mounts made from here on stay in this namespace.
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return Failed("making / private");
+    QString error = BringUpLoopback();
+    if (error.isEmpty())
+        error = BindFile(hosts, "/etc/hosts");
+    if (error.isEmpty())
+        error = BindFile(caFile, CaStore);
+    return error;
+}
+
+} // namespace
+
+QString EnterSiteNamespace(const QStringList& hostNames, const QString& caFile, const QString& workDir)
+{
+    static const QString result = Enter(hostNames, caFile, workDir);
+    return result;
+}
+
+} // namespace e2e

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace e2e {
+
+// Moves this process, and whatever it starts from now on, into a network and a mount
+// namespace of its own: only loopback, `hostNames` resolving to 127.0.0.1, and the
+// authority in `caFile` as the system's trusted certificate store. The real /etc is not
+// touched; files for the mounts are written to `workDir`. Needs root. Returns an empty
+// string when done, otherwise why it could not be done. Done at most once per process;
+// later calls answer as the first did.
+QString EnterSiteNamespace(const QStringList& hostNames, const QString& caFile, const QString& workDir);
+
+} // namespace e2e
