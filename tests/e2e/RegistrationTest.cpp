@@ -143,7 +143,9 @@ protected:
 TEST_F(RegistrationTest, PastedAndHandedOverAddressesFillTheirSlotsAndAreStored)
 {
     QImage photo(400, 300, QImage::Format_RGB32);
-    photo.fill(qRgb(30, 90, 200));
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(40 + x / 3, 80 + y / 3, 200 - x / 4));
     putItem(u"e2e1"_s, u"Nikon F3 ボディ"_s, u"12,000円"_s, u"/i/e2e1.jpg"_s, store::EncodeJpeg(photo, 90));
     putItem(u"e2e2"_s, u"レンズ 50mm"_s, u"3,400円"_s, u"/i/e2e2.gif"_s, scrapetest::OnePixelGif(120, 90));
 
