@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -221,6 +222,15 @@ AuctionGrid::AuctionGrid(store::WatchListModel& model, int komoku, QWidget* pare
     m_corner = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
     if (m_corner != nullptr)
         m_corner->installEventFilter(this);
+
+    // The hover hint follows the pointer over every part of the grid.
+    for (QWidget* part :
+         {viewport(), columns->viewport(), rows->viewport(), static_cast<QWidget*>(m_corner)}) {
+        if (part == nullptr)
+            continue;
+        part->setMouseTracking(true);
+        part->installEventFilter(this);
+    }
 }
 
 void AuctionGrid::refresh()
@@ -263,6 +273,26 @@ QRect AuctionGrid::CellRect(int column, int row) const
         top = area.top() + y;
     }
     return {left, top, ColWidth(column), RowHeight(row)};
+}
+
+QPoint AuctionGrid::CellAt(const QPoint& pos) const
+{
+    const QRect area = viewport()->geometry();
+    const QRect numbers = verticalHeader()->geometry();
+    const QRect headers = horizontalHeader()->geometry();
+    int column = -1;
+    if (pos.x() >= numbers.left() && pos.x() <= numbers.right())
+        column = 0;
+    else if (pos.x() >= area.left() && pos.x() <= area.right() && columnAt(pos.x() - area.left()) >= 0)
+        column = columnAt(pos.x() - area.left()) + 1;
+    int row = -1;
+    if (pos.y() >= headers.top() && pos.y() <= headers.bottom())
+        row = 0;
+    else if (pos.y() >= area.top() && pos.y() <= area.bottom() && rowAt(pos.y() - area.top()) >= 0)
+        row = rowAt(pos.y() - area.top()) + 1;
+    if (column < 0 || row < 0)
+        return {-1, -1};
+    return {column, row};
 }
 
 int AuctionGrid::TopRow() const
@@ -407,8 +437,18 @@ void AuctionGrid::dropEvent(QDropEvent* event)
     emit addressDropped(address);
 }
 
+void AuctionGrid::leaveEvent(QEvent* event)
+{
+    QTableView::leaveEvent(event);
+    emit gridMouseLeave();
+}
+
 bool AuctionGrid::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseMove && watched->isWidgetType()) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        emit gridMouseMove(static_cast<QWidget*>(watched)->mapTo(this, move->position().toPoint()));
+    }
     if (watched == m_corner && event->type() == QEvent::Paint) {
         QPainter painter(m_corner);
         drawCellWithLines(painter, m_corner->rect(), 0, 0, false);

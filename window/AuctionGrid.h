@@ -42,6 +42,8 @@ public:
     // Cell (column, row) in the grid's coordinates, grid line not included; empty
     // when the cell is scrolled out of view.
     QRect CellRect(int column, int row) const;
+    // The cell (x = column, y = row) at pos in the grid's coordinates; (-1, -1) off the cells.
+    QPoint CellAt(const QPoint& pos) const;
     // The first row and column in view after the fixed ones; 1 when not scrolled.
     int TopRow() const;
     int LeftCol() const;
@@ -67,6 +69,10 @@ signals:
     void cellEdited(int row, int column, const QString& text);
     // An address was dropped on the grid.
     void addressDropped(const QString& address);
+    // The pointer moved to pos (grid coordinates) over the cells or the fixed row and column.
+    void gridMouseMove(const QPoint& pos);
+    // The pointer left the grid.
+    void gridMouseLeave();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,6 +81,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     // Pasting into a cell that is not being edited puts the clipboard's text there whole.
     void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     QString cellText(int column, int row) const;

@@ -1,6 +1,8 @@
 #include "window/TForm1.h"
 
+#include "platform/LineBreaks.h"
 #include "store/TextRules.h"
+#include "watchlist/GridHint.h"
 #include "window/AuctionGrid.h"
 #include "window/Fonts.h"
 #include "window/KomokuPage.h"
@@ -10,6 +12,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -219,6 +222,12 @@ void TForm1::CreateControls()
     m_lblHint->setGeometry(m_panelHint->rect());
     m_panelHint->hide();
     m_panelHint->raise();
+
+    m_hintTimer = new QTimer(this);
+    m_hintTimer->setObjectName(u"HintTimer"_s);
+    m_hintTimer->setSingleShot(true);
+    m_hintTimer->setInterval(watchlist::HintDelayMs);
+    connect(m_hintTimer, &QTimer::timeout, this, &TForm1::HintDelayOver);
 }
 
 void TForm1::CreatePictureMenu()
@@ -271,6 +280,10 @@ void TForm1::addKomokuPage(int komoku)
     connect(page, &KomokuPage::pictureDropped, this, [this](int slot, const QImage& picture) {
         forwardPicture([&](watchlist::PictureBoxCommands& c) { c.DropImageTarget1Drop(slot, picture); });
     });
+    AuctionGrid* grid = page->Grid();
+    connect(grid, &AuctionGrid::gridMouseMove, this,
+            [this, grid](const QPoint& pos) { GridMouseMove(grid, pos); });
+    connect(grid, &AuctionGrid::gridMouseLeave, this, &TForm1::GridMouseLeave);
     connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
         if (k >= static_cast<int>(m_model.Komokus.size()))
             return;
@@ -283,6 +296,61 @@ KomokuPage* TForm1::page(int komoku) const
     if (komoku < 0 || komoku >= static_cast<int>(m_pages.size()))
         return nullptr;
     return m_pages[static_cast<size_t>(komoku)];
+}
+
+void TForm1::GridMouseMove(AuctionGrid* grid, const QPoint& pos)
+{
+    if (m_hintWaiting)
+        return;
+    const QPoint cell = grid->CellAt(pos);
+    if (!watchlist::GivesHint(cell.x(), cell.y())) {
+        hideHint();
+        return;
+    }
+    m_hintWaiting = true;
+    m_hintGrid = grid;
+    m_hintCell = cell;
+    m_hintTimer->start();
+}
+
+void TForm1::HintDelayOver()
+{
+    m_hintWaiting = false;
+    AuctionGrid* grid = m_hintGrid;
+    // Only a pointer still resting on the same cell of a grid in view gets its hint.
+    const QPoint pointer = grid != nullptr ? grid->mapFromGlobal(QCursor::pos()) : QPoint();
+    if (grid == nullptr || !grid->isVisible() || !grid->rect().contains(pointer) ||
+        grid->CellAt(pointer) != m_hintCell) {
+        hideHint();
+        return;
+    }
+    const QString text = watchlist::HintText(m_model, grid->Komoku(), m_hintCell.x(), m_hintCell.y());
+    if (text.isEmpty()) {
+        hideHint();
+        return;
+    }
+    const QString shown = platform::LfLineBreaks(text);
+    const QFontMetrics metrics(m_lblHint->font());
+    int textWidth = 0;
+    for (const QString& line : shown.split(u'\n'))
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(line));
+    m_lblHint->setText(shown);
+    m_panelHint->setGeometry(
+        watchlist::HintPanelRect(textWidth, m_client->mapFromGlobal(QCursor::pos()), m_client->width()));
+    m_lblHint->setGeometry(m_panelHint->rect());
+    m_panelHint->raise();
+    m_panelHint->show();
+}
+
+void TForm1::GridMouseLeave()
+{
+    m_panelHint->hide();
+}
+
+void TForm1::hideHint()
+{
+    m_lblHint->clear();
+    m_panelHint->hide();
 }
 
 void TForm1::render()

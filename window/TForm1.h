@@ -6,6 +6,7 @@
 #include "watchlist/WatchListPresenter.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <vector>
@@ -16,9 +17,11 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace window {
 
+class AuctionGrid;
 class KomokuPage;
 class SetteiPage;
 
@@ -78,6 +81,14 @@ private:
     // Runs the show handler of the page in front, once each time another page comes forward.
     void pageShown();
 
+    // The hover hint: the pointer rests on a cell for a moment, then the panel shows its text.
+    void GridMouseMove(AuctionGrid* grid, const QPoint& pos);
+    void HintDelayOver();
+    // Hides the panel and leaves its text.
+    void GridMouseLeave();
+    // Hides the panel and empties it.
+    void hideHint();
+
     // Runs handler on the presenter, if there is one yet, and shows the model again.
     void forward(const std::function<void(watchlist::WatchListPresenter&)>& handler);
     // The same for the picture boxes.
@@ -97,6 +108,12 @@ private:
     QPushButton* m_btnKakakuCheck = nullptr;
     QFrame* m_panelHint = nullptr;
     QLabel* m_lblHint = nullptr;
+    QTimer* m_hintTimer = nullptr;
+    // Set while the hint waits out its delay; the pointer's moves meanwhile are ignored.
+    bool m_hintWaiting = false;
+    // The grid and the cell under the pointer when the wait began.
+    QPointer<AuctionGrid> m_hintGrid;
+    QPoint m_hintCell;
 
     QAction* m_menuSave = nullptr;
     QAction* m_s1 = nullptr;

@@ -13,6 +13,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +27,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -317,6 +321,48 @@ TEST_F(WatchListWindow, AnAddedCategoryTakesTheColumnWidthsOfTheFirst)
     first->horizontalHeader()->resizeSection(store::ColTitle - 1, 200);
     QTest::mouseClick(control<QPushButton>(u"BtnAddKomoku"_s), Qt::LeftButton);
     EXPECT_EQ(control<AuctionGrid>(u"StringGridAuction1"_s)->ColWidth(store::ColTitle), 198);
+}
+
+TEST_F(WatchListWindow, HoverHintShowsACellAfterHalfASecondOnlyWhileThePointerStaysOnIt)
+{
+    const QString title = u"ニコン F3 ボディ 極上美品 付属品多数 動作確認済み 送料無料"_s;
+    showWindow();
+    // Showing the window loads the stored list, so the slot is filled afterwards.
+    model.SlotAt(0, 2).Cells[store::ColTitle] = title;
+    model.SlotAt(0, 2).Cells[store::ColKakaku] = u"12,345円"_s;
+    form1->setActivePage(1);
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    auto* panel = control<QFrame>(u"PanelHint"_s);
+    auto* label = control<QLabel>(u"LblHint"_s);
+    auto* timer = form1->findChild<QTimer*>(u"HintTimer"_s);
+    ASSERT_NE(timer, nullptr);
+    const auto restingOver = [&](int column) {
+        QTest::mouseMove(grid, grid->CellRect(column, 2).center());
+        return grid->mapTo(form1->centralWidget(), grid->CellRect(column, 2).center());
+    };
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const QPoint pointer = restingOver(store::ColTitle);
+    EXPECT_FALSE(panel->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->isVisible(); }, 3000));
+    EXPECT_GE(elapsed.elapsed(), 450);
+    EXPECT_EQ(label->text(), title);
+    EXPECT_EQ(panel->geometry(), QRect(pointer.x(), pointer.y() + 20,
+                                       QFontMetrics(label->font()).horizontalAdvance(title) + 10, 40));
+
+    // The price column has no hint: the panel goes at once.
+    restingOver(store::ColKakaku);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(timer->isActive());
+
+    // A pointer that leaves the grid during the wait gets no hint.
+    restingOver(store::ColTitle);
+    ASSERT_TRUE(timer->isActive());
+    QTest::mouseMove(control<QLineEdit>(u"EditKomoku0"_s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !timer->isActive(); }, 3000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(panel->isVisible());
 }
 
 } // namespace

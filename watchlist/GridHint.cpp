@@ -1,0 +1,41 @@
+#include "watchlist/GridHint.h"
+
+namespace watchlist {
+
+bool GivesHint(int column, int row)
+{
+    const bool slotRow = row >= 1 && row <= store::SlotsPerKomoku;
+    return slotRow && (column == store::ColTitle || column == store::ColURL || column == store::ColOption);
+}
+
+QString LastCheckErrorLine(const QString& error)
+{
+    return QStringLiteral("前回の価格チェックに失敗しました: ") + error.trimmed();
+}
+
+QString HintText(const store::WatchListModel& model, int komoku, int column, int row)
+{
+    if (!GivesHint(column, row) || komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
+        return {};
+    const store::Slot& slot = model.KomokuAt(komoku).Slots[static_cast<size_t>(row - 1)];
+    QString text = slot.Cells[static_cast<size_t>(column)].trimmed();
+    if (text.isEmpty())
+        return {};
+    if (column == store::ColTitle && !slot.LastCheckError.trimmed().isEmpty())
+        text += QStringLiteral("\r\n") + LastCheckErrorLine(slot.LastCheckError);
+    return text;
+}
+
+QRect HintPanelRect(int textWidth, const QPoint& pointer, int clientWidth)
+{
+    const int top = pointer.y() + 20;
+    const int width = textWidth + 10;
+    if (width > clientWidth)
+        return {0, top, clientWidth, HintPanelHeight};
+    int left = pointer.x();
+    if (left + width > clientWidth)
+        left = clientWidth - width;
+    return {left, top, width, HintPanelHeight};
+}
+
+} // namespace watchlist
