@@ -91,6 +91,7 @@ TForm1::TForm1(store::WatchListModel& model, QWidget* parent) : QMainWindow(pare
     CreateMenu();
     CreateControls();
     CreatePictureMenu();
+    CreateSlotMenu();
     resize(DesignClientWidth, DesignClientHeight);
     setClientHeight(DesignClientHeight);
 
@@ -235,6 +236,57 @@ void TForm1::CreatePictureMenu()
     m_p1 = item(u"P1"_s, u"貼り付け(&P)"_s, &Commands::P1Click);
     m_d1 = item(u"D1"_s, u"削除(&D)"_s, &Commands::D1Click);
     m_kakudai = item(u"Kakudai"_s, u"拡大画像を表示(&V)"_s, &Commands::KakudaiClick);
+}
+
+void TForm1::CreateSlotMenu()
+{
+    using Presenter = watchlist::WatchListPresenter;
+    m_popupMenu2 = new QMenu(this);
+    m_popupMenu2->setObjectName(u"PopupMenu2"_s);
+    const auto item = [this](const QString& name, const QString& text, void (Presenter::*handler)()) {
+        QAction* action = m_popupMenu2->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, [this, handler] { forward(handler); });
+        return action;
+    };
+    m_menuDellKomoku = item(u"MenuDellKomoku"_s, u"このオークションを削除(&D)"_s, &Presenter::RowDellClick);
+    item(u"MenuPopUp_Honmei"_s, u"このオークションを本命にする(&H)"_s, &Presenter::MenuHonmeiClick);
+    m_menuMoveItem = m_popupMenu2->addMenu(u"別の項目へ移動(&M)"_s);
+    m_menuMoveItem->setObjectName(u"MenuMoveItem"_s);
+    m_popupMenu2->addSeparator();
+    m_menuRakusatuhin = item(u"MenuRakusatuhin"_s, u"落札品(&G)"_s, &Presenter::MenuRakusatuhinClick);
+    m_menuRakusatuhin->setCheckable(true);
+}
+
+void TForm1::popupSlotMenu()
+{
+    m_menuDellKomoku->setEnabled(m_model.MenuDellKomokuEnabled);
+    m_menuMoveItem->menuAction()->setEnabled(m_model.MenuMoveEnabled);
+    const size_t count = m_model.Komokus.size();
+    while (m_moveKomokuItems.size() < count) {
+        const int target = static_cast<int>(m_moveKomokuItems.size());
+        QAction* action = m_menuMoveItem->addAction(QString());
+        action->setObjectName(u"MoveKomokuItem%1"_s.arg(target));
+        connect(action, &QAction::triggered, this, [this, target] {
+            forward([target](watchlist::WatchListPresenter& p) { p.MoveKomokuItemClick(target); });
+        });
+        m_moveKomokuItems.push_back(action);
+    }
+    while (m_moveKomokuItems.size() > count) {
+        delete m_moveKomokuItems.back();
+        m_moveKomokuItems.pop_back();
+    }
+    for (size_t i = 0; i < count; ++i) {
+        m_moveKomokuItems[i]->setText(m_model.Komokus[i].MoveItemCaption);
+        m_moveKomokuItems[i]->setEnabled(m_model.Komokus[i].MoveItemEnabled);
+    }
+    m_menuRakusatuhin->setChecked(m_model.MenuRakusatuhinChecked);
+    m_popupMenu2->exec(QCursor::pos());
+}
+
+void TForm1::hideHint()
+{
+    m_panelHint->hide();
 }
 
 void TForm1::addKomokuPage(int komoku)

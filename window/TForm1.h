@@ -54,6 +54,8 @@ public:
     void focusHyoji(int komoku, int row) override;
     void activatePriceCell(int komoku, int row) override;
     void commitEdits() override;
+    void hideHint() override;
+    void popupSlotMenu() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +67,7 @@ private:
     void CreateMenu();
     void CreateControls();
     void CreatePictureMenu();
+    void CreateSlotMenu();
     void FormResize();
     void setClientHeight(int height);
 
@@ -108,6 +111,13 @@ private:
     QAction* m_p1 = nullptr;
     QAction* m_d1 = nullptr;
     QAction* m_kakudai = nullptr;
+
+    QMenu* m_popupMenu2 = nullptr;
+    QAction* m_menuDellKomoku = nullptr;
+    QMenu* m_menuMoveItem = nullptr;
+    // One item per category under "別の項目へ移動(&M)".
+    std::vector<QAction*> m_moveKomokuItems;
+    QAction* m_menuRakusatuhin = nullptr;
 
     // The page whose show handler ran last while the window was visible; -1 while hidden.
     int m_shownPage = -1;
