@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -221,6 +222,9 @@ AuctionGrid::AuctionGrid(store::WatchListModel& model, int komoku, QWidget* pare
     m_corner = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
     if (m_corner != nullptr)
         m_corner->installEventFilter(this);
+    // A right press picks a slot for the slot menu without moving the current cell.
+    viewport()->installEventFilter(this);
+    rows->viewport()->installEventFilter(this);
 }
 
 void AuctionGrid::refresh()
@@ -413,6 +417,22 @@ bool AuctionGrid::eventFilter(QObject* watched, QEvent* event)
         QPainter painter(m_corner);
         drawCellWithLines(painter, m_corner->rect(), 0, 0, false);
         return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (watched == viewport()) {
+            const QModelIndex index = indexAt(at);
+            if (index.isValid())
+                emit cellPressed(index.column() + 1, index.row() + 1, true);
+            return true;
+        }
+        if (watched == verticalHeader()->viewport()) {
+            const int section = verticalHeader()->logicalIndexAt(at);
+            if (section >= 0)
+                emit cellPressed(0, section + 1, true);
+            return true;
+        }
     }
     return QTableView::eventFilter(watched, event);
 }

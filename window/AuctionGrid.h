@@ -67,6 +67,8 @@ signals:
     void cellEdited(int row, int column, const QString& text);
     // An address was dropped on the grid.
     void addressDropped(const QString& address);
+    // A mouse button went down on cell (column, row); the right button leaves the current cell.
+    void cellPressed(int column, int row, bool rightButton);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

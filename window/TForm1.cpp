@@ -147,6 +147,12 @@ void TForm1::CreateMenu()
     edit->addSeparator();
     m_rowDell = item(edit, u"RowDell"_s, u"選択したオークションの削除(&D)"_s, false);
     m_menuHonmei = item(edit, u"MenuHonmei"_s, u"選択したオークションを本命にする(&H)"_s, false);
+    using Presenter = watchlist::WatchListPresenter;
+    for (const auto& [action, handler] :
+         {std::pair{m_s1, &Presenter::S1Click}, std::pair{m_menuCheap, &Presenter::MenuCheapClick},
+          std::pair{m_rowDell, &Presenter::RowDellClick},
+          std::pair{m_menuHonmei, &Presenter::MenuHonmeiClick}})
+        connect(action, &QAction::triggered, this, [this, handler] { forward(handler); });
 
     QMenu* help = bar->addMenu(u"ヘルプ(&H)"_s);
     connect(item(help, u"H2"_s, u"ヘルプ(&H)"_s, true), &QAction::triggered, this,
@@ -322,6 +328,9 @@ void TForm1::addKomokuPage(int komoku)
     });
     connect(page, &KomokuPage::pictureDropped, this, [this](int slot, const QImage& picture) {
         forwardPicture([&](watchlist::PictureBoxCommands& c) { c.DropImageTarget1Drop(slot, picture); });
+    });
+    connect(page, &KomokuPage::gridMouseDown, this, [this](int k, int column, int row, bool rightButton) {
+        forward([&](Presenter& p) { p.GridMouseDown(k, column, row, rightButton); });
     });
     connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
         if (k >= static_cast<int>(m_model.Komokus.size()))
