@@ -38,6 +38,11 @@ public:
     // Writes what is typed into a cell whose editor is still open into the model, so that
     // whatever reads or saves the model next sees it.
     virtual void commitEdits() = 0;
+
+    // Hides the hover-hint panel; its text stays.
+    virtual void hideHint() = 0;
+    // Opens the slot menu at the pointer, as the model sets it up, and returns once it has closed.
+    virtual void popupSlotMenu() = 0;
 };
 
 } // namespace platform

@@ -68,6 +68,7 @@ struct Komoku {
     bool BtnTabDelEnabled = false;
     // The category's item under "別の項目へ移動(&M)".
     QString MoveItemCaption;
+    bool MoveItemEnabled = false;
 
     // The tab caption: the name, or "名前無し" when it is empty ("名前なし" on a page
     // added at run time whose name was never edited).
@@ -150,6 +151,9 @@ struct WatchListModel {
     bool MenuDeleteEnabled = false;  // "選択したオークションの削除(&D)"
     bool MenuHonmeiEnabled = false;  // "選択したオークションを本命にする(&H)"
     bool MenuMoveEnabled = false;    // "別の項目へ移動(&M)"
+    // The slot menu's delete item and the check of its "落札品(&G)".
+    bool MenuDellKomokuEnabled = true; // "このオークションを削除(&D)"
+    bool MenuRakusatuhinChecked = false;
     bool BtnOKEnabled = true;
     bool BtnAddKomokuEnabled = true;
 

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -106,6 +107,33 @@ public:
     void V1Click();
     void BtnKakakuCheckClick();
 
+    // The slot commands act on the selected slot (SelKomoku, SelRow).
+    // A mouse button went down on cell (column, row) of category komoku's grid; the right
+    // button selects that cell's slot and opens the slot menu over a registered one.
+    void GridMouseDown(int komoku, int column, int row, bool rightButton);
+    // The slot menu is about to open: the move items and the won check.
+    void PopupMenu2Popup();
+    // Makes the selected slot its category's favourite.
+    void MenuHonmeiClick();
+    // Switches the selected slot's won mark.
+    void MenuRakusatuhinClick();
+    // Deletes the selected slot after asking.
+    void RowDellClick();
+    // Moves the selected slot to the first free row of category target.
+    void MoveKomokuItemClick(int target);
+
+    // The category showing sorted by end time ("終了時間順に並べ替え(&S)") or by current
+    // price, cheapest first ("現在価格の低い順に並べ替え(&C)").
+    void S1Click();
+    void MenuCheapClick();
+    // New row i + 1 of category komoku takes what old row order[i] + 1 held, with every value
+    // that belongs to the slot; order holds each of 0 to 9 once.
+    void ApplyRowOrder(int komoku, const std::array<int, store::SlotsPerKomoku>& order);
+
+    static QString RowDellQuestion(int row);
+    static QString EndTimeCellsMessage();
+    static QString NoEndTimeMessage();
+
     static QString SavedMessage();
     static QString SpeakTextMessage();
     static QString ArarmTimeMessage();
@@ -133,6 +161,16 @@ private:
     void Refuse(const QString& message, int komoku);
     shell::SlotStatus& StatusOf(int komoku, int slot);
     QString File(const QString& name) const;
+    // Whether SelKomoku and SelRow name a registered slot.
+    bool SlotSelected() const;
+    // Deletes row (1 to 10) of category komoku: the rows below move up, the last row is emptied.
+    void DeleteSlot(int komoku, int row);
+    // Moves every value that belongs to a slot, the favourite mark included, as ApplyRowOrder says.
+    void MoveSlots(int komoku, const std::array<int, store::SlotsPerKomoku>& order);
+    // The tray hint after a favourite changed: the favourites' labels, empty when there is none.
+    QString FavouriteHint();
+    // Writes to category komoku's file at once; what cannot be written is left to the next save.
+    void WriteAtOnce(int komoku, const std::function<void(store::IniFile&)>& write);
 
     Parts m_parts;
     Commands m_commands;

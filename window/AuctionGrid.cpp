@@ -223,7 +223,8 @@ AuctionGrid::AuctionGrid(store::WatchListModel& model, int komoku, QWidget* pare
     if (m_corner != nullptr)
         m_corner->installEventFilter(this);
 
-    // The hover hint follows the pointer over every part of the grid.
+    // The hover hint follows the pointer over every part of the grid; a right press on a
+    // cell picks a slot for the slot menu without moving the current cell.
     for (QWidget* part :
          {viewport(), columns->viewport(), rows->viewport(), static_cast<QWidget*>(m_corner)}) {
         if (part == nullptr)
@@ -453,6 +454,22 @@ bool AuctionGrid::eventFilter(QObject* watched, QEvent* event)
         QPainter painter(m_corner);
         drawCellWithLines(painter, m_corner->rect(), 0, 0, false);
         return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (watched == viewport()) {
+            const QModelIndex index = indexAt(at);
+            if (index.isValid())
+                emit cellPressed(index.column() + 1, index.row() + 1, true);
+            return true;
+        }
+        if (watched == verticalHeader()->viewport()) {
+            const int section = verticalHeader()->logicalIndexAt(at);
+            if (section >= 0)
+                emit cellPressed(0, section + 1, true);
+            return true;
+        }
     }
     return QTableView::eventFilter(watched, event);
 }

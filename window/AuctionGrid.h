@@ -73,6 +73,8 @@ signals:
     void gridMouseMove(const QPoint& pos);
     // The pointer left the grid.
     void gridMouseLeave();
+    // A mouse button went down on cell (column, row); the right button leaves the current cell.
+    void cellPressed(int column, int row, bool rightButton);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -126,6 +126,9 @@ KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent
         [this](int row, int column, const QString& text) { emit cellEdited(m_komoku, row, column, text); },
         Qt::QueuedConnection);
     connect(m_grid, &AuctionGrid::addressDropped, this, &KomokuPage::addressDropped);
+    connect(m_grid, &AuctionGrid::cellPressed, this, [this](int column, int row, bool rightButton) {
+        emit gridMouseDown(m_komoku, column, row, rightButton);
+    });
 
     for (int s = 0; s < store::SlotsPerKomoku; ++s) {
         const QString ks = k + u'_' + QString::number(s);

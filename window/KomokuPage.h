@@ -50,6 +50,8 @@ signals:
     void imageDoubleClicked(int komoku, int slot);
     // A picture was dropped on the box of slot (0 to 9); null when it could not be taken.
     void pictureDropped(int slot, const QImage& picture);
+    // A mouse button went down on grid cell (column, row).
+    void gridMouseDown(int komoku, int column, int row, bool rightButton);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -94,6 +94,7 @@ TForm1::TForm1(store::WatchListModel& model, QWidget* parent) : QMainWindow(pare
     CreateMenu();
     CreateControls();
     CreatePictureMenu();
+    CreateSlotMenu();
     resize(DesignClientWidth, DesignClientHeight);
     setClientHeight(DesignClientHeight);
 
@@ -149,6 +150,12 @@ void TForm1::CreateMenu()
     edit->addSeparator();
     m_rowDell = item(edit, u"RowDell"_s, u"選択したオークションの削除(&D)"_s, false);
     m_menuHonmei = item(edit, u"MenuHonmei"_s, u"選択したオークションを本命にする(&H)"_s, false);
+    using Presenter = watchlist::WatchListPresenter;
+    for (const auto& [action, handler] :
+         {std::pair{m_s1, &Presenter::S1Click}, std::pair{m_menuCheap, &Presenter::MenuCheapClick},
+          std::pair{m_rowDell, &Presenter::RowDellClick},
+          std::pair{m_menuHonmei, &Presenter::MenuHonmeiClick}})
+        connect(action, &QAction::triggered, this, [this, handler] { forward(handler); });
 
     QMenu* help = bar->addMenu(u"ヘルプ(&H)"_s);
     connect(item(help, u"H2"_s, u"ヘルプ(&H)"_s, true), &QAction::triggered, this,
@@ -246,6 +253,57 @@ void TForm1::CreatePictureMenu()
     m_kakudai = item(u"Kakudai"_s, u"拡大画像を表示(&V)"_s, &Commands::KakudaiClick);
 }
 
+void TForm1::CreateSlotMenu()
+{
+    using Presenter = watchlist::WatchListPresenter;
+    m_popupMenu2 = new QMenu(this);
+    m_popupMenu2->setObjectName(u"PopupMenu2"_s);
+    const auto item = [this](const QString& name, const QString& text, void (Presenter::*handler)()) {
+        QAction* action = m_popupMenu2->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, [this, handler] { forward(handler); });
+        return action;
+    };
+    m_menuDellKomoku = item(u"MenuDellKomoku"_s, u"このオークションを削除(&D)"_s, &Presenter::RowDellClick);
+    item(u"MenuPopUp_Honmei"_s, u"このオークションを本命にする(&H)"_s, &Presenter::MenuHonmeiClick);
+    m_menuMoveItem = m_popupMenu2->addMenu(u"別の項目へ移動(&M)"_s);
+    m_menuMoveItem->setObjectName(u"MenuMoveItem"_s);
+    m_popupMenu2->addSeparator();
+    m_menuRakusatuhin = item(u"MenuRakusatuhin"_s, u"落札品(&G)"_s, &Presenter::MenuRakusatuhinClick);
+    m_menuRakusatuhin->setCheckable(true);
+}
+
+void TForm1::popupSlotMenu()
+{
+    m_menuDellKomoku->setEnabled(m_model.MenuDellKomokuEnabled);
+    m_menuMoveItem->menuAction()->setEnabled(m_model.MenuMoveEnabled);
+    const size_t count = m_model.Komokus.size();
+    while (m_moveKomokuItems.size() < count) {
+        const int target = static_cast<int>(m_moveKomokuItems.size());
+        QAction* action = m_menuMoveItem->addAction(QString());
+        action->setObjectName(u"MoveKomokuItem%1"_s.arg(target));
+        connect(action, &QAction::triggered, this, [this, target] {
+            forward([target](watchlist::WatchListPresenter& p) { p.MoveKomokuItemClick(target); });
+        });
+        m_moveKomokuItems.push_back(action);
+    }
+    while (m_moveKomokuItems.size() > count) {
+        delete m_moveKomokuItems.back();
+        m_moveKomokuItems.pop_back();
+    }
+    for (size_t i = 0; i < count; ++i) {
+        m_moveKomokuItems[i]->setText(m_model.Komokus[i].MoveItemCaption);
+        m_moveKomokuItems[i]->setEnabled(m_model.Komokus[i].MoveItemEnabled);
+    }
+    m_menuRakusatuhin->setChecked(m_model.MenuRakusatuhinChecked);
+    m_popupMenu2->exec(QCursor::pos());
+}
+
+void TForm1::hideHint()
+{
+    m_panelHint->hide();
+}
+
 void TForm1::addKomokuPage(int komoku)
 {
     auto* page = new KomokuPage(m_model, komoku, m_pageControl);
@@ -284,6 +342,9 @@ void TForm1::addKomokuPage(int komoku)
     connect(grid, &AuctionGrid::gridMouseMove, this,
             [this, grid](const QPoint& pos) { GridMouseMove(grid, pos); });
     connect(grid, &AuctionGrid::gridMouseLeave, this, &TForm1::GridMouseLeave);
+    connect(page, &KomokuPage::gridMouseDown, this, [this](int k, int column, int row, bool rightButton) {
+        forward([&](Presenter& p) { p.GridMouseDown(k, column, row, rightButton); });
+    });
     connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
         if (k >= static_cast<int>(m_model.Komokus.size()))
             return;
@@ -304,7 +365,7 @@ void TForm1::GridMouseMove(AuctionGrid* grid, const QPoint& pos)
         return;
     const QPoint cell = grid->CellAt(pos);
     if (!watchlist::GivesHint(cell.x(), cell.y())) {
-        hideHint();
+        clearHint();
         return;
     }
     m_hintWaiting = true;
@@ -321,12 +382,12 @@ void TForm1::HintDelayOver()
     const QPoint pointer = grid != nullptr ? grid->mapFromGlobal(QCursor::pos()) : QPoint();
     if (grid == nullptr || !grid->isVisible() || !grid->rect().contains(pointer) ||
         grid->CellAt(pointer) != m_hintCell) {
-        hideHint();
+        clearHint();
         return;
     }
     const QString text = watchlist::HintText(m_model, grid->Komoku(), m_hintCell.x(), m_hintCell.y());
     if (text.isEmpty()) {
-        hideHint();
+        clearHint();
         return;
     }
     const QString shown = platform::LfLineBreaks(text);
@@ -344,10 +405,10 @@ void TForm1::HintDelayOver()
 
 void TForm1::GridMouseLeave()
 {
-    m_panelHint->hide();
+    hideHint();
 }
 
-void TForm1::hideHint()
+void TForm1::clearHint()
 {
     m_lblHint->clear();
     m_panelHint->hide();

@@ -57,6 +57,8 @@ public:
     void focusHyoji(int komoku, int row) override;
     void activatePriceCell(int komoku, int row) override;
     void commitEdits() override;
+    void hideHint() override;
+    void popupSlotMenu() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +70,7 @@ private:
     void CreateMenu();
     void CreateControls();
     void CreatePictureMenu();
+    void CreateSlotMenu();
     void FormResize();
     void setClientHeight(int height);
 
@@ -87,7 +90,7 @@ private:
     // Hides the panel and leaves its text.
     void GridMouseLeave();
     // Hides the panel and empties it.
-    void hideHint();
+    void clearHint();
 
     // Runs handler on the presenter, if there is one yet, and shows the model again.
     void forward(const std::function<void(watchlist::WatchListPresenter&)>& handler);
@@ -125,6 +128,13 @@ private:
     QAction* m_p1 = nullptr;
     QAction* m_d1 = nullptr;
     QAction* m_kakudai = nullptr;
+
+    QMenu* m_popupMenu2 = nullptr;
+    QAction* m_menuDellKomoku = nullptr;
+    QMenu* m_menuMoveItem = nullptr;
+    // One item per category under "別の項目へ移動(&M)".
+    std::vector<QAction*> m_moveKomokuItems;
+    QAction* m_menuRakusatuhin = nullptr;
 
     // The page whose show handler ran last while the window was visible; -1 while hidden.
     int m_shownPage = -1;

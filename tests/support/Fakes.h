@@ -239,6 +239,14 @@ public:
             onCommit();
     }
 
+    void hideHint() override { log << QStringLiteral("hide hint"); }
+    void popupSlotMenu() override
+    {
+        log << QStringLiteral("slot menu");
+        if (onSlotMenu)
+            onSlotMenu();
+    }
+
     int shows = 0;
     int raises = 0;
     int layouts = 0;
@@ -251,6 +259,8 @@ public:
     std::function<void()> onShow;
     // Stands for an open cell editor: what it holds reaches the model when committed.
     std::function<void()> onCommit;
+    // What the user does while the slot menu is open.
+    std::function<void()> onSlotMenu;
 };
 
 // Every fake the resident side is built over, handed to it as one.

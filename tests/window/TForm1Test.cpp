@@ -407,3 +407,39 @@ TEST_F(WatchListWindow, PictureBoxesForwardTheirMenuDoubleClickAndDrops)
     QCoreApplication::sendEvent(target, &drop);
     EXPECT_TRUE(model.SlotAt(0, 5).PictureExist);
 }
+
+TEST_F(WatchListWindow, ARightPressOpensTheSlotMenuAndTheMenusReachTheirCommands)
+{
+    showWindow();
+    form1->setActivePage(1);
+    model.SlotAt(0, 2).Cells[store::ColURL] = u"https://page.auctions.yahoo.co.jp/jp/auction/x1"_s;
+    auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    grid->FocusCell(store::ColOption, 5);
+    auto* menu = control<QMenu>(u"PopupMenu2"_s);
+    QStringList captions;
+    bool popupOpen = false;
+    QTimer::singleShot(0, menu, [&] {
+        for (const QAction* action : menu->actions())
+            captions << action->text();
+        popupOpen = menu->isVisible() && model.PopupOpen;
+        menu->hide();
+    });
+    const QPoint at = grid->CellRect(store::ColTitle, 2).center() - grid->viewport()->geometry().topLeft();
+    QTest::mousePress(grid->viewport(), Qt::RightButton, {}, at);
+    EXPECT_TRUE(popupOpen);
+    EXPECT_FALSE(model.PopupOpen);
+    EXPECT_EQ(captions, (QStringList{u"このオークションを削除(&D)"_s, u"このオークションを本命にする(&H)"_s,
+                                     u"別の項目へ移動(&M)"_s, QString(), u"落札品(&G)"_s}));
+    EXPECT_EQ(model.SelRow, 2);
+    EXPECT_EQ(grid->Row(), 5) << "the current cell stays";
+
+    control<QAction>(u"MenuPopUp_Honmei"_s)->trigger();
+    EXPECT_EQ(model.KomokuAt(0).HonmeiNo, 2);
+    // As a click on the title enables it.
+    model.MenuDeleteEnabled = true;
+    form1->render();
+    control<QAction>(u"RowDell"_s)->trigger();
+    control<QAction>(u"S1"_s)->trigger();
+    EXPECT_EQ(dialogs.texts(),
+              (QStringList{u"No2のオークションを削除しますか？"_s, u"終了時間が入力されていません。"_s}));
+}
