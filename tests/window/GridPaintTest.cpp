@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -27,19 +26,15 @@ using window::AuctionGrid;
 
 namespace {
 
-// The watch-list window over the real resident object, looked at on 9 December 2026 at 13:45,
-// with the first category's page in front.
+// The watch-list window over the real resident object on 9 December 2026 at 13:45, with the
+// first category's page in front.
 class GridPaint : public testsupport::ResidentFixture {
 protected:
-    GridPaint()
+    void SetUp() override
     {
         window::InstallFontSubstitutions();
         clock.current = QDateTime(QDate(2026, 12, 9), QTime(13, 45));
-    }
-    void SetUp() override
-    {
         ASSERT_TRUE(form->FormCreate());
-        testsupport::State(*form).StartingUp = false;
         link = std::make_unique<watchlist::ResidentLink>(*form);
         form1 = std::make_unique<window::TForm1>(model);
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
@@ -47,59 +42,53 @@ protected:
         form1->SetPresenter(presenter.get());
         presenter->FormCreate();
         form1->show();
-        // The grid's focus needs an active window, also under a display without a window manager.
+        // The grid's focus needs an active window, also on a display without a window manager.
         form1->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
         form->Schedule().Komoku.resize(1);
         form1->setActivePage(1);
-        grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+        grid = widget<AuctionGrid>(u"StringGridAuction0"_s);
     }
 
-    template <class T = QWidget> T* control(const QString& name) const
+    template <class T = QWidget> T* widget(const QString& name) const
     {
         T* found = form1->findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name.toStdString();
         return found;
     }
-    // Slot row of category 0 with a title, an address and an end; the cells as the load writes them.
-    store::Slot& slot(int row, const QString& title, const QDateTime& end)
+    // A slot in use ending on December day at hour:minute, its price in column 9.
+    store::Slot& slot(int row, const QString& title, int day, int hour, int minute, const QString& price = {})
     {
         store::Slot& s = model.SlotAt(0, row);
+        const QDateTime end(QDate(2026, 12, day), QTime(hour, minute));
         s.Cells[store::ColTitle] = title;
         s.Cells[store::ColURL] = u"https://page.auctions.yahoo.co.jp/jp/auction/x%1"_s.arg(row);
-        s.Cells[store::ColMonth] = end.toString(u"MM"_s);
-        s.Cells[store::ColDay] = end.toString(u"dd"_s);
-        s.Cells[store::ColHour] = end.toString(u"HH"_s);
-        s.Cells[store::ColMinute] = end.toString(u"mm"_s);
+        const QStringList parts = end.toString(u"MM dd HH mm"_s).split(u' ');
+        for (int i = 0; i < 4; ++i)
+            s.Cells[static_cast<size_t>(store::ColMonth + i)] = parts[i];
+        s.Cells[store::ColKakaku] = price;
         s.ShuryoTime = store::ToDayCount(end);
         s.BtnHyojiEnabled = true;
         return s;
     }
     shell::SlotStatus& status(int row) { return form->Schedule().At(0, row - 1); }
-    static QDateTime on(int day, int hour, int minute) { return {QDate(2026, 12, day), QTime(hour, minute)}; }
 
-    // Every colour a cell can take, one slot per state.
+    // One slot per colour; the focus on the title of row 6.
     void fillEveryState()
     {
-        store::Slot& soon = slot(1, u"ミラーレス一眼 ボディ"_s, on(9, 14, 30));
-        soon.Cells[store::ColKakaku] = u"45,000円"_s;
-        soon.Cells[store::ColYosan] = u"40,000"_s;
-        soon.Cells[store::ColNyusatu] = u"12"_s;
+        slot(1, u"ミラーレス一眼 ボディ"_s, 9, 14, 30, u"45,000円"_s).Cells[store::ColYosan] = u"40,000"_s;
         status(1).OverBudget = true;
-        slot(2, u"単焦点レンズ 50mm F1.8"_s, on(9, 18, 0)).Cells[store::ColKakaku] = u"9,800円"_s;
+        slot(2, u"単焦点レンズ 50mm F1.8"_s, 9, 18, 0, u"9,800円"_s);
         model.KomokuAt(0).HonmeiNo = 2;
-        store::Slot& sokketu = slot(3, u"ストロボ"_s, on(10, 12, 0));
-        sokketu.Cells[store::ColKakaku] = u"8,000円"_s;
+        store::Slot& sokketu = slot(3, u"ストロボ"_s, 10, 12, 0, u"8,000円"_s);
         sokketu.Cells[store::ColSokketugaku] = u"8,000円"_s;
         sokketu.SokketuEnd = true;
-        slot(4, store::EndedMarker() + u"三脚"_s, on(8, 21, 0)).Cells[store::ColKakaku] = u"3,500円"_s;
+        slot(4, store::EndedMarker() + u"三脚"_s, 8, 21, 0, u"3,500円"_s);
         status(4).Ended = status(4).Won = true;
-        slot(5, store::EndedMarker() + u"カメラバッグ"_s, on(8, 22, 0)).Cells[store::ColKakaku] =
-            u"2,000円"_s;
+        slot(5, store::EndedMarker() + u"カメラバッグ"_s, 8, 22, 0, u"2,000円"_s);
         status(5).Ended = true;
-        store::Slot& focused = slot(6, u"ND フィルター"_s, on(11, 9, 5));
-        focused.Cells[store::ColOption] = u"箱なし"_s;
-        slot(10, u"レリーズ"_s, on(12, 22, 40)).Cells[store::ColKakaku] = u"1,200円"_s;
+        slot(6, u"ND フィルター"_s, 11, 9, 5).Cells[store::ColOption] = u"箱なし"_s;
+        slot(10, u"レリーズ"_s, 12, 22, 40, u"1,200円"_s);
         form1->render();
         grid->setFocus();
         grid->FocusCell(store::ColTitle, 6);
@@ -107,11 +96,10 @@ protected:
     }
     QRgb pixel(const QImage& shot, int column, int row) const
     {
-        const QRect cell = grid->CellRect(column, row);
-        return shot.pixel(cell.topLeft() + QPoint(1, 1));
+        return shot.pixel(grid->CellRect(column, row).topLeft() + QPoint(1, 1));
     }
-    // The leftmost and rightmost x of the dark (text) pixels of a cell; -1 when there are none.
-    std::pair<int, int> textSpan(const QImage& shot, int column, int row) const
+    // The distances of a cell's text (its dark pixels) from the cell's left and right edges.
+    std::pair<int, int> textMargins(const QImage& shot, int column, int row) const
     {
         const QRect cell = grid->CellRect(column, row);
         int left = -1;
@@ -128,10 +116,9 @@ protected:
     void saveScreenshot(const QString& name) const
     {
         const QString folder = qEnvironmentVariable("MIRUBERO_SCREENSHOTS");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        EXPECT_TRUE(form1->grab().save(folder + u'/' + name));
+        if (!folder.isEmpty()) {
+            EXPECT_TRUE(QDir().mkpath(folder) && form1->grab().save(folder + u'/' + name));
+        }
     }
 
     std::unique_ptr<watchlist::ResidentLink> link;
@@ -144,47 +131,32 @@ TEST_F(GridPaint, CellsShowTheirStateInColourWithBlackTextAlignedByColumn)
 {
     fillEveryState();
     saveScreenshot(u"grid-colours.png"_s);
-    const QImage shot = grid->grab().toImage();
-    const QRgb white = qRgb(255, 255, 255), red = qRgb(255, 0, 0), yellow = qRgb(255, 255, 0),
-               lime = qRgb(0, 255, 0);
-    EXPECT_EQ(pixel(shot, store::ColMonth, 0), lime);
-    EXPECT_EQ(pixel(shot, store::ColMinute, 0), yellow);
-    EXPECT_EQ(pixel(shot, store::ColArarmHour, 0), white);
-    EXPECT_EQ(pixel(shot, store::ColDay, 1), red);
-    EXPECT_EQ(pixel(shot, store::ColHour, 1), red);
+    QImage shot = grid->grab().toImage();
+    EXPECT_EQ(pixel(shot, store::ColDay, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(pixel(shot, store::ColNo, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(shot, store::ColHour, 1), qRgb(255, 0, 0));
     EXPECT_EQ(pixel(shot, store::ColYosan, 1), qRgb(0, 128, 0));
-    EXPECT_EQ(pixel(shot, store::ColNo, 2), red);
-    EXPECT_EQ(pixel(shot, store::ColNo, 1), white);
-    EXPECT_EQ(pixel(shot, store::ColMonth, 2), red);
-    EXPECT_EQ(pixel(shot, store::ColHour, 2), yellow);
-    EXPECT_EQ(pixel(shot, store::ColDay, 3), lime);
-    EXPECT_EQ(pixel(shot, store::ColKakaku, 3), yellow);
     EXPECT_EQ(pixel(shot, store::ColTitle, 4), qRgb(255, 0, 255));
-    EXPECT_EQ(pixel(shot, store::ColTitle, 5), qRgb(0, 255, 255));
-    EXPECT_EQ(pixel(shot, store::ColTitle, 7), white);
-
-    // The focused current cell takes the selection colour, with the text black on it.
+    EXPECT_EQ(pixel(shot, store::ColOption, 6), qRgb(255, 255, 255));
     ASSERT_TRUE(grid->hasFocus());
-    const QRgb highlight = grid->palette().color(QPalette::Active, QPalette::Highlight).rgb();
-    EXPECT_EQ(pixel(shot, store::ColTitle, 6), highlight);
-    EXPECT_GE(textSpan(shot, store::ColTitle, 6).first, 0);
-    EXPECT_EQ(pixel(shot, store::ColOption, 6), white);
+    EXPECT_EQ(pixel(shot, store::ColTitle, 6),
+              grid->palette().color(QPalette::Active, QPalette::Highlight).rgb());
+    EXPECT_GE(textMargins(shot, store::ColTitle, 6).first, 0);
 
     // Titles left, amounts right, numbers and headers centred.
-    const auto title = textSpan(shot, store::ColTitle, 2);
-    EXPECT_LE(title.first, 4);
-    const auto price = textSpan(shot, store::ColKakaku, 2);
+    EXPECT_LE(textMargins(shot, store::ColTitle, 2).first, 4);
+    const auto price = textMargins(shot, store::ColKakaku, 2);
     EXPECT_LE(price.second, 4);
     EXPECT_GT(price.first, 10);
     for (const auto& [column, row] : {std::pair(store::ColNo, 2), std::pair(store::ColKakaku, 0)}) {
-        const auto centred = textSpan(shot, column, row);
+        const auto centred = textMargins(shot, column, row);
         EXPECT_LE(std::abs(centred.first - centred.second), 3) << column;
     }
 
-    // An empty current cell stays white.
     grid->FocusCell(store::ColArarmHour, 6);
     QCoreApplication::processEvents();
-    EXPECT_EQ(pixel(grid->grab().toImage(), store::ColArarmHour, 6), white);
+    shot = grid->grab().toImage();
+    EXPECT_EQ(pixel(shot, store::ColArarmHour, 6), qRgb(255, 255, 255));
 }
 
 TEST_F(GridPaint, PicturesButtonsAndCaptionsFollowTheScrolledGrid)
@@ -193,26 +165,22 @@ TEST_F(GridPaint, PicturesButtonsAndCaptionsFollowTheScrolledGrid)
     auto* vertical = grid->verticalScrollBar();
     vertical->setValue(vertical->value() + 3);
     ASSERT_EQ(grid->TopRow(), 4);
-    for (int s = 0; s < 3; ++s) {
-        EXPECT_TRUE(control(u"Image0_%1"_s.arg(s))->isHidden()) << s;
-        EXPECT_TRUE(control(u"BtnHyoji0_%1"_s.arg(s))->isHidden()) << s;
-    }
+    for (int s = 0; s < 3; ++s)
+        EXPECT_TRUE(widget(u"Image0_%1"_s.arg(s))->isHidden() &&
+                    widget(u"BtnHyoji0_%1"_s.arg(s))->isHidden());
     const int headerBottom = grid->y() + AuctionGrid::HeaderRowHeight;
-    EXPECT_EQ(control(u"Image0_3"_s)->y(), headerBottom + 1);
-    EXPECT_EQ(control(u"BtnHyoji0_3"_s)->y(), headerBottom + 4);
+    EXPECT_EQ(widget(u"Image0_3"_s)->y(), headerBottom + 1);
+    EXPECT_EQ(widget(u"BtnHyoji0_3"_s)->y(), headerBottom + 4);
 
     // At the window's first size the last row and its picture and button can be reached.
     vertical->setValue(vertical->maximum());
-    const QRect lastRow = grid->CellRect(store::ColTitle, 10);
+    const QRect lastRow = grid->CellRect(store::ColTitle, 10).translated(grid->pos());
     ASSERT_FALSE(lastRow.isEmpty());
-    EXPECT_LE(lastRow.bottom(), grid->viewport()->geometry().bottom());
-    QWidget* page = grid->parentWidget();
+    EXPECT_LE(lastRow.bottom(), grid->y() + grid->viewport()->geometry().bottom());
     for (const QString& name : {u"Image0_9"_s, u"BtnHyoji0_9"_s}) {
-        const QRect place = control(name)->geometry();
-        EXPECT_FALSE(control(name)->isHidden());
-        EXPECT_LE(place.bottom(), page->height()) << name.toStdString();
-        EXPECT_GE(place.center().y(), grid->y() + lastRow.top()) << name.toStdString();
-        EXPECT_LE(place.center().y(), grid->y() + lastRow.bottom()) << name.toStdString();
+        const QRect place = widget(name)->geometry();
+        EXPECT_TRUE(!widget(name)->isHidden() && place.bottom() <= grid->parentWidget()->height());
+        EXPECT_TRUE(lastRow.top() <= place.center().y() && place.center().y() <= lastRow.bottom());
     }
     saveScreenshot(u"grid-scrolled.png"_s);
 
@@ -220,28 +188,24 @@ TEST_F(GridPaint, PicturesButtonsAndCaptionsFollowTheScrolledGrid)
     grid->horizontalHeader()->resizeSection(store::ColTitle - 1, 300);
     grid->horizontalHeader()->resizeSection(store::ColOption - 1, 400);
     QCoreApplication::processEvents();
-    ASSERT_GE(grid->horizontalScrollBar()->maximum(), 2);
-    auto* endTime = control<QLabel>(u"LblEndTime0"_s);
-    auto* ararmTime = control<QLabel>(u"LblArarmTime0"_s);
-    EXPECT_EQ(endTime->x(), grid->x() + grid->CellRect(store::ColMonth, 0).left());
-    EXPECT_EQ(ararmTime->x(), grid->x() + grid->CellRect(store::ColArarmHour, 0).left());
+    auto* endTime = widget<QLabel>(u"LblEndTime0"_s);
+    auto* ararmTime = widget<QLabel>(u"LblArarmTime0"_s);
+    const auto over = [this](int column) { return grid->x() + grid->CellRect(column, 0).left(); };
     grid->horizontalScrollBar()->setValue(1);
     ASSERT_EQ(grid->LeftCol(), 2);
-    EXPECT_EQ(endTime->x(), grid->x() + grid->CellRect(store::ColMonth, 0).left());
-    EXPECT_FALSE(endTime->isHidden());
+    EXPECT_TRUE(endTime->x() == over(store::ColMonth) && !endTime->isHidden());
     grid->horizontalScrollBar()->setValue(2);
     EXPECT_TRUE(endTime->isHidden());
-    EXPECT_EQ(ararmTime->x(), grid->x() + grid->CellRect(store::ColArarmHour, 0).left());
-    EXPECT_FALSE(ararmTime->isHidden());
+    EXPECT_TRUE(ararmTime->x() == over(store::ColArarmHour) && !ararmTime->isHidden());
 }
 
 TEST_F(GridPaint, ATitleClickEnablesTheSelectionCommandsUntilTheGridLosesTheFocus)
 {
-    slot(2, u"レンズ"_s, on(10, 12, 0));
+    slot(2, u"レンズ"_s, 10, 12, 0);
     model.SlotAt(0, 3).Cells[store::ColTitle] = u"no address"_s;
     form1->render();
-    auto* rowDell = control<QAction>(u"RowDell"_s);
-    auto* menuHonmei = control<QAction>(u"MenuHonmei"_s);
+    auto* rowDell = widget<QAction>(u"RowDell"_s);
+    auto* menuHonmei = widget<QAction>(u"MenuHonmei"_s);
     const auto click = [this](int column, int row) {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                           grid->CellRect(column, row).center() - grid->viewport()->pos());
@@ -249,19 +213,15 @@ TEST_F(GridPaint, ATitleClickEnablesTheSelectionCommandsUntilTheGridLosesTheFocu
     };
 
     click(store::ColTitle, 2);
-    EXPECT_TRUE(rowDell->isEnabled());
-    EXPECT_TRUE(menuHonmei->isEnabled());
+    EXPECT_TRUE(rowDell->isEnabled() && menuHonmei->isEnabled());
     EXPECT_EQ(std::tuple(model.SelKomoku, model.SelRow, model.SelCol), std::tuple(0, 2, 1));
-    // Typing in the cell moves the focus into the grid's own editor only.
+    // Neither typing in the cell's editor nor opening a menu leaves the grid.
     QTest::keyClick(grid, Qt::Key_A);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(rowDell->isEnabled());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    // Nor does opening a menu take the selection away.
-    auto* menu = control<QMenu>(u"PopupMenu1"_s);
-    menu->popup(form1->geometry().center());
+    widget<QMenu>(u"PopupMenu1"_s)->popup(form1->geometry().center());
     QCoreApplication::processEvents();
-    menu->hide();
+    widget<QMenu>(u"PopupMenu1"_s)->hide();
     QCoreApplication::processEvents();
     EXPECT_TRUE(rowDell->isEnabled());
 
@@ -270,37 +230,30 @@ TEST_F(GridPaint, ATitleClickEnablesTheSelectionCommandsUntilTheGridLosesTheFocu
     click(store::ColTitle, 3);
     EXPECT_FALSE(menuHonmei->isEnabled());
     click(store::ColTitle, 2);
-    ASSERT_TRUE(rowDell->isEnabled());
-    control<QLineEdit>(u"EditKomoku0"_s)->setFocus(Qt::TabFocusReason);
+    widget<QLineEdit>(u"EditKomoku0"_s)->setFocus(Qt::TabFocusReason);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(rowDell->isEnabled());
-    EXPECT_FALSE(menuHonmei->isEnabled());
+    EXPECT_FALSE(rowDell->isEnabled() || menuHonmei->isEnabled());
     EXPECT_EQ(model.SelRow, 0);
 }
 
 TEST_F(GridPaint, HyojiOpensTheItemPageAndSaysSoWhenItCannot)
 {
-    slot(2, u"レンズ"_s, on(10, 12, 0));
+    slot(2, u"レンズ"_s, 10, 12, 0);
     form1->render();
-    auto* hyoji = control<QPushButton>(u"BtnHyoji0_1"_s);
-    QTest::mouseClick(hyoji, Qt::LeftButton);
-    QCoreApplication::processEvents();
+    const auto clickHyoji = [this] {
+        QTest::mouseClick(widget(u"BtnHyoji0_1"_s), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    };
+    clickHyoji();
     EXPECT_EQ(shellOpen.opened, QStringList{model.SlotAt(0, 2).Cells[store::ColURL]});
     EXPECT_EQ(model.SelRow, 2);
-    EXPECT_TRUE(dialogs.shown.empty());
-
-    const QString failed = u"指定したオークションの表示に失敗しました。"_s;
     shellOpen.succeed = false;
-    QTest::mouseClick(hyoji, Qt::LeftButton);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(dialogs.texts(), QStringList{failed});
-
+    clickHyoji();
     // A cell text that is no web address goes nowhere near the shell.
-    shellOpen.opened.clear();
     model.SlotAt(0, 2).Cells[store::ColURL] = u"/usr/bin/xterm"_s;
-    QTest::mouseClick(hyoji, Qt::LeftButton);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(shellOpen.opened.isEmpty());
+    clickHyoji();
+    EXPECT_EQ(shellOpen.opened.size(), 2);
+    const QString failed = u"指定したオークションの表示に失敗しました。"_s;
     EXPECT_EQ(dialogs.texts(), (QStringList{failed, failed}));
 }
 
