@@ -7,6 +7,7 @@
 #include "shell/RetrievalCalls.h"
 #include "shell/SpeechEngine.h"
 #include "store/WatchListModel.h"
+#include "watchlist/CellColours.h"
 #include "watchlist/ResidentSide.h"
 
 #include <QDate>
@@ -100,6 +101,13 @@ public:
     bool RegisterFromOutside(const QString& address);
     // The address of a start's argument; nothing unless it is an http or https address with a host.
     static std::optional<QString> OutsideAddress(const QString& argument);
+
+    // The grids: the background a cell is painted with now, a click that selects a cell (row
+    // 1 to 10, 0 for none), the focus leaving a grid, and the "表示" button of slot (0 to 9).
+    CellColour GridCellColour(int komoku, int column, int row, bool focusedCurrent) const;
+    void GridClick(int komoku, int row, int column);
+    void GridExit();
+    void BtnHyojiClick(int komoku, int slot);
 
     // The help menu and the price-check button.
     void H2Click();

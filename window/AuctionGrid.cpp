@@ -6,11 +6,14 @@
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -114,8 +117,9 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
+        // Only the current cell of the focused grid is marked; the rest of a range is not.
         m_grid->drawCellWithLines(*painter, option.rect, index.column() + 1, index.row() + 1,
-                                  option.state.testFlag(QStyle::State_Selected));
+                                  option.state.testFlag(QStyle::State_HasFocus));
     }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
@@ -123,6 +127,8 @@ public:
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
         editor->setFont(m_grid->font());
+        // The grid hears when the focus leaves the editor for another control.
+        editor->installEventFilter(m_grid);
         return editor;
     }
 
@@ -232,6 +238,10 @@ AuctionGrid::AuctionGrid(store::WatchListModel& model, int komoku, QWidget* pare
         part->setMouseTracking(true);
         part->installEventFilter(this);
     }
+    connect(this, &QAbstractItemView::clicked, this, &AuctionGrid::gridClicked);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &AuctionGrid::gridClicked);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &AuctionGrid::topLeftChanged);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &AuctionGrid::topLeftChanged);
 }
 
 void AuctionGrid::refresh()
@@ -366,30 +376,40 @@ QString AuctionGrid::cellText(int column, int row) const
     return m_model.SlotAt(m_komoku, row).Cells[static_cast<size_t>(column)];
 }
 
-void AuctionGrid::drawCell(QPainter& painter, const QRect& rect, int column, int row, bool selected) const
+void AuctionGrid::drawCell(QPainter& painter, const QRect& rect, int column, int row,
+                           bool focusedCurrent) const
 {
-    const bool fixed = row == 0 || column == 0;
-    QColor background = palette().color(QPalette::Base);
-    QColor text = palette().color(QPalette::Text);
-    if (fixed) {
-        background = palette().color(QPalette::Button);
-        text = palette().color(QPalette::ButtonText);
-    } else if (selected) {
-        background = palette().color(QPalette::Highlight);
-        text = palette().color(QPalette::HighlightedText);
-    }
+    using watchlist::CellColour;
+    const CellColour colour = m_cellColours ? m_cellColours(column, row, focusedCurrent) : CellColour::White;
+    const QColor background = colour == CellColour::Highlight
+                                  ? palette().color(QPalette::Active, QPalette::Highlight)
+                                  : QColor(watchlist::CellColourRgb(colour));
     painter.fillRect(rect, background);
     const QString value = cellText(column, row);
     if (value.isEmpty())
         return;
     painter.setFont(font());
-    painter.setPen(text);
-    const Qt::Alignment align = (fixed ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
-    painter.drawText(rect.adjusted(2, 0, -2, 0), static_cast<int>(align) | Qt::TextSingleLine, value);
+    painter.setPen(Qt::black);
+    Qt::Alignment align = Qt::AlignLeft;
+    switch (watchlist::GridCellAlign(column, row)) {
+    case watchlist::CellAlign::Centre:
+        align = Qt::AlignHCenter;
+        break;
+    case watchlist::CellAlign::Right:
+        align = Qt::AlignRight;
+        break;
+    case watchlist::CellAlign::Left:
+        break;
+    }
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.drawText(rect.adjusted(2, 0, -2, 0),
+                     static_cast<int>(align | Qt::AlignVCenter) | Qt::TextSingleLine, value);
+    painter.restore();
 }
 
 void AuctionGrid::drawCellWithLines(QPainter& painter, const QRect& rect, int column, int row,
-                                    bool selected) const
+                                    bool focusedCurrent) const
 {
     const QRect cell = rect.adjusted(0, 0, -GridLineWidth, -GridLineWidth);
     const QColor line = row == 0 || column == 0 ? FixedLineColor : LineColor;
@@ -398,7 +418,7 @@ void AuctionGrid::drawCellWithLines(QPainter& painter, const QRect& rect, int co
     painter.fillRect(QRect(cell.right() + 1, rect.top(), GridLineWidth, rect.height()), line);
     painter.fillRect(QRect(rect.left(), cell.bottom() + 1, rect.width(), GridLineWidth), line);
     painter.setClipRect(cell);
-    drawCell(painter, cell, column, row, selected);
+    drawCell(painter, cell, column, row, focusedCurrent);
     painter.restore();
 }
 
@@ -444,12 +464,74 @@ void AuctionGrid::leaveEvent(QEvent* event)
     emit gridMouseLeave();
 }
 
+void AuctionGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    keepWholeCellsInFront();
+}
+
+void AuctionGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    keepWholeCellsInFront();
+}
+
+void AuctionGrid::keepWholeCellsInFront()
+{
+    bool moved = false;
+    const auto align = [&moved](QHeaderView* header, const QScrollBar* bar) {
+        if (bar->maximum() <= 0 || bar->value() != bar->maximum())
+            return;
+        const int wanted = header->sectionPosition(header->logicalIndex(bar->value()));
+        if (header->offset() == wanted)
+            return;
+        header->setOffset(wanted);
+        moved = true;
+    };
+    align(verticalHeader(), verticalScrollBar());
+    align(horizontalHeader(), horizontalScrollBar());
+    if (moved) {
+        viewport()->update();
+        updateEditorGeometries();
+    }
+}
+
+void AuctionGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    // The current cell takes the highlight.
+    viewport()->update();
+}
+
+void AuctionGrid::focusOutEvent(QFocusEvent* event)
+{
+    QTableView::focusOutEvent(event);
+    viewport()->update();
+    focusLeft(*event);
+}
+
+void AuctionGrid::focusLeft(const QFocusEvent& event)
+{
+    // A menu opening or another window coming forward leaves the focus where it is.
+    const Qt::FocusReason reason = event.reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason ||
+        reason == Qt::MenuBarFocusReason)
+        return;
+    // The focus moving between the grid and its cell editor stays inside the grid.
+    QWidget* next = QApplication::focusWidget();
+    if (next != nullptr && (next == this || isAncestorOf(next)))
+        return;
+    emit gridExited();
+}
+
 bool AuctionGrid::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove && watched->isWidgetType()) {
         const auto* move = static_cast<QMouseEvent*>(event);
         emit gridMouseMove(static_cast<QWidget*>(watched)->mapTo(this, move->position().toPoint()));
     }
+    if (event->type() == QEvent::FocusOut && watched->parent() == viewport())
+        focusLeft(*static_cast<QFocusEvent*>(event));
     if (watched == m_corner && event->type() == QEvent::Paint) {
         QPainter painter(m_corner);
         drawCellWithLines(painter, m_corner->rect(), 0, 0, false);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "store/WatchListModel.h"
+#include "watchlist/CellColours.h"
 
 #include <QTableView>
 
 #include <array>
+#include <functional>
 
 class QAbstractButton;
 class QPainter;
@@ -59,10 +61,17 @@ public:
     // Hands what an open cell editor holds to the model, as leaving the cell would.
     void CommitEdit();
 
-    // Paints cell (column, row) into rect, which excludes the grid lines.
-    void drawCell(QPainter& painter, const QRect& rect, int column, int row, bool selected) const;
+    // Decides the background of cell (column, row); without one every cell is white.
+    using CellColours = std::function<watchlist::CellColour(int column, int row, bool focusedCurrent)>;
+    void SetCellColours(CellColours colours) { m_cellColours = std::move(colours); }
+
+    // Paints cell (column, row) into rect, which excludes the grid lines: its background over
+    // the whole cell, then its text in black on one line, clipped by the cell. focusedCurrent
+    // tells that the cell is the current one and the grid has the keyboard focus.
+    void drawCell(QPainter& painter, const QRect& rect, int column, int row, bool focusedCurrent) const;
     // Paints a cell with its grid lines on the right and at the bottom of rect.
-    void drawCellWithLines(QPainter& painter, const QRect& rect, int column, int row, bool selected) const;
+    void drawCellWithLines(QPainter& painter, const QRect& rect, int column, int row,
+                           bool focusedCurrent) const;
 
 signals:
     // The user committed an edit of cell (column 1 to 14, row 1 to 10).
@@ -75,9 +84,19 @@ signals:
     void gridMouseLeave();
     // A mouse button went down on cell (column, row); the right button leaves the current cell.
     void cellPressed(int column, int row, bool rightButton);
+    // The user clicked a cell or moved the current cell.
+    void gridClicked();
+    // The keyboard focus left the grid and its cell editor for another control of the window.
+    void gridExited();
+    // The first row or column in view changed.
+    void topLeftChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -87,11 +106,18 @@ protected:
 
 private:
     QString cellText(int column, int row) const;
+    // Scrolled to the end, the toolkit lines the last row or column up with the far edge and
+    // cuts the first one in view; the grid keeps a whole row and column at its top and left, as
+    // the picture boxes beside the rows and the captions above the columns expect.
+    void keepWholeCellsInFront();
+    // The focus left the grid or its cell editor.
+    void focusLeft(const QFocusEvent& event);
 
     store::WatchListModel& m_model;
     const int m_komoku;
     GridCells* m_cells = nullptr;
     QAbstractButton* m_corner = nullptr;
+    CellColours m_cellColours;
 };
 
 } // namespace window

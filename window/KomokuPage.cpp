@@ -4,10 +4,13 @@
 #include "window/Fonts.h"
 #include "window/Placement.h"
 
+#include "watchlist/GridPlacement.h"
+
 #include "platform/linux/DropDecoding.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -129,6 +132,14 @@ KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent
     connect(m_grid, &AuctionGrid::cellPressed, this, [this](int column, int row, bool rightButton) {
         emit gridMouseDown(m_komoku, column, row, rightButton);
     });
+    connect(m_grid, &AuctionGrid::gridClicked, this,
+            [this] { emit gridClicked(m_komoku, m_grid->Row(), m_grid->Col()); });
+    connect(m_grid, &AuctionGrid::gridExited, this, [this] { emit gridExited(m_komoku); });
+    connect(m_grid, &AuctionGrid::topLeftChanged, this, [this] {
+        GridTopLeftChanged();
+        placeCaptions();
+    });
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { placeCaptions(); });
 
     for (int s = 0; s < store::SlotsPerKomoku; ++s) {
         const QString ks = k + u'_' + QString::number(s);
@@ -154,6 +165,7 @@ KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent
         button->setGeometry(BtnHyoji0Rect.translated(0, s * SlotPitch));
         button->setToolTip(u"ブラウザでこのオークションを表示します。"_s);
         button->setEnabled(false);
+        connect(button, &QPushButton::clicked, this, [this, s] { emit hyojiClicked(m_komoku, s); });
         m_btnHyoji[static_cast<size_t>(s)] = button;
     }
 
@@ -178,6 +190,39 @@ void KomokuPage::render()
         m_btnHyoji[s]->setEnabled(komoku.Slots[s].BtnHyojiEnabled);
     }
     m_grid->refresh();
+    placeCaptions();
+}
+
+void KomokuPage::placeCaptions()
+{
+    if (!m_model.WindowReady)
+        return;
+    std::array<int, store::ColumnCount> widths{};
+    for (int c = 0; c < store::ColumnCount; ++c)
+        widths[static_cast<size_t>(c)] = m_grid->ColWidth(c);
+    // The cells begin inside the grid's frame.
+    const int gridLeft = m_grid->x() + m_grid->CellRect(store::ColNo, 0).left();
+    const watchlist::CaptionPlaces places =
+        watchlist::PlaceTimeCaptions(gridLeft, widths, m_grid->LeftCol(), AuctionGrid::GridLineWidth);
+    m_lblEndTime->move(places.EndTimeLeft, m_lblEndTime->y());
+    m_lblEndTime->setVisible(places.EndTimeVisible);
+    m_lblArarmTime->move(places.ArarmTimeLeft, m_lblArarmTime->y());
+    m_lblArarmTime->setVisible(places.ArarmTimeVisible);
+}
+
+void KomokuPage::GridTopLeftChanged()
+{
+    if (!m_model.WindowReady)
+        return;
+    const auto places =
+        watchlist::PlaceSlotControls(m_grid->y(), m_grid->RowHeight(0),
+                                     m_grid->RowHeight(1) + AuctionGrid::GridLineWidth, m_grid->TopRow());
+    for (size_t s = 0; s < places.size(); ++s) {
+        m_images[s]->move(m_images[s]->x(), places[s].ImageTop);
+        m_images[s]->setVisible(places[s].Visible);
+        m_btnHyoji[s]->move(m_btnHyoji[s]->x(), places[s].ButtonTop);
+        m_btnHyoji[s]->setVisible(places[s].Visible);
+    }
 }
 
 void KomokuPage::resizeEvent(QResizeEvent* event)

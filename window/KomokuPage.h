@@ -36,6 +36,8 @@ public:
     void render();
     // Gives the focus to the "表示" button of row (1 to 10).
     void FocusHyoji(int row);
+    // The grid scrolled: the picture boxes and "表示" buttons follow their rows.
+    void GridTopLeftChanged();
 
 signals:
     // The user typed in the name edit.
@@ -52,11 +54,19 @@ signals:
     void pictureDropped(int slot, const QImage& picture);
     // A mouse button went down on grid cell (column, row).
     void gridMouseDown(int komoku, int column, int row, bool rightButton);
+    // The user clicked or moved to cell (column, row) of the grid.
+    void gridClicked(int komoku, int row, int column);
+    void gridExited(int komoku);
+    // The "表示" button of slot (0 to 9) was clicked.
+    void hyojiClicked(int komoku, int slot);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Puts the captions "終了時間" and "アラーム時間" over their columns.
+    void placeCaptions();
+
     store::WatchListModel& m_model;
     const int m_komoku;
     QLineEdit* m_editKomoku = nullptr;

@@ -345,6 +345,23 @@ void TForm1::addKomokuPage(int komoku)
     connect(page, &KomokuPage::gridMouseDown, this, [this](int k, int column, int row, bool rightButton) {
         forward([&](Presenter& p) { p.GridMouseDown(k, column, row, rightButton); });
     });
+    page->Grid()->SetCellColours([this, komoku](int column, int row, bool focusedCurrent) {
+        return m_presenter ? m_presenter->GridCellColour(komoku, column, row, focusedCurrent)
+                           : watchlist::CellColour::White;
+    });
+    // Queued, in their order: the focus moves while a page comes forward, and showing the model
+    // then would bring the page that is leaving back.
+    connect(
+        page, &KomokuPage::gridClicked, this,
+        [this](int k, int row, int column) { forward([&](Presenter& p) { p.GridClick(k, row, column); }); },
+        Qt::QueuedConnection);
+    connect(
+        page, &KomokuPage::gridExited, this, [this](int) { forward(&Presenter::GridExit); },
+        Qt::QueuedConnection);
+    connect(
+        page, &KomokuPage::hyojiClicked, this,
+        [this](int k, int slot) { forward([&](Presenter& p) { p.BtnHyojiClick(k, slot); }); },
+        Qt::QueuedConnection);
     connect(page, &KomokuPage::cellEdited, this, [this](int k, int row, int column, const QString& text) {
         if (k >= static_cast<int>(m_model.Komokus.size()))
             return;

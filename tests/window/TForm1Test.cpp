@@ -415,6 +415,8 @@ TEST_F(WatchListWindow, ARightPressOpensTheSlotMenuAndTheMenusReachTheirCommands
     model.SlotAt(0, 2).Cells[store::ColURL] = u"https://page.auctions.yahoo.co.jp/jp/auction/x1"_s;
     auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
     grid->FocusCell(store::ColOption, 5);
+    // The move of the current cell reaches the presenter as a click, queued.
+    QCoreApplication::processEvents();
     auto* menu = control<QMenu>(u"PopupMenu2"_s);
     QStringList captions;
     bool popupOpen = false;

@@ -1,0 +1,63 @@
+// The category grids: cell colours, the selection that the edit menu acts on, and the
+// "表示" buttons beside the rows.
+
+#include "watchlist/WatchListPresenter.h"
+
+#include "shell/MiruberoMainForm.h"
+#include "shell/OpenWithShell.h"
+
+namespace watchlist {
+
+using namespace store;
+
+CellColour WatchListPresenter::GridCellColour(int komoku, int column, int row, bool focusedCurrent) const
+{
+    const shell::SlotStatus* status =
+        row >= 1 && row <= SlotsPerKomoku ? m_parts.Resident.Status(komoku, row - 1) : nullptr;
+    return watchlist::GridCellColour(m_parts.Model, status, komoku, column, row, focusedCurrent,
+                                     m_parts.Clock.now());
+}
+
+void WatchListPresenter::GridClick(int komoku, int row, int column)
+{
+    WatchListModel& model = m_parts.Model;
+    if (!model.WindowReady || komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
+        return;
+    model.SelKomoku = komoku;
+    model.SelRow = row;
+    model.SelCol = column;
+    const bool titleOfSlot =
+        row >= 1 && row <= SlotsPerKomoku && column == ColTitle && model.SlotAt(komoku, row).InUse();
+    model.MenuDeleteEnabled = titleOfSlot;
+    model.MenuHonmeiEnabled = titleOfSlot;
+}
+
+void WatchListPresenter::GridExit()
+{
+    WatchListModel& model = m_parts.Model;
+    model.MenuDeleteEnabled = false;
+    model.MenuHonmeiEnabled = false;
+    model.SelRow = 0;
+}
+
+void WatchListPresenter::BtnHyojiClick(int komoku, int slot)
+{
+    WatchListModel& model = m_parts.Model;
+    if (!model.WindowReady || komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || slot < 0 ||
+        slot >= SlotsPerKomoku)
+        return;
+    model.SelKomoku = komoku;
+    model.SelRow = slot + 1;
+    // Only a web address goes to the browser: the cell is free text, and the shell would open
+    // a local file or program named there with whatever handles it.
+    const std::optional<QString> address =
+        OutsideAddress(model.SlotAt(komoku, slot + 1).Cells[ColURL].trimmed());
+    if (!address) {
+        m_parts.Dialogs.showMessage(shell::TMiruberoMainForm::OpenAuctionFailedMessage());
+        return;
+    }
+    shell::OpenWithShell(m_parts.ShellOpen, m_parts.Dialogs, *address,
+                         shell::TMiruberoMainForm::OpenAuctionFailedMessage());
+}
+
+} // namespace watchlist
