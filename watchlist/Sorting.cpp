@@ -58,18 +58,28 @@ QString WatchListPresenter::NoEndTimeMessage()
     return QStringLiteral("終了時間が入力されていません。");
 }
 
-void WatchListPresenter::S1Click()
+int WatchListPresenter::BeginSort()
 {
     WatchListModel& model = m_parts.Model;
     const int komoku = model.ActivePage - 1;
     if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
-        return;
+        return -1;
     model.Rearranging = true;
     if (!Save()) {
         model.Rearranging = false;
-        return;
+        return -1;
     }
+    // The window holds the new order until the second save has stored it.
     model.Saved = false;
+    return komoku;
+}
+
+void WatchListPresenter::S1Click()
+{
+    WatchListModel& model = m_parts.Model;
+    const int komoku = BeginSort();
+    if (komoku < 0)
+        return;
     const QDate today = m_parts.Clock.now().date();
 
     // Every row takes part, in use or not: its key is the end time its four cells give.
@@ -101,15 +111,11 @@ void WatchListPresenter::S1Click()
 void WatchListPresenter::MenuCheapClick()
 {
     WatchListModel& model = m_parts.Model;
-    const int komoku = model.ActivePage - 1;
-    if (!model.WindowReady || komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
+    if (!model.WindowReady)
         return;
-    model.Rearranging = true;
-    if (!Save()) {
-        model.Rearranging = false;
+    const int komoku = BeginSort();
+    if (komoku < 0)
         return;
-    }
-    model.Saved = false;
 
     // A price above 0 is a key; an empty, unreadable or zero price goes to the end.
     RowKeys keys;

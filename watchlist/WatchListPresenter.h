@@ -154,6 +154,9 @@ public:
     static QString SaveFirstMessage();
 
 private:
+    // The start of both sorts: the category in front, saved, with Rearranging set. -1 (and
+    // Rearranging clear) when no category is in front or the save refused.
+    int BeginSort();
     enum class RowResult { Written, Refused, Failed };
 
     void AddKomokuPage();
