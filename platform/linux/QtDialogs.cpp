@@ -2,8 +2,11 @@
 
 #include "platform/LineBreaks.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+
+#include <utility>
 
 namespace platform {
 
@@ -31,6 +34,20 @@ QString captionOrTitle(const QString& caption)
     return caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
 }
 
+// The standard buttons read as on a Japanese desktop, whatever the user's locale.
+void JapaneseButtons(QMessageBox& box)
+{
+    const std::pair<QMessageBox::StandardButton, QString> texts[] = {
+        {QMessageBox::Yes, QStringLiteral("はい(&Y)")},
+        {QMessageBox::No, QStringLiteral("いいえ(&N)")},
+        {QMessageBox::Ok, QStringLiteral("OK")},
+        {QMessageBox::Cancel, QStringLiteral("キャンセル")},
+    };
+    for (const auto& [which, text] : texts)
+        if (QAbstractButton* button = box.button(which))
+            button->setText(text);
+}
+
 } // namespace
 
 QString QtDialogs::toDisplayText(const QString& text)
@@ -41,6 +58,7 @@ QString QtDialogs::toDisplayText(const QString& text)
 void QtDialogs::showMessage(const QString& text, const QString& caption, MessageIcon icon)
 {
     QMessageBox box(toQtIcon(icon), captionOrTitle(caption), toDisplayText(text), QMessageBox::Ok);
+    JapaneseButtons(box);
     box.exec();
 }
 
@@ -51,6 +69,7 @@ bool QtDialogs::askYesNo(const QString& text, const QString& caption, MessageIco
     if (topmost)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.setDefaultButton(QMessageBox::Yes);
+    JapaneseButtons(box);
     return box.exec() == QMessageBox::Yes;
 }
 
