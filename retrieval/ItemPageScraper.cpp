@@ -93,6 +93,8 @@ private:
     bool m_countFound = false;
     bool m_endFound = false;
     bool m_ended = false;
+    // Any of the values a check reads, or the ended notice, was found on the page.
+    bool m_anyFound = false;
 };
 
 std::optional<TextLine> Scraper::FindLine(const PageMarker& marker, qsizetype from) const
@@ -140,6 +142,7 @@ void Scraper::CurrentPrice(const TextLine& line)
         return;
     m_cells[store::ColKakaku] = *price;
     m_priceFound = true;
+    m_anyFound = true;
     if (!m_registering && m_cells[store::ColKakaku] != m_slot.KakakuText)
         m_context.Notice.KakakuChanged = true;
 }
@@ -153,6 +156,7 @@ void Scraper::Sokketu(const TextLine& line)
         return;
     m_cells[store::ColSokketugaku] = *price;
     m_sokketuFound = true;
+    m_anyFound = true;
     if (!m_priceFound) {
         // A page with only a buy-it-now price: that is the price to pay.
         m_slot.SokketuEnd = true;
@@ -176,6 +180,7 @@ void Scraper::BidCount(const TextLine& line)
             ? TrimControls(QStringView(value).sliced(CountValueOffset, link - CountValueOffset))
             : QString();
     m_countFound = true;
+    m_anyFound = true;
 }
 
 ScrapeResult Scraper::EndTime(const TextLine& line)
@@ -207,6 +212,7 @@ ScrapeResult Scraper::EndTime(const TextLine& line)
     m_cells[store::ColHour] = hour;
     m_cells[store::ColMinute] = minute;
     m_endFound = true;
+    m_anyFound = true;
     if (store::ToDayCount(m_context.Now) < *end)
         m_ended = false;
     return {};
@@ -280,6 +286,7 @@ ScrapeResult Scraper::Run()
             }
             if (line.Text.contains(marks.EndedNotice.Text)) {
                 m_ended = true;
+                m_anyFound = true;
                 if (!m_cells[store::ColKakaku].isEmpty() &&
                     m_cells[store::ColKakaku] == m_cells[store::ColSokketugaku])
                     m_slot.SokketuEnd = true;
@@ -302,7 +309,9 @@ ScrapeResult Scraper::Run()
 
     if (m_registering)
         RegistrationExtras();
-    return {};
+    ScrapeResult done;
+    done.Unread = m_readLines && !m_anyFound;
+    return done;
 }
 
 ScrapeResult Scraper::StoreAndRevert()

@@ -4,6 +4,7 @@
 #include "retrieval/ItemPageScraper.h"
 #include "shell/FetchEnd.h"
 #include "store/DayCount.h"
+#include "store/TextRules.h"
 
 namespace retrieval {
 
@@ -21,6 +22,17 @@ bool ConcernsOnePage(FetchError error)
 QString PriceCheckPass::ProgressText(int komoku, int row)
 {
     return QStringLiteral("現在価格のチェック中(%1-%2)...").arg(komoku).arg(row);
+}
+
+QString PriceCheckPass::LayoutChangedMessage()
+{
+    return QStringLiteral(
+        "オークションページの形式が変わった可能性があります。価格などが更新されていません。");
+}
+
+QString PriceCheckPass::UnreadPageText()
+{
+    return QStringLiteral("ページから価格などを読み取れませんでした。");
 }
 
 QString PriceCheckPass::RegisteringText()
@@ -117,6 +129,7 @@ void PriceCheckPass::RunPriceCheckPass()
     resident.StopMonitor();
 
     const size_t count = model.FetchQueue.size();
+    int unread = 0;
     for (size_t e = 0; e < count; ++e) {
         // Checks were switched off meanwhile: the button has already ended the pass.
         if (!model.KakakuChecking) {
@@ -133,14 +146,16 @@ void PriceCheckPass::RunPriceCheckPass()
         m_parts.Window.render();
         const FetchResult fetched = m_parts.Fetcher.FetchPage(entry.URL);
         if (fetched.Ok) {
-            if (!ProcessFetchedPage(fetched.Body).Ok) {
+            const ScrapeResult processed = ProcessFetchedPage(fetched.Body);
+            if (!processed.Ok) {
                 resident.PassFailed();
                 break;
             }
             resident.PageChecked();
+            unread += processed.Unread ? 1 : 0;
             // The processing pumped events: the slot is looked up again.
             if ((slot = SlotOf(entry)))
-                slot->LastCheckError.clear();
+                slot->LastCheckError = processed.Unread ? UnreadPageText() : QString();
         } else if (ConcernsOnePage(fetched.Error)) {
             // One dead page (a deleted auction, say) must not stop the checks of the others,
             // nor count as a failed pass that the tick retries.
@@ -155,7 +170,23 @@ void PriceCheckPass::RunPriceCheckPass()
         }
         m_parts.Events.processEvents();
     }
+    if (unread > 0 && !m_layoutWarned)
+        LayoutChanged(unread);
     resident.StartMonitor();
+}
+
+void PriceCheckPass::LayoutChanged(int pages)
+{
+    // Once a run: every later pass would find the same pages unread.
+    m_layoutWarned = true;
+    store::WatchListModel& model = m_parts.Model;
+    const QString text = LayoutChangedMessage() + QStringLiteral("（%1件）").arg(pages);
+    model.LabelMsgText = text;
+    model.LabelMsgVisible = true;
+    m_parts.Window.layoutMessageLabel();
+    m_parts.Window.render();
+    if (m_parts.Resident.Schedule().Settings.Balloon)
+        m_parts.Resident.ShowBalloon(store::ProductName(), text);
 }
 
 ScrapeResult PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
@@ -177,10 +208,10 @@ ScrapeResult PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
     }
     if (model.Registering) {
         EndRegistration(true);
-        return {};
+        return result;
     }
     NextEntry();
-    return {};
+    return result;
 }
 
 void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)

@@ -46,6 +46,10 @@ public:
     static QString ProgressText(int komoku, int row);
     static QString KakakuCheckStartCaption();
     static QString RegisteringText();
+    // Told once a run when pages arrived but none of their values could be found.
+    static QString LayoutChangedMessage();
+    // The failure kept for such a page's slot.
+    static QString UnreadPageText();
 
 private:
     void BuildQueue();
@@ -59,8 +63,11 @@ private:
     // Gives the window back after a registration, saving it when the page was read.
     void EndRegistration(bool save);
     ScrapeContext Context();
+    // Tells the user that `pages` pages showed none of the values looked for.
+    void LayoutChanged(int pages);
 
     Parts m_parts;
+    bool m_layoutWarned = false;
 };
 
 } // namespace retrieval

@@ -45,6 +45,9 @@ struct ScrapeContext {
 struct ScrapeResult {
     bool Ok = true;
     QString Error;
+    // The page arrived whole but showed none of the price, buy-it-now price, bid count, end
+    // time or ended notice: the site's layout no longer matches what the scraper looks for.
+    bool Unread = false;
 
     static ScrapeResult Failed(const QString& text) { return {false, text}; }
 };

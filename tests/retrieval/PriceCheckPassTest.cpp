@@ -157,6 +157,32 @@ TEST_F(PassTest, NoNoticeWhileTheWindowAsksForACheckOrDuringARegistration)
     EXPECT_TRUE(model.FetchQueue.empty());
 }
 
+TEST_F(PassTest, PagesWhoseMarkersMovedKeepTheirValuesAndAreReportedOnceARun)
+{
+    form->Schedule().Settings.Balloon = true;
+    // The site renamed its classes: the page arrives whole, and nothing in it is found.
+    const QByteArray renamed = page(u"1,500円"_s)
+                                   .replace("Price__title", "PriceTitle")
+                                   .replace("Count__title", "CountTitle")
+                                   .replace("ProductDetail__title", "DetailTitle");
+    addSlot(1, u"/p1"_s, clock.current.date(), renamed);
+    addSlot(2, u"/p2"_s, clock.current.date(), renamed);
+    addSlot(3, u"/p3"_s, clock.current.date(), page());
+    view.visible = true;
+    pass.RunPriceCheckPass();
+    EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColKakaku], u"1,000円"_s);
+    EXPECT_EQ(model.SlotAt(0, 1).LastCheckError, retrieval::PriceCheckPass::UnreadPageText());
+    EXPECT_TRUE(model.SlotAt(0, 3).LastCheckError.isEmpty());
+    const QString told = retrieval::PriceCheckPass::LayoutChangedMessage() + u"（2件）"_s;
+    EXPECT_EQ(model.LabelMsgText, told);
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0].second, told);
+
+    pass.RunPriceCheckPass();
+    EXPECT_EQ(tray.balloons.size(), 1u) << "told once a run, not at every pass";
+    EXPECT_EQ(model.SlotAt(0, 2).LastCheckError, retrieval::PriceCheckPass::UnreadPageText());
+}
+
 TEST_F(PassTest, DeletedAuctionIsSkippedAndALostConnectionEndsThePass)
 {
     addSlot(1, u"/p1"_s, clock.current.date(), page());
