@@ -70,6 +70,8 @@ protected:
         env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
         // No session bus, and none started on demand into the scratch home.
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+        for (const QString& name : extraEnvironment.keys())
+            env.insert(name, extraEnvironment.value(name));
         process->setProcessEnvironment(env);
         // The program probes the auction site at start-up, and a test must reach nothing beyond
         // this machine.
@@ -118,6 +120,8 @@ protected:
 
     e2e::X11Session x11;
     testsupport::ScratchDir scratch;
+    // Set in, or replacing, the environment of every program that start() runs.
+    QProcessEnvironment extraEnvironment;
     std::vector<std::unique_ptr<QProcess>> processes;
 };
 

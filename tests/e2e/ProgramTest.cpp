@@ -1,5 +1,6 @@
 // Runs the real program on a private X display with a scratch home folder.
 
+#include "e2e/DesktopBus.h"
 #include "e2e/ProgramFixture.h"
 
 #include <QDir>
@@ -82,6 +83,29 @@ TEST_F(ProgramTest, SecondStartWithoutATrayBringsBackTheRunningWindow)
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_EQ(waitForWindows(first, 5000).size(), 1u) << "the running instance shows its window again";
     EXPECT_FALSE(hasEnded(first));
+}
+
+TEST_F(ProgramTest, StartWithoutNetworkSaysSoOnceAndKeepsThePlainTrayHint)
+{
+    // A tray host on a session bus of the test's own, where the hint can be read.
+    e2e::DesktopBus desktop(scratch.path());
+    ASSERT_TRUE(desktop.error().isEmpty()) << desktop.error().toStdString();
+    extraEnvironment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), desktop.address());
+    QProcess* program = start();
+    ASSERT_EQ(waitForWindows(program).size(), 1u);
+    const auto offline = waitForDialogs(program);
+    ASSERT_EQ(offline.size(), 1u) << "the start-up check's message";
+    EXPECT_EQ(offline[0].title, QStringLiteral("ミルベロ"));
+    ASSERT_TRUE(WaitFor([&] { return !desktop.trayItems().isEmpty(); }, 5000)) << "no tray icon on the bus";
+    x11.requestClose(offline[0].id);
+    ASSERT_TRUE(WaitFor([&] { return waitForDialogs(program, 0).empty(); }, 5000));
+
+    // No check follows a start-up check that found no network, so no second message comes, not
+    // even after the 40 s of a periodic check, and the hint does not report the failure.
+    EXPECT_FALSE(WaitFor([&] { return !waitForDialogs(program, 0).empty(); }, 42000));
+    EXPECT_EQ(desktop.trayHint(), QStringLiteral("ミルベロ"));
+    EXPECT_TRUE(desktop.balloons().empty());
+    EXPECT_FALSE(hasEnded(program));
 }
 
 TEST_F(ProgramTest, TwoStartsAtOnceLeaveExactlyOneRunning)
