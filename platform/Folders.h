@@ -10,7 +10,9 @@ public:
 
     // The user's documents folder, without a trailing separator.
     virtual QString documentsDir() const = 0;
-    // The folder of the running program file, without a trailing separator.
+    // The folder of the program's own files (the speech engine and the help files), without a
+    // trailing separator: the program file's folder, or the private folder an installation keeps
+    // them in.
     virtual QString programDir() const = 0;
 };
 
