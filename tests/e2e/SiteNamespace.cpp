@@ -41,6 +41,18 @@ QString BringUpLoopback()
     return error;
 }
 
+QString WriteProcFile(const char* name, const char* text)
+{
+    const QByteArray path = QByteArray("/proc/self/") + name;
+    const int fd = open(path.constData(), O_WRONLY | O_CLOEXEC);
+    const auto length = static_cast<ssize_t>(std::strlen(text));
+    const bool written = fd >= 0 && write(fd, text, static_cast<size_t>(length)) == length;
+    const QString error = written ? QString() : Failed(path.constData());
+    if (fd >= 0)
+        close(fd);
+    return error;
+}
+
 QString BindFile(const QString& source, const char* target)
 {
     if (mount(QFile::encodeName(source).constData(), target, nullptr, MS_BIND, nullptr) != 0)
@@ -65,12 +77,21 @@ QString Enter(const QStringList& hostNames, const QString& caFile, const QString
         return QStringLiteral("cannot write %1").arg(hosts);
     file.close();
 
-    if (unshare(CLONE_NEWNS | CLONE_NEWNET) != 0)
+    // A user namespace of its own (root mapped to root) makes the mount namespace a less
+    // privileged one: every mount it inherits as shared becomes a slave, so nothing mounted
+    // here reaches the machine's other namespaces, also where / cannot be made private
+    // (in a chroot, / is no mount point).
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0)
         return Failed("unshare");
-    // Mounts made from here on stay in this namespace.
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        return Failed("making / private");
-    QString error = BringUpLoopback();
+    QString error = WriteProcFile("uid_map", "0 0 1");
+    if (error.isEmpty())
+        error = WriteProcFile("setgroups", "deny");
+    if (error.isEmpty())
+        error = WriteProcFile("gid_map", "0 0 1");
+    if (error.isEmpty() && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 && errno != EINVAL)
+        error = Failed("making / private");
+    if (error.isEmpty())
+        error = BringUpLoopback();
     if (error.isEmpty())
         error = BindFile(hosts, "/etc/hosts");
     if (error.isEmpty())
