@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -133,7 +134,10 @@ bool EndEncodes(const State& state)
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static QCoreApplication app(*argc, *argv);
-    DataDir = std::make_unique<QTemporaryDir>();
+    // Every scrape saves the category file, and a save syncs it to disk: in memory that is cheap.
+    const QString shm = u"/dev/shm"_s;
+    DataDir = QFileInfo(shm).isWritable() ? std::make_unique<QTemporaryDir>(shm + u"/mirubero-fuzz-XXXXXX"_s)
+                                          : std::make_unique<QTemporaryDir>();
     if (!DataDir->isValid())
         std::abort();
     return 0;
