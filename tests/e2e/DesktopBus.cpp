@@ -1,4 +1,5 @@
 #include "e2e/DesktopBus.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -16,21 +17,6 @@ namespace {
 using namespace Qt::StringLiterals;
 
 constexpr int WaitMs = 5000;
-
-const char* const BusConfig =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
 
 const QString WatcherService = u"org.kde.StatusNotifierWatcher"_s;
 const QString NotificationsService = u"org.freedesktop.Notifications"_s;
@@ -159,7 +145,8 @@ DesktopBus::DesktopBus(const QString& workDir) : m_records(std::make_shared<Reco
     }
     QFile config(workDir + u"/desktop-bus.conf"_s);
     if (!config.open(QIODevice::WriteOnly) ||
-        config.write(QString::fromUtf8(BusConfig).arg(workDir + u"/desktop-bus"_s).toUtf8()) < 0) {
+        config.write(
+            QString::fromUtf8(testsupport::PrivateBusConfig).arg(workDir + u"/desktop-bus"_s).toUtf8()) < 0) {
         m_error = u"cannot write "_s + config.fileName();
         return;
     }

@@ -1,4 +1,5 @@
 #include "platform/linux/LogindPowerNotices.h"
+#include "support/PrivateBus.h"
 
 #include "StderrCapture.h"
 #include "support/ScratchDir.h"
@@ -22,23 +23,6 @@ namespace {
 const QString LogindService = QStringLiteral("org.freedesktop.login1");
 constexpr int WaitMs = 5000;
 
-// A bus daemon of the test's own with an open policy, so nothing depends on
-// the machine's system or session bus.
-const char* const BusConfig =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 class LogindPowerNoticesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -47,7 +31,8 @@ protected:
         ASSERT_FALSE(daemon.isEmpty()) << "dbus-daemon is missing (Debian package dbus-daemon)";
         QFile config(m_dir.file(QStringLiteral("bus.conf")));
         ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write(QString::fromUtf8(BusConfig).arg(m_dir.file(QStringLiteral("bus"))).toUtf8());
+        config.write(
+            QString::fromUtf8(testsupport::PrivateBusConfig).arg(m_dir.file(QStringLiteral("bus"))).toUtf8());
         config.close();
 
         m_daemon.start(daemon, {QStringLiteral("--config-file=") + config.fileName(),
