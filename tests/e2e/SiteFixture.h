@@ -57,12 +57,12 @@ protected:
     void SetUp() override
     {
         ProgramFixture::SetUp();
-        const QString reason = EnterSiteNamespace(
+        const SiteNamespace entered = EnterSiteNamespace(
             {testsupport::FakeAuctionSite::host(), u"auctions.yahoo.co.jp"_s, u"auctions.c.yimg.jp"_s},
             testsupport::trustedAuthorityFile(), scratch.path());
-        if (geteuid() != 0)
-            GTEST_SKIP() << reason.toStdString();
-        ASSERT_TRUE(reason.isEmpty()) << reason.toStdString();
+        if (entered.Result == SiteNamespace::Outcome::Unavailable)
+            GTEST_SKIP() << entered.Reason.toStdString();
+        ASSERT_EQ(entered.Result, SiteNamespace::Outcome::Entered) << entered.Reason.toStdString();
         site =
             std::make_unique<testsupport::FakeAuctionSite>(testsupport::FakeAuctionSite::Certificate::Trusted,
                                                            testsupport::FakeAuctionSite::Tls::UpTo13, 443);

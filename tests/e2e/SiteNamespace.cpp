@@ -60,13 +60,19 @@ QString BindFile(const QString& source, const char* target)
     return {};
 }
 
-QString Enter(const QStringList& hostNames, const QString& caFile, const QString& workDir)
+SiteNamespace Unavailable(const QString& why)
+{
+    return {SiteNamespace::Outcome::Unavailable, why};
+}
+
+SiteNamespace Enter(const QStringList& hostNames, const QString& caFile, const QString& workDir)
 {
     if (geteuid() != 0)
-        return QStringLiteral("needs root for a network and mount namespace of its own");
+        return Unavailable(QStringLiteral("needs root for a network and mount namespace of its own"));
     if (!QFile::exists(QString::fromLatin1(CaStore)))
-        return QStringLiteral("no system certificate store at %1 (package ca-certificates)")
-            .arg(QLatin1String(CaStore));
+        return {SiteNamespace::Outcome::Failed,
+                QStringLiteral("no system certificate store at %1 (package ca-certificates)")
+                    .arg(QLatin1String(CaStore))};
 
     const QString hosts = workDir + QStringLiteral("/hosts");
     QFile file(hosts);
@@ -74,15 +80,22 @@ QString Enter(const QStringList& hostNames, const QString& caFile, const QString
         file.write(
             QStringLiteral("127.0.0.1 localhost %1\n::1 localhost\n").arg(hostNames.join(u' ')).toLatin1()) <
             0)
-        return QStringLiteral("cannot write %1").arg(hosts);
+        return {SiteNamespace::Outcome::Failed, QStringLiteral("cannot write %1").arg(hosts)};
     file.close();
 
     // A user namespace of its own (root mapped to root) makes the mount namespace a less
     // privileged one: every mount it inherits as shared becomes a slave, so nothing mounted
-    // here reaches the machine's other namespaces, also where / cannot be made private
-    // (in a chroot, / is no mount point).
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0)
-        return Failed("unshare");
+    // here reaches the machine's other namespaces.
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0) {
+        // A chrooted process may not make a user namespace (nor may one in a container that
+        // forbids it); without one, a bind mount where / is no mount point that could be made
+        // private might reach the machine's other namespaces.
+        if (errno == EPERM)
+            return Unavailable(
+                QStringLiteral("no user namespace may be made here (a chroot?), and without one "
+                               "the test's mounts might reach the machine's other namespaces"));
+        return {SiteNamespace::Outcome::Failed, Failed("unshare")};
+    }
     QString error = WriteProcFile("uid_map", "0 0 1");
     if (error.isEmpty())
         error = WriteProcFile("setgroups", "deny");
@@ -96,14 +109,16 @@ QString Enter(const QStringList& hostNames, const QString& caFile, const QString
         error = BindFile(hosts, "/etc/hosts");
     if (error.isEmpty())
         error = BindFile(caFile, CaStore);
-    return error;
+    if (!error.isEmpty())
+        return {SiteNamespace::Outcome::Failed, error};
+    return {SiteNamespace::Outcome::Entered, {}};
 }
 
 } // namespace
 
-QString EnterSiteNamespace(const QStringList& hostNames, const QString& caFile, const QString& workDir)
+SiteNamespace EnterSiteNamespace(const QStringList& hostNames, const QString& caFile, const QString& workDir)
 {
-    static const QString result = Enter(hostNames, caFile, workDir);
+    static const SiteNamespace result = Enter(hostNames, caFile, workDir);
     return result;
 }
 

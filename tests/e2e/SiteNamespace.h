@@ -5,12 +5,23 @@
 
 namespace e2e {
 
-// Moves this process, and whatever it starts from now on, into a network and a mount
-// namespace of its own: only loopback, `hostNames` resolving to 127.0.0.1, and the
+// Moves this process, and whatever it starts from now on, into a user, a network and a
+// mount namespace of its own: only loopback, `hostNames` resolving to 127.0.0.1, and the
 // authority in `caFile` as the system's trusted certificate store. The real /etc is not
-// touched; files for the mounts are written to `workDir`. Needs root. Returns an empty
-// string when done, otherwise why it could not be done. Done at most once per process;
+// touched; files for the mounts are written to `workDir`. Done at most once per process;
 // later calls answer as the first did.
-QString EnterSiteNamespace(const QStringList& hostNames, const QString& caFile, const QString& workDir);
+struct SiteNamespace {
+    enum class Outcome {
+        Entered,
+        // Not possible here, and nothing was changed: without root, or where no user namespace
+        // may be made (a chroot).
+        Unavailable,
+        Failed,
+    };
+    Outcome Result = Outcome::Failed;
+    // Why it is unavailable or failed.
+    QString Reason;
+};
+SiteNamespace EnterSiteNamespace(const QStringList& hostNames, const QString& caFile, const QString& workDir);
 
 } // namespace e2e
