@@ -150,13 +150,38 @@ TEST_F(Register, OnlyHttpAndHttpsAddressesWithAHostAreTakenFromOutside)
         EXPECT_FALSE(WatchListPresenter::OutsideAddress(refused)) << refused.toStdString();
 }
 
-TEST_F(Register, TheRegistrationFetchFillsTheSlotOrLeavesTheWindowUsable)
+TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
 {
     testsupport::FakeAuctionSite site;
-    retrieval::PageFetcher fetcher(site.fetcherOptions());
+    // A server that hangs up at once, under the site's name; a stall cut short.
+    testsupport::RawListener refusing(testsupport::RawListener::Mode::CloseAtOnce);
+    retrieval::FetchOptions options = site.fetcherOptions();
+    options.Resolve += testsupport::loopbackResolve(refusing.port());
+    options.TransferTimeout = std::chrono::milliseconds(500);
+    retrieval::PageFetcher fetcher(options);
     retrieval::SlotPictureDownloader pictures(model, form->DataDir(), site.fetcherOptions());
     pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
         *form, model, fetcher, pictures, view, dialogs, eventLoop, clock, [this] { presenter->Save(); }});
+    model.ActivePage = 1;
+    model.SelKomoku = 0;
+
+    // Gone, refused, too slow: the user is told each time, and nothing stays stopped.
+    site.setStatus(u"/jp/auction/b"_s, 404);
+    site.setStall(u"/jp/auction/slow"_s);
+    const QString refused = u"https://page.auctions.yahoo.co.jp:%1/jp/auction/c"_s.arg(refusing.port());
+    for (const QString& address : {site.url(u"/jp/auction/b"_s), refused, site.url(u"/jp/auction/slow"_s)}) {
+        const auto shown = dialogs.shown.size();
+        presenter->DropURLTarget1Drop(address);
+        EXPECT_EQ(dialogs.shown.size(), shown + 1) << address.toStdString();
+        EXPECT_FALSE(model.Registering);
+        EXPECT_FALSE(model.Fetching);
+        EXPECT_TRUE(model.MenuSaveEnabled);
+        EXPECT_TRUE(model.FetchQueue.empty());
+    }
+    EXPECT_TRUE(dialogs.texts().first().contains(u"404"_s));
+    site.releaseStalls();
+
+    // The next registration fills its slot and is stored.
     QImage picture(80, 60, QImage::Format_RGB32);
     picture.fill(qRgb(0, 0, 255));
     site.setPicture(u"/img/a.jpg"_s, store::EncodeJpeg(picture, 90));
@@ -165,25 +190,14 @@ TEST_F(Register, TheRegistrationFetchFillsTheSlotOrLeavesTheWindowUsable)
                  Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(u"1,200円"_s) +
                       CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s) +
                       PictureBlock(site.url(u"/img/a.jpg"_s))));
-    model.ActivePage = 1;
-    model.SelKomoku = 0;
     presenter->DropURLTarget1Drop(site.url(u"/jp/auction/a"_s));
-    const store::Slot& slot = model.SlotAt(0, 1);
+    const store::Slot& slot = model.SlotAt(0, 4);
     EXPECT_EQ(slot.Cells[store::ColTitle], u"Nikon F3"_s);
     EXPECT_EQ(slot.Cells[store::ColKakaku], u"1,200円"_s);
     EXPECT_FALSE(slot.SlotImage.isNull());
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));
-    EXPECT_TRUE(exists(u"Image0_0.jpg"_s));
+    EXPECT_TRUE(exists(u"Image0_3.jpg"_s));
     EXPECT_FALSE(model.Registering);
-
-    // A page that is gone: the user is told, and nothing stays stopped.
-    site.setStatus(u"/jp/auction/b"_s, 404);
-    presenter->DropURLTarget1Drop(site.url(u"/jp/auction/b"_s));
-    EXPECT_TRUE(dialogs.texts().last().contains(u"404"_s));
-    EXPECT_FALSE(model.Registering);
-    EXPECT_FALSE(model.Fetching);
-    EXPECT_TRUE(model.MenuSaveEnabled);
-    EXPECT_TRUE(model.FetchQueue.empty());
 }
 
 } // namespace
