@@ -2,8 +2,8 @@
 // fetched through one client that keeps its connection, and, for comparison,
 // with a new (TLS) connection per page.
 
+#include "BenchPages.h"
 #include "retrieval/PriceCheckPass.h"
-#include "retrieval/ScrapeTestSupport.h"
 #include "support/FakeAuctionSite.h"
 #include "support/Fakes.h"
 #include "support/ResidentAccess.h"
@@ -16,26 +16,11 @@
 namespace {
 
 using namespace testsupport;
-using namespace scrapetest;
-
-// An item page of about 3,000 lines with its price, bids and end time in the middle.
-QByteArray ItemPage()
-{
-    QStringList lines;
-    for (int i = 0; i < 1500; ++i)
-        lines << QStringLiteral("<li class=\"Item\"><a href=\"/category/list/%1/\">カメラ、光学機器</a></li>")
-                     .arg(i);
-    lines << PriceBlock(QStringLiteral("12,345円")) << CountBlock(QStringLiteral("17"))
-          << EndBlock(QStringLiteral("2026.12.10（木）21:34"));
-    for (int i = 0; i < 1500; ++i)
-        lines << QStringLiteral("<li class=\"Item\"><a href=\"/category/list/%1/\">送料無料</a></li>").arg(i);
-    return Page(lines);
-}
 
 void RunPass(benchmark::State& state, bool newConnectionPerFetch)
 {
     FakeAuctionSite site;
-    const QByteArray page = ItemPage();
+    const QByteArray page = bench::ItemPage();
     QTemporaryDir dir;
     ResidentFakes fakes;
     fakes.folders.documents = dir.path();
@@ -62,7 +47,7 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
     retrieval::FetchOptions options = site.fetcherOptions();
     options.NewConnectionPerFetch = newConnectionPerFetch;
     retrieval::PageFetcher fetcher(options);
-    RecordingPictures pictures;
+    scrapetest::RecordingPictures pictures;
     retrieval::PriceCheckPass pass(
         {resident, model, fetcher, pictures, window, fakes.dialogs, fakes.eventLoop, fakes.clock, {}});
     for (auto _ : state)

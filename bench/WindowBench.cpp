@@ -2,6 +2,7 @@
 // showing it (the load from the stored files, the pictures decoded, one paint) and
 // saving it, with the pictures as they were and with every picture new.
 
+#include "BenchFolder.h"
 #include "shell/MiruberoMainForm.h"
 #include "support/Fakes.h"
 #include "support/ResidentAccess.h"
@@ -22,18 +23,6 @@
 namespace {
 
 using namespace testsupport;
-
-// A picture with some detail, the size the site's thumbnails have.
-QImage Thumbnail(int seed)
-{
-    QImage image(400, 300, QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.fillRect(image.rect(), QColor::fromHsv(seed * 7 % 360, 120, 230));
-    for (int i = 0; i < 40; ++i)
-        painter.fillRect((i * 37 + seed) % 380, (i * 53) % 280, 20 + i % 30, 10 + i % 20,
-                         QColor::fromHsv((seed + i * 23) % 360, 200, 150));
-    return image;
-}
 
 // Everything the window needs, with a data folder of five full categories on disk.
 struct FullWindow : ResidentFakes {
@@ -73,7 +62,7 @@ struct FullWindow : ResidentFakes {
                 for (int c = 1; c < store::ColumnCount; ++c)
                     slot.Cells[static_cast<size_t>(c)] = cells[c - 1];
                 slot.KakakuText = slot.Cells[store::ColKakaku];
-                slot.SlotImage = Thumbnail(k * 10 + row);
+                slot.SlotImage = bench::Thumbnail(k * 10 + row);
                 slot.PictureExist = true;
             }
         }
@@ -120,7 +109,7 @@ void BM_SaveFiveFullCategories(benchmark::State& state)
                 store::Slot& slot = model.SlotAt(k, row);
                 slot.Cells[store::ColOption] = QStringLiteral("メモ %1").arg(generation);
                 if (newPictures)
-                    slot.SlotImage = Thumbnail(k * 10 + row + generation);
+                    slot.SlotImage = bench::Thumbnail(k * 10 + row + generation);
             }
         state.ResumeTiming();
         if (!w.presenter->Save())
