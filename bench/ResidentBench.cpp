@@ -186,13 +186,13 @@ int main(int argc, char** argv)
     Print("start to tray icon (ms)", QString::number(trayMs));
     Print("start to window shown (ms)", QString::number(windowMs));
 
-    // One stretch: the processor time it took, and the pages fetched meanwhile.
+    // One stretch: the processor time it took, and the requests the site had meanwhile.
     const auto stretch = [&](const char* name) {
         site.clearRequests();
         const qint64 before = ProcessorMs(pid);
         QThread::sleep(seconds);
         const qint64 used = ProcessorMs(pid) - before;
-        Print(name, u"%1 ms of processor time in %2 s, %3 % of a core, %4 pages fetched"_s.arg(used)
+        Print(name, u"%1 ms of processor time in %2 s, %3 % of a core, %4 requests to the site"_s.arg(used)
                         .arg(seconds)
                         .arg(100.0 * used / (seconds * 1000.0), 0, 'f', 3)
                         .arg(site.requests().size()));
