@@ -5,11 +5,15 @@
 #include "support/ResidentAccess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using namespace scrapetest;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -208,6 +212,140 @@ TEST_F(PassTest, DeletedAuctionIsSkippedAndALostConnectionEndsThePass)
     EXPECT_FALSE(model.KakakuChecking);
     EXPECT_FALSE(model.SlotAt(0, 1).LastCheckError.isEmpty());
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s)) << "kept until a check succeeds";
+}
+
+TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsAsTheyWere)
+{
+    using retrieval::FetchError;
+    using retrieval::fetchErrorText;
+    using testsupport::FakeAuctionSite;
+    using testsupport::RawListener;
+    constexpr int Rows = 4;
+    FakeAuctionSite stranger(FakeAuctionSite::Certificate::UnknownAuthority);
+    FakeAuctionSite otherHost(FakeAuctionSite::Certificate::OtherHostName);
+    RawListener resetting(RawListener::Mode::ResetMidBody);
+    RawListener endless(RawListener::Mode::EndlessHeaders);
+    const int closed = testsupport::closedLoopbackPort();
+    retrieval::FetchOptions options = site.fetcherOptions();
+    for (const int port : {stranger.port(), otherHost.port(), resetting.port(), endless.port(), closed})
+        options.Resolve += testsupport::loopbackResolve(port);
+    options.ConnectTimeout = 1s;
+    options.TransferTimeout = 1500ms;
+
+    // Each row's page is the fault's address with "?r=<row>"; the site matches without the query.
+    site.setStall(u"/stall"_s);
+    site.setStatus(u"/gone"_s, 404);
+    site.setStatus(u"/broken"_s, 500);
+    site.setStatus(u"/busy"_s, 503, "Service Unavailable");
+    site.setRedirect(u"/loop"_s, "/loop");
+    site.setChunkedPage(u"/huge"_s, QByteArray(50 * 1024 * 1024, 'h'));
+    QByteArray noise(64 * 1024, '\0');
+    QRandomGenerator random(20240511);
+    for (char& byte : noise)
+        byte = static_cast<char>(random.bounded(256));
+    site.setPage(u"/noise"_s, noise);
+
+    const QString host = FakeAuctionSite::host();
+    const auto onSite = [this](const QString& path) {
+        return [this, path] { return static_cast<int>(site.requestsFor(path).size()); };
+    };
+    const struct {
+        const char* name;
+        QString address;
+        std::function<int()> seen; // what reached the server; none when nothing listens
+        int seenPerPage;
+        bool endsPass; // the connection failed: the rest waits for the tick's retry
+        QString failure;
+    } faults[] = {
+        {"refused connection",
+         u"https://%1:%2/item"_s.arg(host).arg(closed),
+         {},
+         0,
+         true,
+         fetchErrorText(FetchError::Connection, 0)},
+        {"reset mid-body", u"http://%1:%2/item"_s.arg(host).arg(resetting.port()),
+         [&] { return resetting.accepted(); }, 1, true, fetchErrorText(FetchError::Connection, 0)},
+        {"stall past the time-out", site.url(u"/stall"_s), onSite(u"/stall"_s), 1, true,
+         fetchErrorText(FetchError::Timeout, 0)},
+        {"404", site.url(u"/gone"_s), onSite(u"/gone"_s), 1, false,
+         fetchErrorText(FetchError::HttpStatus, 404)},
+        {"500", site.url(u"/broken"_s), onSite(u"/broken"_s), 1, false,
+         fetchErrorText(FetchError::HttpStatus, 500)},
+        {"503 on every page", site.url(u"/busy"_s), onSite(u"/busy"_s), 1, false,
+         fetchErrorText(FetchError::HttpStatus, 503)},
+        {"redirect loop", site.url(u"/loop"_s), onSite(u"/loop"_s), 1 + retrieval::PageFetcher::MaxRedirects,
+         false, fetchErrorText(FetchError::TooManyRedirects, 0)},
+        {"certificate from an unknown CA", stranger.url(u"/item"_s),
+         [&] { return stranger.handshakeCount(); }, 1, true, fetchErrorText(FetchError::Tls, 0)},
+        {"certificate for another host", otherHost.url(u"/item"_s),
+         [&] { return otherHost.handshakeCount(); }, 1, true, fetchErrorText(FetchError::Tls, 0)},
+        {"50 MiB body", site.url(u"/huge"_s), onSite(u"/huge"_s), 1, false,
+         fetchErrorText(FetchError::TooLarge, 0)},
+        {"random bytes", site.url(u"/noise"_s), onSite(u"/noise"_s), 1, false,
+         retrieval::PriceCheckPass::UnreadPageText()},
+        {"headers that never end", u"http://%1:%2/item"_s.arg(host).arg(endless.port()),
+         [&] { return endless.accepted(); }, 1, true, fetchErrorText(FetchError::Connection, 0)},
+    };
+
+    view.visible = true;
+    const QString stored = form->DataDir() + store::SetteiIniName(0);
+    const auto storedBytes = [&stored] {
+        QFile file(stored);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        store::IniFile ini(stored);
+        for (int row = 1; row <= Rows; ++row) {
+            addSlot(row, u"/unused"_s, clock.current.date(), {});
+            const QString url = fault.address + u"?r="_s + QString::number(row);
+            form->Schedule().At(0, row - 1).URL = url;
+            store::Slot& slot = model.SlotAt(0, row);
+            slot.Cells[store::ColURL] = url;
+            slot.Cells[store::ColNyusatu] = u"3"_s;
+            slot.LastCheckError.clear();
+            const QString section = store::SlotSection(row);
+            ini.WriteString(section, store::settei::Title, slot.Cells[store::ColTitle]);
+            ini.WriteString(section, store::settei::URL, url);
+            ini.WriteString(section, store::settei::Kakaku, slot.Cells[store::ColKakaku]);
+            ini.WriteString(section, store::settei::Nyusatu, slot.Cells[store::ColNyusatu]);
+        }
+        ASSERT_TRUE(ini.Save());
+        const QByteArray fileBefore = storedBytes();
+        std::vector<std::array<QString, store::ColumnCount>> cellsBefore;
+        for (int row = 1; row <= Rows; ++row)
+            cellsBefore.push_back(model.SlotAt(0, row).Cells);
+        testsupport::State(*form).RetryCount = 0;
+
+        retrieval::PageFetcher faultyFetcher(options);
+        retrieval::PriceCheckPass faultyPass{
+            {*form, model, faultyFetcher, pictures, view, dialogs, eventLoop, clock, {}}};
+        QElapsedTimer elapsed;
+        elapsed.start();
+        faultyPass.RunPriceCheckPass();
+        EXPECT_LT(elapsed.elapsed(), 5000);
+
+        if (fault.seen) {
+            EXPECT_EQ(fault.seen(), fault.seenPerPage * (fault.endsPass ? 1 : Rows)) << "one try per page";
+        }
+        EXPECT_FALSE(model.KakakuChecking);
+        EXPECT_FALSE(model.Fetching);
+        EXPECT_TRUE(form->MonitorRunning());
+        EXPECT_EQ(testsupport::State(*form).RetryCount, fault.endsPass ? 1 : 0);
+        for (int row = 1; row <= Rows; ++row) {
+            EXPECT_EQ(model.SlotAt(0, row).Cells, cellsBefore[static_cast<size_t>(row - 1)]) << row;
+            const bool fetched = row == 1 || !fault.endsPass;
+            EXPECT_EQ(model.SlotAt(0, row).LastCheckError, fetched ? fault.failure : QString()) << row;
+        }
+        EXPECT_EQ(storedBytes(), fileBefore);
+        EXPECT_TRUE(dialogs.shown.empty()) << "a pass in the background asks nothing";
+        // Pages that arrived and showed nothing are told about; failed ones only in the hint.
+        if (fault.failure == retrieval::PriceCheckPass::UnreadPageText()) {
+            EXPECT_EQ(model.LabelMsgText,
+                      retrieval::PriceCheckPass::LayoutChangedMessage() + u"（%1件）"_s.arg(Rows));
+        }
+    }
+    site.releaseStalls();
 }
 
 TEST_F(PassTest, PagesThatFailOnTheirOwnEndTheRetriesOfAnEarlierFailedPass)
