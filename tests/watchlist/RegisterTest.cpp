@@ -8,7 +8,21 @@
 #include "retrieval/SlotPictures.h"
 #include "support/FakeAuctionSite.h"
 
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+
 namespace {
+
+using namespace std::chrono_literals;
+
+QByteArray Noise(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator random(seed);
+    for (char& byte : bytes)
+        byte = static_cast<char>(random.bounded(256));
+    return bytes;
+}
 
 using namespace watchlisttest;
 
@@ -197,6 +211,136 @@ TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
     EXPECT_FALSE(slot.SlotImage.isNull());
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));
     EXPECT_TRUE(exists(u"Image0_3.jpg"_s));
+    EXPECT_FALSE(model.Registering);
+}
+
+TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
+{
+    using retrieval::FetchError;
+    using retrieval::fetchErrorText;
+    using testsupport::FakeAuctionSite;
+    using testsupport::RawListener;
+    FakeAuctionSite site;
+    FakeAuctionSite stranger(FakeAuctionSite::Certificate::UnknownAuthority);
+    FakeAuctionSite otherHost(FakeAuctionSite::Certificate::OtherHostName);
+    RawListener resetting(RawListener::Mode::ResetMidBody);
+    RawListener endless(RawListener::Mode::EndlessHeaders);
+    const int closed = testsupport::closedLoopbackPort();
+    retrieval::FetchOptions options = site.fetcherOptions();
+    for (const int port : {stranger.port(), otherHost.port(), resetting.port(), endless.port(), closed})
+        options.Resolve += testsupport::loopbackResolve(port);
+    options.ConnectTimeout = 1s;
+    options.TransferTimeout = 1500ms;
+    retrieval::PageFetcher fetcher(options);
+    retrieval::SlotPictureDownloader pictures(model, form->DataDir(), site.fetcherOptions());
+    pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+        *form, model, fetcher, pictures, view, dialogs, eventLoop, clock, [this] { presenter->Save(); }});
+    // What the slot and its file hold once the address is saved, just before the fetch.
+    std::array<QString, store::ColumnCount> cellsAtFetch;
+    QString fileAtFetch;
+    presenter->SetCommands({{}, {}, [&](int komoku, int row, const QString& url) {
+                                cellsAtFetch = model.SlotAt(komoku, row).Cells;
+                                fileAtFetch = text(u"Settei0.ini"_s);
+                                pass->RegisterPage(komoku, row, url);
+                            }});
+
+    site.setStall(u"/jp/auction/stall"_s);
+    site.setStatus(u"/jp/auction/gone"_s, 404);
+    site.setStatus(u"/jp/auction/broken"_s, 500);
+    site.setStatus(u"/jp/auction/busy"_s, 503, "Service Unavailable");
+    site.setRedirect(u"/jp/auction/loop"_s, "/jp/auction/loop");
+    site.setChunkedPage(u"/jp/auction/huge"_s, QByteArray(50 * 1024 * 1024, 'h'));
+    site.setPage(u"/jp/auction/noise"_s, Noise(64 * 1024, 3));
+    const QString host = FakeAuctionSite::host();
+    const auto onSite = [&site](const QString& path) {
+        return [&site, path] { return static_cast<int>(site.requestsFor(path).size()); };
+    };
+    const struct {
+        const char* name;
+        QString address;
+        std::function<int()> seen; // what reached the server; none when nothing listens
+        int expectedSeen;
+        QString message;
+    } faults[] = {
+        {"refused connection",
+         u"https://%1:%2/jp/auction/a"_s.arg(host).arg(closed),
+         {},
+         0,
+         fetchErrorText(FetchError::Connection, 0)},
+        // Plain HTTP: typed into the URL cell, which takes any address.
+        {"reset mid-body", u"http://%1:%2/jp/auction/a"_s.arg(host).arg(resetting.port()),
+         [&] { return resetting.accepted(); }, 1, fetchErrorText(FetchError::Connection, 0)},
+        {"stall past the time-out", site.url(u"/jp/auction/stall"_s), onSite(u"/jp/auction/stall"_s), 1,
+         fetchErrorText(FetchError::Timeout, 0)},
+        {"404", site.url(u"/jp/auction/gone"_s), onSite(u"/jp/auction/gone"_s), 1,
+         fetchErrorText(FetchError::HttpStatus, 404)},
+        {"500", site.url(u"/jp/auction/broken"_s), onSite(u"/jp/auction/broken"_s), 1,
+         fetchErrorText(FetchError::HttpStatus, 500)},
+        {"503", site.url(u"/jp/auction/busy"_s), onSite(u"/jp/auction/busy"_s), 1,
+         fetchErrorText(FetchError::HttpStatus, 503)},
+        {"redirect loop", site.url(u"/jp/auction/loop"_s), onSite(u"/jp/auction/loop"_s),
+         1 + retrieval::PageFetcher::MaxRedirects, fetchErrorText(FetchError::TooManyRedirects, 0)},
+        {"certificate from an unknown CA", stranger.url(u"/jp/auction/a"_s),
+         [&] { return stranger.handshakeCount(); }, 1, fetchErrorText(FetchError::Tls, 0)},
+        {"certificate for another host", otherHost.url(u"/jp/auction/a"_s),
+         [&] { return otherHost.handshakeCount(); }, 1, fetchErrorText(FetchError::Tls, 0)},
+        {"50 MiB body", site.url(u"/jp/auction/huge"_s), onSite(u"/jp/auction/huge"_s), 1,
+         fetchErrorText(FetchError::TooLarge, 0)},
+        {"random bytes", site.url(u"/jp/auction/noise"_s), onSite(u"/jp/auction/noise"_s), 1,
+         retrieval::PriceCheckPass::UnreadPageText()},
+        {"headers that never end", u"http://%1:%2/jp/auction/a"_s.arg(host).arg(endless.port()),
+         [&] { return endless.accepted(); }, 1, fetchErrorText(FetchError::Connection, 0)},
+    };
+
+    model.ActivePage = 1;
+    model.SelKomoku = 0;
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        cellsAtFetch = {};
+        const auto shown = dialogs.shown.size();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        typeCell(0, 1, store::ColURL, fault.address);
+        EXPECT_LT(elapsed.elapsed(), 5000);
+
+        ASSERT_EQ(cellsAtFetch[store::ColURL], fault.address) << "registered";
+        if (fault.seen) {
+            EXPECT_EQ(fault.seen(), fault.expectedSeen) << "one try";
+        }
+        EXPECT_EQ(dialogs.texts().mid(static_cast<qsizetype>(shown)), QStringList{fault.message});
+        EXPECT_EQ(model.SlotAt(0, 1).Cells, cellsAtFetch);
+        EXPECT_EQ(text(u"Settei0.ini"_s), fileAtFetch);
+        EXPECT_FALSE(model.SlotAt(0, 1).PictureExist);
+        EXPECT_FALSE(model.Registering);
+        EXPECT_FALSE(model.Fetching);
+        EXPECT_TRUE(model.FetchQueue.empty());
+        EXPECT_TRUE(model.MenuSaveEnabled);
+        // The same slot takes the next address.
+        model.SlotAt(0, 1).Cells[store::ColURL].clear();
+    }
+    site.releaseStalls();
+
+    // A page that is read, with pictures that are none: a JPEG and a GIF that only begin as such.
+    using namespace scrapetest;
+    site.setPicture(u"/img/a.jpg"_s, "\xFF\xD8\xFF\xE0" + Noise(4096, 5));
+    site.setPicture(u"/img/b.gif"_s, "GIF89a" + Noise(4096, 7));
+    site.setPage(u"/jp/auction/pictured"_s,
+                 Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(u"1,200円"_s) +
+                      CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s) +
+                      PictureBlock(site.url(u"/img/a.jpg"_s)) + PictureBlock(site.url(u"/img/b.gif"_s))));
+    const auto shown = dialogs.shown.size();
+    presenter->DropURLTarget1Drop(site.url(u"/jp/auction/pictured"_s));
+    const store::Slot& slot = model.SlotAt(0, 1);
+    EXPECT_EQ(slot.Cells[store::ColTitle], u"Nikon F3"_s);
+    EXPECT_EQ(slot.Cells[store::ColKakaku], u"1,200円"_s);
+    EXPECT_FALSE(slot.PictureExist);
+    EXPECT_TRUE(slot.SlotImage.isNull());
+    EXPECT_FALSE(exists(u"Image0_0.jpg"_s));
+    EXPECT_FALSE(exists(u"Image0_0.gif"_s));
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));
+    EXPECT_EQ(site.requestsFor(u"/img/a.jpg"_s).size(), 1);
+    EXPECT_EQ(site.requestsFor(u"/img/b.gif"_s).size(), 1);
+    EXPECT_EQ(dialogs.shown.size(), shown) << "a missing picture is no failure of the registration";
     EXPECT_FALSE(model.Registering);
 }
 
