@@ -7,22 +7,11 @@
 #include "retrieval/ScrapeTestSupport.h"
 #include "retrieval/SlotPictures.h"
 #include "support/FakeAuctionSite.h"
+#include "support/NetworkFaults.h"
 
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 
 namespace {
-
-using namespace std::chrono_literals;
-
-QByteArray Noise(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, '\0');
-    QRandomGenerator random(seed);
-    for (char& byte : bytes)
-        byte = static_cast<char>(random.bounded(256));
-    return bytes;
-}
 
 using namespace watchlisttest;
 
@@ -216,22 +205,9 @@ TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
 
 TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
 {
-    using retrieval::FetchError;
-    using retrieval::fetchErrorText;
-    using testsupport::FakeAuctionSite;
-    using testsupport::RawListener;
-    FakeAuctionSite site;
-    FakeAuctionSite stranger(FakeAuctionSite::Certificate::UnknownAuthority);
-    FakeAuctionSite otherHost(FakeAuctionSite::Certificate::OtherHostName);
-    RawListener resetting(RawListener::Mode::ResetMidBody);
-    RawListener endless(RawListener::Mode::EndlessHeaders);
-    const int closed = testsupport::closedLoopbackPort();
-    retrieval::FetchOptions options = site.fetcherOptions();
-    for (const int port : {stranger.port(), otherHost.port(), resetting.port(), endless.port(), closed})
-        options.Resolve += testsupport::loopbackResolve(port);
-    options.ConnectTimeout = 1s;
-    options.TransferTimeout = 1500ms;
-    retrieval::PageFetcher fetcher(options);
+    testsupport::FakeAuctionSite site;
+    const testsupport::NetworkFaults faults(site);
+    retrieval::PageFetcher fetcher(faults.fetcherOptions());
     retrieval::SlotPictureDownloader pictures(model, form->DataDir(), site.fetcherOptions());
     pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
         *form, model, fetcher, pictures, view, dialogs, eventLoop, clock, [this] { presenter->Save(); }});
@@ -244,70 +220,23 @@ TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
                                 pass->RegisterPage(komoku, row, url);
                             }});
 
-    site.setStall(u"/jp/auction/stall"_s);
-    site.setStatus(u"/jp/auction/gone"_s, 404);
-    site.setStatus(u"/jp/auction/broken"_s, 500);
-    site.setStatus(u"/jp/auction/busy"_s, 503, "Service Unavailable");
-    site.setRedirect(u"/jp/auction/loop"_s, "/jp/auction/loop");
-    site.setChunkedPage(u"/jp/auction/huge"_s, QByteArray(50 * 1024 * 1024, 'h'));
-    site.setPage(u"/jp/auction/noise"_s, Noise(64 * 1024, 3));
-    const QString host = FakeAuctionSite::host();
-    const auto onSite = [&site](const QString& path) {
-        return [&site, path] { return static_cast<int>(site.requestsFor(path).size()); };
-    };
-    const struct {
-        const char* name;
-        QString address;
-        std::function<int()> seen; // what reached the server; none when nothing listens
-        int expectedSeen;
-        QString message;
-    } faults[] = {
-        {"refused connection",
-         u"https://%1:%2/jp/auction/a"_s.arg(host).arg(closed),
-         {},
-         0,
-         fetchErrorText(FetchError::Connection, 0)},
-        // Plain HTTP: typed into the URL cell, which takes any address.
-        {"reset mid-body", u"http://%1:%2/jp/auction/a"_s.arg(host).arg(resetting.port()),
-         [&] { return resetting.accepted(); }, 1, fetchErrorText(FetchError::Connection, 0)},
-        {"stall past the time-out", site.url(u"/jp/auction/stall"_s), onSite(u"/jp/auction/stall"_s), 1,
-         fetchErrorText(FetchError::Timeout, 0)},
-        {"404", site.url(u"/jp/auction/gone"_s), onSite(u"/jp/auction/gone"_s), 1,
-         fetchErrorText(FetchError::HttpStatus, 404)},
-        {"500", site.url(u"/jp/auction/broken"_s), onSite(u"/jp/auction/broken"_s), 1,
-         fetchErrorText(FetchError::HttpStatus, 500)},
-        {"503", site.url(u"/jp/auction/busy"_s), onSite(u"/jp/auction/busy"_s), 1,
-         fetchErrorText(FetchError::HttpStatus, 503)},
-        {"redirect loop", site.url(u"/jp/auction/loop"_s), onSite(u"/jp/auction/loop"_s),
-         1 + retrieval::PageFetcher::MaxRedirects, fetchErrorText(FetchError::TooManyRedirects, 0)},
-        {"certificate from an unknown CA", stranger.url(u"/jp/auction/a"_s),
-         [&] { return stranger.handshakeCount(); }, 1, fetchErrorText(FetchError::Tls, 0)},
-        {"certificate for another host", otherHost.url(u"/jp/auction/a"_s),
-         [&] { return otherHost.handshakeCount(); }, 1, fetchErrorText(FetchError::Tls, 0)},
-        {"50 MiB body", site.url(u"/jp/auction/huge"_s), onSite(u"/jp/auction/huge"_s), 1,
-         fetchErrorText(FetchError::TooLarge, 0)},
-        {"random bytes", site.url(u"/jp/auction/noise"_s), onSite(u"/jp/auction/noise"_s), 1,
-         retrieval::PriceCheckPass::UnreadPageText()},
-        {"headers that never end", u"http://%1:%2/jp/auction/a"_s.arg(host).arg(endless.port()),
-         [&] { return endless.accepted(); }, 1, fetchErrorText(FetchError::Connection, 0)},
-    };
-
     model.ActivePage = 1;
     model.SelKomoku = 0;
-    for (const auto& fault : faults) {
+    for (const auto& fault : faults.list()) {
         SCOPED_TRACE(fault.name);
         cellsAtFetch = {};
         const auto shown = dialogs.shown.size();
         QElapsedTimer elapsed;
         elapsed.start();
+        // Pasted into the URL cell, which registers any address, also the raw listeners' plain ones.
         typeCell(0, 1, store::ColURL, fault.address);
         EXPECT_LT(elapsed.elapsed(), 5000);
 
         ASSERT_EQ(cellsAtFetch[store::ColURL], fault.address) << "registered";
         if (fault.seen) {
-            EXPECT_EQ(fault.seen(), fault.expectedSeen) << "one try";
+            EXPECT_EQ(fault.seen(), fault.seenPerFetch) << "one try";
         }
-        EXPECT_EQ(dialogs.texts().mid(static_cast<qsizetype>(shown)), QStringList{fault.message});
+        EXPECT_EQ(dialogs.texts().mid(static_cast<qsizetype>(shown)), QStringList{fault.failure});
         EXPECT_EQ(model.SlotAt(0, 1).Cells, cellsAtFetch);
         EXPECT_EQ(text(u"Settei0.ini"_s), fileAtFetch);
         EXPECT_FALSE(model.SlotAt(0, 1).PictureExist);
@@ -318,12 +247,11 @@ TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
         // The same slot takes the next address.
         model.SlotAt(0, 1).Cells[store::ColURL].clear();
     }
-    site.releaseStalls();
 
     // A page that is read, with pictures that are none: a JPEG and a GIF that only begin as such.
     using namespace scrapetest;
-    site.setPicture(u"/img/a.jpg"_s, "\xFF\xD8\xFF\xE0" + Noise(4096, 5));
-    site.setPicture(u"/img/b.gif"_s, "GIF89a" + Noise(4096, 7));
+    site.setPicture(u"/img/a.jpg"_s, "\xFF\xD8\xFF\xE0" + testsupport::RandomBytes(4096, 5));
+    site.setPicture(u"/img/b.gif"_s, "GIF89a" + testsupport::RandomBytes(4096, 7));
     site.setPage(u"/jp/auction/pictured"_s,
                  Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(u"1,200円"_s) +
                       CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s) +
