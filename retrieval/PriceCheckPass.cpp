@@ -265,6 +265,9 @@ void PriceCheckPass::RegisterPage(int komoku, int row, const QString& url)
     QString error = fetched.ErrorText;
     if (fetched.Ok) {
         const ScrapeResult processed = ProcessFetchedPage(fetched.Body);
+        // A page that showed nothing leaves the slot as empty as before: said, not taken for done.
+        if (processed.Ok && processed.Unread)
+            m_parts.Dialogs.showMessage(UnreadPageText());
         if (processed.Ok)
             return;
         error = processed.Error;

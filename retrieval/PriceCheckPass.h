@@ -38,7 +38,8 @@ public:
     ScrapeResult ProcessFetchedPage(const QByteArray& body);
     // The registration fetch: the page of the slot (category komoku, row 1 to 10) that was
     // just given its address, read with every field and saved. A failed fetch or processing
-    // gives the window back as a finished registration does and tells the user why.
+    // gives the window back as a finished registration does and tells the user why; so does
+    // a page in which none of the values was found.
     void RegisterPage(int komoku, int row, const QString& url);
     // "価格チェック停止" / "価格チェック開始".
     void BtnKakakuCheckClick();

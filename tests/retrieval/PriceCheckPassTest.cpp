@@ -2,9 +2,12 @@
 #include "retrieval/ScrapeTestSupport.h"
 #include "shell/ResidentFixture.h"
 #include "support/FakeAuctionSite.h"
+#include "support/NetworkFaults.h"
 #include "support/ResidentAccess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -208,6 +211,72 @@ TEST_F(PassTest, DeletedAuctionIsSkippedAndALostConnectionEndsThePass)
     EXPECT_FALSE(model.KakakuChecking);
     EXPECT_FALSE(model.SlotAt(0, 1).LastCheckError.isEmpty());
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s)) << "kept until a check succeeds";
+}
+
+TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsAsTheyWere)
+{
+    constexpr int Rows = 4;
+    const testsupport::NetworkFaults faults(site);
+    view.visible = true;
+    const QString stored = form->DataDir() + store::SetteiIniName(0);
+    const auto storedBytes = [&stored] {
+        QFile file(stored);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    };
+    for (const auto& fault : faults.list()) {
+        SCOPED_TRACE(fault.name);
+        store::IniFile ini(stored);
+        for (int row = 1; row <= Rows; ++row) {
+            addSlot(row, u"/unused"_s, clock.current.date(), {});
+            const QString url = fault.address + u"?r="_s + QString::number(row);
+            form->Schedule().At(0, row - 1).URL = url;
+            store::Slot& slot = model.SlotAt(0, row);
+            slot.Cells[store::ColURL] = url;
+            slot.Cells[store::ColNyusatu] = u"3"_s;
+            slot.LastCheckError.clear();
+            const QString section = store::SlotSection(row);
+            ini.WriteString(section, store::settei::Title, slot.Cells[store::ColTitle]);
+            ini.WriteString(section, store::settei::URL, url);
+            ini.WriteString(section, store::settei::Kakaku, slot.Cells[store::ColKakaku]);
+            ini.WriteString(section, store::settei::Nyusatu, slot.Cells[store::ColNyusatu]);
+        }
+        ASSERT_TRUE(ini.Save());
+        const QByteArray fileBefore = storedBytes();
+        std::vector<std::array<QString, store::ColumnCount>> cellsBefore;
+        for (int row = 1; row <= Rows; ++row)
+            cellsBefore.push_back(model.SlotAt(0, row).Cells);
+        testsupport::State(*form).RetryCount = 0;
+
+        retrieval::PageFetcher faultyFetcher(faults.fetcherOptions());
+        retrieval::PriceCheckPass faultyPass{
+            {*form, model, faultyFetcher, pictures, view, dialogs, eventLoop, clock, {}}};
+        QElapsedTimer elapsed;
+        elapsed.start();
+        faultyPass.RunPriceCheckPass();
+        EXPECT_LT(elapsed.elapsed(), 5000);
+
+        // A lost connection ends the pass at its first page, for the tick's retry; a bad
+        // answer concerns its own page only.
+        const int fetched = fault.connectionLost ? 1 : Rows;
+        if (fault.seen) {
+            EXPECT_EQ(fault.seen(), fault.seenPerFetch * fetched) << "one try per page";
+        }
+        EXPECT_FALSE(model.KakakuChecking);
+        EXPECT_FALSE(model.Fetching);
+        EXPECT_TRUE(form->MonitorRunning());
+        EXPECT_EQ(testsupport::State(*form).RetryCount, fault.connectionLost ? 1 : 0);
+        for (int row = 1; row <= Rows; ++row) {
+            EXPECT_EQ(model.SlotAt(0, row).Cells, cellsBefore[static_cast<size_t>(row - 1)]) << row;
+            EXPECT_EQ(model.SlotAt(0, row).LastCheckError, row <= fetched ? fault.failure : QString()) << row;
+        }
+        EXPECT_EQ(storedBytes(), fileBefore);
+        EXPECT_TRUE(dialogs.shown.empty()) << "a pass in the background asks nothing";
+        // Pages that arrived and showed nothing are told about; failed ones only in the hint.
+        if (fault.failure == retrieval::PriceCheckPass::UnreadPageText()) {
+            EXPECT_EQ(model.LabelMsgText,
+                      retrieval::PriceCheckPass::LayoutChangedMessage() + u"（%1件）"_s.arg(Rows));
+        }
+    }
 }
 
 TEST_F(PassTest, PagesThatFailOnTheirOwnEndTheRetriesOfAnEarlierFailedPass)

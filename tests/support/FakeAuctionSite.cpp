@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 
 namespace testsupport {
@@ -94,6 +95,12 @@ FakeAuctionSite::FakeAuctionSite(Certificate certificate, Tls tls, int port)
             SSL_CTX* context = server->ssl_context();
             SSL_CTX_set_min_proto_version(context, tls == Tls::Only13 ? TLS1_3_VERSION : TLS1_2_VERSION);
             SSL_CTX_set_max_proto_version(context, 0);
+            // Counts attempts that never get as far as a request, such as a refused certificate.
+            SSL_CTX_set_app_data(context, &m_handshakes);
+            SSL_CTX_set_info_callback(context, [](const SSL* ssl, int where, int) {
+                if (where & SSL_CB_HANDSHAKE_START)
+                    ++*static_cast<std::atomic<int>*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
+            });
             m_server = std::move(server);
         }
     }
@@ -427,7 +434,49 @@ void RawListener::run()
             close(client);
             break;
         }
+        case Mode::ResetMidBody: {
+            char request[1024];
+            [[maybe_unused]] const ssize_t n = recv(client, request, sizeof request, 0);
+            const std::string head =
+                "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n" +
+                std::string(1000, 'x');
+            [[maybe_unused]] const ssize_t sent = send(client, head.data(), head.size(), MSG_NOSIGNAL);
+            const linger abort{1, 0};
+            setsockopt(client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            close(client);
+            break;
         }
+        case Mode::EndlessHeaders:
+            sendEndlessHeaders(client);
+            close(client);
+            break;
+        }
+    }
+}
+
+void RawListener::sendEndlessHeaders(int client)
+{
+    char request[1024];
+    if (recv(client, request, sizeof request, 0) <= 0)
+        return;
+    const std::string status = "HTTP/1.1 200 OK\r\n";
+    if (send(client, status.data(), status.size(), MSG_NOSIGNAL) < 0)
+        return;
+    const std::string line = "X-Filler: " + std::string(70, 'a') + "\r\n";
+    std::size_t offset = 0;
+    // Until the client hangs up; a client that stops reading leaves it waiting for the stop.
+    pollfd writable{client, POLLOUT, 0};
+    while (!m_stop) {
+        if (poll(&writable, 1, 20) <= 0)
+            continue;
+        if (writable.revents & (POLLERR | POLLHUP))
+            return;
+        const ssize_t sent =
+            send(client, line.data() + offset, line.size() - offset, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return;
+        if (sent > 0)
+            offset = (offset + static_cast<std::size_t>(sent)) % line.size();
     }
 }
 

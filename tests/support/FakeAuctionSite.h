@@ -115,6 +115,8 @@ public:
     QList<Request> requestsFor(const QString& path) const; // by path without query
     // Distinct client connections seen (by remote port).
     int connectionCount() const;
+    // TLS handshakes clients began, also those that failed before any request.
+    int handshakeCount() const { return m_handshakes; }
     void clearRequests();
 
 private:
@@ -133,16 +135,20 @@ private:
     bool m_stallsReleased = false;
     std::map<std::string, std::shared_ptr<Route>> m_routes;
     QList<Request> m_requests;
+    std::atomic<int> m_handshakes{0};
 };
 
 // A bare TCP listener on 127.0.0.1 at a free port, for servers that never answer with
-// HTTP (nor a TLS handshake); also for proving that nothing connected.
+// HTTP (nor a TLS handshake) or break it below what a real server can be made to do;
+// also for proving that nothing connected. Plain HTTP: reach it at http://<site host>:port().
 class RawListener final {
 public:
     enum class Mode {
-        Silent,      // accepts and keeps the connection open without a word
-        CloseAtOnce, // accepts and closes before any response
-        Reset,       // reads the request, then resets the connection
+        Silent,         // accepts and keeps the connection open without a word
+        CloseAtOnce,    // accepts and closes before any response
+        Reset,          // reads the request, then resets the connection
+        ResetMidBody,   // reads the request, sends the head and part of the body, then resets
+        EndlessHeaders, // reads the request, then sends header lines until the client leaves
     };
 
     explicit RawListener(Mode mode);
@@ -156,6 +162,7 @@ public:
 
 private:
     void run();
+    void sendEndlessHeaders(int client);
 
     Mode m_mode;
     int m_fd = -1;

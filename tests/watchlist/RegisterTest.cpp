@@ -7,6 +7,9 @@
 #include "retrieval/ScrapeTestSupport.h"
 #include "retrieval/SlotPictures.h"
 #include "support/FakeAuctionSite.h"
+#include "support/NetworkFaults.h"
+
+#include <QElapsedTimer>
 
 namespace {
 
@@ -197,6 +200,75 @@ TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
     EXPECT_FALSE(slot.SlotImage.isNull());
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));
     EXPECT_TRUE(exists(u"Image0_3.jpg"_s));
+    EXPECT_FALSE(model.Registering);
+}
+
+TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
+{
+    testsupport::FakeAuctionSite site;
+    const testsupport::NetworkFaults faults(site);
+    retrieval::PageFetcher fetcher(faults.fetcherOptions());
+    retrieval::SlotPictureDownloader pictures(model, form->DataDir(), site.fetcherOptions());
+    pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+        *form, model, fetcher, pictures, view, dialogs, eventLoop, clock, [this] { presenter->Save(); }});
+    // What the slot and its file hold once the address is saved, just before the fetch.
+    std::array<QString, store::ColumnCount> cellsAtFetch;
+    QString fileAtFetch;
+    presenter->SetCommands({{}, {}, [&](int komoku, int row, const QString& url) {
+                                cellsAtFetch = model.SlotAt(komoku, row).Cells;
+                                fileAtFetch = text(u"Settei0.ini"_s);
+                                pass->RegisterPage(komoku, row, url);
+                            }});
+
+    model.ActivePage = 1;
+    model.SelKomoku = 0;
+    for (const auto& fault : faults.list()) {
+        SCOPED_TRACE(fault.name);
+        cellsAtFetch = {};
+        const auto shown = dialogs.shown.size();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        // Pasted into the URL cell, which registers any address, also the raw listeners' plain ones.
+        typeCell(0, 1, store::ColURL, fault.address);
+        EXPECT_LT(elapsed.elapsed(), 5000);
+
+        ASSERT_EQ(cellsAtFetch[store::ColURL], fault.address) << "registered";
+        if (fault.seen) {
+            EXPECT_EQ(fault.seen(), fault.seenPerFetch) << "one try";
+        }
+        EXPECT_EQ(dialogs.texts().mid(static_cast<qsizetype>(shown)), QStringList{fault.failure});
+        EXPECT_EQ(model.SlotAt(0, 1).Cells, cellsAtFetch);
+        EXPECT_EQ(text(u"Settei0.ini"_s), fileAtFetch);
+        EXPECT_FALSE(model.SlotAt(0, 1).PictureExist);
+        EXPECT_FALSE(model.Registering);
+        EXPECT_FALSE(model.Fetching);
+        EXPECT_TRUE(model.FetchQueue.empty());
+        EXPECT_TRUE(model.MenuSaveEnabled);
+        // The same slot takes the next address.
+        model.SlotAt(0, 1).Cells[store::ColURL].clear();
+    }
+
+    // A page that is read, with pictures that are none: a JPEG and a GIF that only begin as such.
+    using namespace scrapetest;
+    site.setPicture(u"/img/a.jpg"_s, "\xFF\xD8\xFF\xE0" + testsupport::RandomBytes(4096, 5));
+    site.setPicture(u"/img/b.gif"_s, "GIF89a" + testsupport::RandomBytes(4096, 7));
+    site.setPage(u"/jp/auction/pictured"_s,
+                 Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(u"1,200円"_s) +
+                      CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s) +
+                      PictureBlock(site.url(u"/img/a.jpg"_s)) + PictureBlock(site.url(u"/img/b.gif"_s))));
+    const auto shown = dialogs.shown.size();
+    presenter->DropURLTarget1Drop(site.url(u"/jp/auction/pictured"_s));
+    const store::Slot& slot = model.SlotAt(0, 1);
+    EXPECT_EQ(slot.Cells[store::ColTitle], u"Nikon F3"_s);
+    EXPECT_EQ(slot.Cells[store::ColKakaku], u"1,200円"_s);
+    EXPECT_FALSE(slot.PictureExist);
+    EXPECT_TRUE(slot.SlotImage.isNull());
+    EXPECT_FALSE(exists(u"Image0_0.jpg"_s));
+    EXPECT_FALSE(exists(u"Image0_0.gif"_s));
+    EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));
+    EXPECT_EQ(site.requestsFor(u"/img/a.jpg"_s).size(), 1);
+    EXPECT_EQ(site.requestsFor(u"/img/b.gif"_s).size(), 1);
+    EXPECT_EQ(dialogs.shown.size(), shown) << "a missing picture is no failure of the registration";
     EXPECT_FALSE(model.Registering);
 }
 
