@@ -77,6 +77,11 @@ bool PictureMoves::Commit(IniFile& list)
 {
     if (m_changes.empty())
         return list.Save();
+    // A folder where a picture should go could not be replaced after the list: nothing changes.
+    for (const Change& change : m_changes) {
+        if (QFileInfo(m_dataDir + ImageName(m_komoku, change.slot)).isDir())
+            return false;
+    }
     const QString tag = TagOf(list.ToBytes());
     std::vector<QString> staged;
     const auto dropStaged = [&staged] {
