@@ -5,6 +5,7 @@
 #include "shell/OpenWithShell.h"
 #include "shell/ScheduleRebuild.h"
 #include "store/DayCount.h"
+#include "store/PictureMoves.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
 
@@ -87,6 +88,8 @@ bool TMiruberoMainForm::FormCreate()
         m_platform.Dialogs.showMessage(UnreadableTotalMessage(total));
         return false;
     }
+    // What a write cut short left behind is finished or dropped before anything reads the folder.
+    store::FinishPictureMoves(m_dataDir);
 
     m_state.StartingUp = true;
     m_notice.KakakuChanged = false;

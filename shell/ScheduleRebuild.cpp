@@ -1,10 +1,9 @@
 #include "shell/ScheduleRebuild.h"
 
 #include "store/IniFile.h"
+#include "store/PictureMoves.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
-
-#include <QFile>
 
 namespace shell {
 
@@ -81,7 +80,9 @@ void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now
     const int honmei = old.ReadInteger(settei::Honmei, settei::No, 0);
     int newHonmei = 0;
     int kept = 0;
-    std::vector<std::pair<int, int>> moves; // picture index from, to
+    // Pictures follow their slots to the new numbers; dropped slots and the numbers left
+    // free lose theirs. They change together with the list, never before it is on disk.
+    PictureMoves pictures(dataDir, komoku);
     for (int s = 0; s < SlotsPerKomoku; ++s) {
         const QString section = SlotSection(s + 1);
         const double end = old.ReadDateTime(section, settei::ShuryoTime);
@@ -93,28 +94,16 @@ void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now
             pruned.AppendSection(SlotSection(kept + 1), lines);
         if (honmei == s + 1)
             newHonmei = kept + 1;
-        if (s != kept)
-            moves.emplace_back(s, kept);
+        if (s != kept && !pictures.Copy(kept, dataDir + ImageName(komoku, s)))
+            pictures.Remove(kept);
         ++kept;
     }
     pruned.AppendSection(settei::Honmei, {QStringLiteral("No=%1").arg(newHonmei)});
     pruned.AppendSection(settei::Komoku,
                          {QStringLiteral("Name=") + old.ReadString(settei::Komoku, settei::Name)});
-
-    // Replaced in one step: a crash leaves the old or the new list, never none. The
-    // pictures follow only once the new list is on disk.
-    if (!pruned.Save())
-        return;
-    for (const auto& [from, to] : moves) {
-        const QString source = dataDir + ImageName(komoku, from);
-        if (QFile::exists(source)) {
-            QFile::remove(dataDir + ImageName(komoku, to));
-            QFile::rename(source, dataDir + ImageName(komoku, to));
-        }
-    }
-    // The dropped slots and the numbers left free after renumbering lose their pictures.
     for (int s = kept; s < SlotsPerKomoku; ++s)
-        QFile::remove(dataDir + ImageName(komoku, s));
+        pictures.Remove(s);
+    pictures.Commit(pruned);
 }
 
 void RebuildSchedule(RebuildContext& context)

@@ -7,8 +7,6 @@
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <numeric>
 
@@ -188,15 +186,8 @@ void WatchListPresenter::MoveKomokuItemClick(int target)
     free->BtnHyojiEnabled = true;
     const shell::SlotStatus status = StatusOf(komoku, row - 1);
     StatusOf(target, freeSlot) = status;
-
-    // The stored picture goes along as it is, so the save need not encode it again.
-    const QString from = File(ImageName(komoku, row - 1));
-    const QString moved = File(ImageName(target, freeSlot));
-    if (QFile::exists(from)) {
-        QFile::remove(moved);
-        if (QFile::rename(from, moved) && free->PictureFile == from)
-            free->PictureFile = moved;
-    }
+    // The picture goes along in memory: the save writes it under its new number together with
+    // the target's list, so that a crash never leaves it under a number no list names.
     DeleteSlot(komoku, row);
 }
 

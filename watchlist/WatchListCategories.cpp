@@ -125,7 +125,7 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
             StatusOf(j - 1, s) = StatusOf(j, s);
     }
     model.Komokus.pop_back();
-    DeleteKomokuFiles(last);
+    // The last category's files go with the save, once the others have moved down.
 
     model.KomokuCount = last;
     if (model.KomokuCount < MaxKomokuCount)

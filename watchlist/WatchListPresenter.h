@@ -20,7 +20,8 @@
 
 namespace store {
 class IniFile;
-}
+class PictureMoves;
+} // namespace store
 
 namespace watchlist {
 
@@ -165,8 +166,8 @@ private:
     void DeleteKomokuFiles(int komoku) const;
     void LoadKomoku(int komoku, const store::IniFile& file);
     bool SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels);
-    RowResult SaveRow(int komoku, int row, store::IniFile& file, const QDate& today,
-                      QStringList& honmeiLabels);
+    RowResult SaveRow(int komoku, int row, store::IniFile& file, store::PictureMoves& pictures,
+                      const QDate& today, QStringList& honmeiLabels);
     QString HonmeiLabel(int komoku, int row, bool ended);
     // A refused cell: the message, the category's page and the focus on its grid.
     void Refuse(const QString& message, int komoku);

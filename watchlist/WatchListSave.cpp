@@ -4,6 +4,7 @@
 #include "watchlist/WatchListPresenter.h"
 
 #include "store/IniFile.h"
+#include "store/PictureMoves.h"
 #include "store/Pictures.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
@@ -77,6 +78,7 @@ bool WatchListPresenter::Save()
     }
 
     IniFile total(File(TotalIniName()));
+    const int storedCount = std::clamp(Read(total, total::KomokuCount), 0, MaxKomokuCount);
     Write(total, total::KomokuCount, model.KomokuCount);
     const auto leadTime = CellInteger(model.General.EditArarmTime);
     if (!leadTime) {
@@ -86,6 +88,11 @@ bool WatchListPresenter::Save()
         view.focusArarmTime();
         return false;
     }
+    // After a category was deleted the stored count drops only once the categories behind it
+    // have moved down a number, so that a crash in between loses none of them.
+    const bool shrinking = total.Existed() && model.KomokuCount < storedCount;
+    if (shrinking)
+        Write(total, total::KomokuCount, storedCount);
     const GeneralPage& general = model.General;
     Write(total, total::ArarmTime, *leadTime);
     Write(total, total::ArarmAll, general.CheckBoxAllArarm);
@@ -103,8 +110,6 @@ bool WatchListPresenter::Save()
 
     if (model.KomokuCount <= 0)
         return false;
-    for (int n = model.KomokuCount; n < MaxKomokuCount; ++n)
-        QFile::remove(File(SetteiIniName(n)));
 
     const QDate today = m_parts.Clock.now().date();
     QStringList honmeiLabels;
@@ -114,6 +119,16 @@ bool WatchListPresenter::Save()
         if (!SaveKomoku(k, today, honmeiLabels))
             return false;
     }
+    if (shrinking) {
+        Write(total, total::KomokuCount, model.KomokuCount);
+        if (!total.Save()) {
+            if (!model.Registering)
+                m_parts.Dialogs.showMessage(CellsMessage());
+            return false;
+        }
+    }
+    for (int n = model.KomokuCount; n < MaxKomokuCount; ++n)
+        DeleteKomokuFiles(n);
 
     model.Saved = true;
     if (!m_parts.Resident.StartingUp())
@@ -131,10 +146,21 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
     file.WriteInteger(settei::Honmei, settei::No, category.HonmeiNo);
 
     RowResult result = RowResult::Written;
+    PictureMoves pictures(m_parts.Resident.DataDir(), komoku);
     for (int row = 1; row <= SlotsPerKomoku && result == RowResult::Written; ++row)
-        result = SaveRow(komoku, row, file, today, honmeiLabels);
+        result = SaveRow(komoku, row, file, pictures, today, honmeiLabels);
     // What was written before a refused row is kept, as if each key had gone to disk at once.
-    const bool written = file.Save();
+    const bool written = pictures.Commit(file);
+    if (written) {
+        // The slots' pictures now stand under their own numbers.
+        for (int s = 0; s < SlotsPerKomoku; ++s) {
+            Slot& slot = model.SlotAt(komoku, s + 1);
+            if (slot.InUse() && slot.PictureExist && QFileInfo::exists(File(ImageName(komoku, s)))) {
+                slot.PictureFile = File(ImageName(komoku, s));
+                slot.PictureKey = slot.SlotImage.cacheKey();
+            }
+        }
+    }
     if (result == RowResult::Refused)
         return false;
     if (result == RowResult::Failed || !written) {
@@ -149,7 +175,8 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
 }
 
 WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, IniFile& file,
-                                                          const QDate& today, QStringList& honmeiLabels)
+                                                          PictureMoves& pictures, const QDate& today,
+                                                          QStringList& honmeiLabels)
 {
     Slot& slot = m_parts.Model.SlotAt(komoku, row);
     const auto& cells = slot.Cells;
@@ -159,7 +186,7 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
 
     if (!slot.InUse()) {
         file.EraseSection(section);
-        QFile::remove(picture);
+        pictures.Remove(s);
         return RowResult::Written;
     }
 
@@ -221,18 +248,20 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
     file.WriteBool(section, settei::PictureExist, slot.PictureExist);
 
     if (!slot.PictureExist) {
-        QFile::remove(picture);
+        pictures.Remove(s);
         return RowResult::Written;
     }
-    // Encoding again what the file already holds would lose a little of the picture at every save.
-    if (slot.PictureFile == picture && slot.PictureKey == slot.SlotImage.cacheKey() &&
-        QFileInfo::exists(picture))
+    // Encoding again what a file already holds would lose a little of the picture at every save:
+    // a picture unchanged since it was read stays, or is copied from its slot's old number.
+    const bool unchanged =
+        slot.PictureKey == slot.SlotImage.cacheKey() && QFileInfo::exists(slot.PictureFile);
+    if (unchanged && slot.PictureFile == picture)
         return RowResult::Written;
-    if (!WriteJpegFile(picture, slot.SlotImage))
-        return RowResult::Failed;
-    slot.PictureFile = picture;
-    slot.PictureKey = slot.SlotImage.cacheKey();
-    return RowResult::Written;
+    // Another category's file may already hold another picture when this one is saved.
+    const bool sameKomoku = slot.PictureFile.startsWith(File(QStringLiteral("Image%1_").arg(komoku)));
+    if (unchanged && sameKomoku && pictures.Copy(s, slot.PictureFile))
+        return RowResult::Written;
+    return pictures.Write(s, slot.SlotImage) ? RowResult::Written : RowResult::Failed;
 }
 
 void WatchListPresenter::Refuse(const QString& message, int komoku)
