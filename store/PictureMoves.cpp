@@ -108,8 +108,10 @@ bool PictureMoves::Commit(IniFile& list)
 
 void FinishPictureMoves(const QString& dataDir)
 {
+    // Six letters and digits as an atomic write draws them; six small letters are rather a word
+    // the user chose ("Total.ini.backup"), and such a file is left alone.
     static const QRegularExpression leftover(QStringLiteral(
-        R"(^(Total\.ini|SpeakMsg\.txt|Settei\d+\.ini|Image\d+_\d+\.jpg(\.mv[0-9a-f]{12})?)\.[A-Za-z0-9]{6}$)"));
+        R"(^(Total\.ini|SpeakMsg\.txt|Settei\d+\.ini|Image\d+_\d+\.jpg(\.mv[0-9a-f]{12})?)\.(?![a-z]{6}$)[A-Za-z0-9]{6}$)"));
     static const QRegularExpression staged(
         QStringLiteral(R"(^Image(0|[1-9]\d*)_(0|[1-9]\d*)\.jpg\.(mv[0-9a-f]{12})$)"));
     const QDir dir(dataDir);

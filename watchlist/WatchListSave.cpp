@@ -78,8 +78,12 @@ bool WatchListPresenter::Save()
     }
 
     IniFile total(File(TotalIniName()));
-    const int storedCount = std::clamp(Read(total, total::KomokuCount), 0, MaxKomokuCount);
-    Write(total, total::KomokuCount, model.KomokuCount);
+    // After a category was deleted the stored count drops only once the categories behind it
+    // have moved down a number, so that neither a crash in between nor a refused save loses any.
+    const int storedCount = Read(total, total::KomokuCount);
+    const bool shrinking =
+        total.Existed() && storedCount <= MaxKomokuCount && model.KomokuCount < storedCount;
+    Write(total, total::KomokuCount, shrinking ? storedCount : model.KomokuCount);
     const auto leadTime = CellInteger(model.General.EditArarmTime);
     if (!leadTime) {
         total.Save();
@@ -88,11 +92,6 @@ bool WatchListPresenter::Save()
         view.focusArarmTime();
         return false;
     }
-    // After a category was deleted the stored count drops only once the categories behind it
-    // have moved down a number, so that a crash in between loses none of them.
-    const bool shrinking = total.Existed() && model.KomokuCount < storedCount;
-    if (shrinking)
-        Write(total, total::KomokuCount, storedCount);
     const GeneralPage& general = model.General;
     Write(total, total::ArarmTime, *leadTime);
     Write(total, total::ArarmAll, general.CheckBoxAllArarm);

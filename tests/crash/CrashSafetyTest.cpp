@@ -154,8 +154,8 @@ TEST_F(Leftovers, StartUpRemovesOnlyTheProgramsOwnTemporaryFiles)
     QDir().mkpath(dir);
     const QStringList ours{u"Total.ini.AbC123"_s, u"Settei0.ini.x1Y2z3"_s, u"SpeakMsg.txt.Qw3rTy"_s,
                            u"Image0_1.jpg.QwErTy"_s, u"Image0_0.jpg.mv0123456789ab"_s};
-    const QStringList theirs{u"Total.ini.bak"_s, u"notes.txt.AbC123"_s, u"Settei0.ini.old1234"_s,
-                             u"Image0_1.jpg"_s, u"Image0_0.jpg.copy"_s};
+    const QStringList theirs{u"Total.ini.bak"_s,       u"Total.ini.backup"_s, u"notes.txt.AbC123"_s,
+                             u"Settei0.ini.old1234"_s, u"Image0_1.jpg"_s,     u"Image0_0.jpg.copy"_s};
     for (const QString& name : ours + theirs) {
         QFile file(dir + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
