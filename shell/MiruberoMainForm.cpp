@@ -10,6 +10,7 @@
 #include "store/TextRules.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace shell {
 
@@ -59,6 +60,25 @@ QString TMiruberoMainForm::UnreadableTotalMessage(const QString& path)
                           "データを守るため、終了します。");
 }
 
+QString TMiruberoMainForm::UnreadableFileMessage(const QString& path)
+{
+    return QStringLiteral("ファイル「") + path +
+           QStringLiteral("」を読み込めません。\r"
+                          "ファイルの所有者と読み取りの権限を確かめてから、もう一度起動してください。\r"
+                          "データを守るため、終了します。");
+}
+
+QStringList TMiruberoMainForm::StoredNames()
+{
+    QStringList names{store::SpeakMsgName()};
+    for (int k = 0; k < store::MaxKomokuCount; ++k) {
+        names << store::SetteiIniName(k);
+        for (int s = 0; s < store::SlotsPerKomoku; ++s)
+            names << store::ImageName(k, s);
+    }
+    return names;
+}
+
 QString TMiruberoMainForm::OpenAuctionFailedMessage()
 {
     return QStringLiteral("指定したオークションの表示に失敗しました。");
@@ -87,6 +107,15 @@ bool TMiruberoMainForm::FormCreate()
     if (!store::IsReadableOrMissing(total)) {
         m_platform.Dialogs.showMessage(UnreadableTotalMessage(total));
         return false;
+    }
+    // The same for the other stored files: a list or a picture the window cannot read would
+    // show as missing, and the next save would replace it or delete it.
+    for (const QString& name : StoredNames()) {
+        const QFileInfo file(m_dataDir + name);
+        if (file.isFile() && !store::IsReadableOrMissing(file.filePath())) {
+            m_platform.Dialogs.showMessage(UnreadableFileMessage(file.filePath()));
+            return false;
+        }
     }
     // What a write cut short left behind is finished or dropped before anything reads the folder.
     store::FinishPictureMoves(m_dataDir);

@@ -58,6 +58,9 @@ public:
     static QString AlreadyRunningMessage();
     static QString NoSpeechDataMessage();
     static QString UnreadableTotalMessage(const QString& path);
+    static QString UnreadableFileMessage(const QString& path);
+    // The names of the stored files besides "Total.ini", whether there or not.
+    static QStringList StoredNames();
     static QString OpenAuctionFailedMessage();
     static QString OfflineMessage();
     static QString OfflineHint();

@@ -1,12 +1,13 @@
 #include "store/IniFile.h"
 
+#include "store/Pictures.h"
+
 #include "store/Cp932.h"
 #include "store/DayCount.h"
 #include "store/TextRules.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <optional>
@@ -309,14 +310,9 @@ bool IniFile::Save()
         return true;
     if (m_path.isEmpty())
         return false;
-    // QSaveFile writes a temporary file beside the target, flushes it to disk and renames
-    // it over the target; on any failure the target stays as it was.
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = ToBytes();
-    // An uncommitted QSaveFile removes its temporary file when it goes.
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // A temporary file beside the target, renamed over it once whole: on any failure (a full
+    // disk among them) the target stays as it was.
+    if (!WriteWholeFile(m_path, ToBytes()))
         return false;
     m_modified = false;
     return true;

@@ -493,7 +493,9 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // QSaveFile's commit puts the file in place even when its buffered bytes could not be
+    // written (a full disk leaves an empty file): the flush is checked before it.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

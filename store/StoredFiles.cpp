@@ -1,12 +1,13 @@
 #include "store/StoredFiles.h"
 
+#include "store/Pictures.h"
+
 #include "store/Cp932.h"
 
 #include "platform/LineBreaks.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -79,11 +80,7 @@ bool WriteSpeakMsg(const QString& path, const QStringList& lines)
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += ToCp932(line) + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
+    return WriteWholeFile(path, bytes);
 }
 
 bool IsReadableOrMissing(const QString& path)

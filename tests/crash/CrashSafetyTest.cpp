@@ -1,13 +1,12 @@
+#include "crash/StoredNames.h"
 #include "shell/ResidentFixture.h"
 #include "store/StoredFiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -21,24 +20,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using crashtest::IsStoredName;
+using crashtest::Sha1Of;
+
 QString DataDir(const QString& documents)
 {
     return documents + u"/ヨツバネ/MiruberoData/"_s;
-}
-
-QByteArray Sha1Of(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly)
-               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex()
-               : QByteArray("unreadable");
-}
-
-bool IsStoredName(const QString& name)
-{
-    static const QRegularExpression stored(
-        u"^(Total\\.ini|SpeakMsg\\.txt|Settei\\d+\\.ini|Image\\d+_\\d+\\.jpg)$"_s);
-    return stored.match(name).hasMatch();
 }
 
 void CopyFolder(const QString& from, const QString& to)

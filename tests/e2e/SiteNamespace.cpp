@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace e2e {
@@ -41,23 +43,57 @@ QString BringUpLoopback()
     return error;
 }
 
-QString WriteProcFile(const char* name, const char* text)
-{
-    const QByteArray path = QByteArray("/proc/self/") + name;
-    const int fd = open(path.constData(), O_WRONLY | O_CLOEXEC);
-    const auto length = static_cast<ssize_t>(std::strlen(text));
-    const bool written = fd >= 0 && write(fd, text, static_cast<size_t>(length)) == length;
-    const QString error = written ? QString() : Failed(path.constData());
-    if (fd >= 0)
-        close(fd);
-    return error;
-}
-
 QString BindFile(const QString& source, const char* target)
 {
     if (mount(QFile::encodeName(source).constData(), target, nullptr, MS_BIND, nullptr) != 0)
         return Failed(target);
     return {};
+}
+
+// Maps root and nobody (65534) of the new namespace to themselves. Only a process with CAP_SETUID
+// outside the namespace may map more than its own id, so a child left outside writes the maps
+// once the parent has entered (a byte on `go`): tests also run the program as an ordinary user.
+bool WriteIdMaps(pid_t target)
+{
+    static const char map[] = "0 0 1\n65534 65534 1\n";
+    for (const char* name : {"uid_map", "gid_map"}) {
+        char path[64];
+        std::snprintf(path, sizeof path, "/proc/%d/%s", static_cast<int>(target), name);
+        const int fd = open(path, O_WRONLY | O_CLOEXEC);
+        const bool written =
+            fd >= 0 && write(fd, map, sizeof map - 1) == static_cast<ssize_t>(sizeof map - 1);
+        if (fd >= 0)
+            close(fd);
+        if (!written)
+            return false;
+    }
+    return true;
+}
+
+pid_t StartIdMapper(int go[2])
+{
+    if (pipe2(go, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t parent = getpid();
+    const pid_t mapper = fork();
+    if (mapper == 0) {
+        close(go[1]);
+        char byte = 0;
+        _exit(read(go[0], &byte, 1) == 1 && WriteIdMaps(parent) ? 0 : 1);
+    }
+    close(go[0]);
+    if (mapper < 0)
+        close(go[1]);
+    return mapper;
+}
+
+bool FinishIdMapper(pid_t mapper, int go, bool entered)
+{
+    if (entered && write(go, "x", 1) != 1)
+        entered = false;
+    close(go);
+    int status = 0;
+    return waitpid(mapper, &status, 0) == mapper && entered && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 SiteNamespace Unavailable(const QString& why)
@@ -83,10 +119,19 @@ SiteNamespace Enter(const QStringList& hostNames, const QString& caFile, const Q
         return {SiteNamespace::Outcome::Failed, QStringLiteral("cannot write %1").arg(hosts)};
     file.close();
 
-    // A user namespace of its own (root mapped to root) makes the mount namespace a less
+    // A user namespace of its own (root and nobody mapped to themselves) makes the mount namespace a less
     // privileged one: every mount it inherits as shared becomes a slave, so nothing mounted
     // here reaches the machine's other namespaces.
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0) {
+    int go[2];
+    const pid_t mapper = StartIdMapper(go);
+    if (mapper < 0)
+        return {SiteNamespace::Outcome::Failed, Failed("starting the id mapper")};
+    const bool entered = unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) == 0;
+    const int unshareError = errno;
+    if (!FinishIdMapper(mapper, go[1], entered) && entered)
+        return {SiteNamespace::Outcome::Failed, QStringLiteral("writing the id maps of the namespace")};
+    errno = unshareError;
+    if (!entered) {
         // A chrooted process may not make a user namespace (nor may one in a container that
         // forbids it); without one, a bind mount where / is no mount point that could be made
         // private might reach the machine's other namespaces.
@@ -96,12 +141,8 @@ SiteNamespace Enter(const QStringList& hostNames, const QString& caFile, const Q
                                "the test's mounts might reach the machine's other namespaces"));
         return {SiteNamespace::Outcome::Failed, Failed("unshare")};
     }
-    QString error = WriteProcFile("uid_map", "0 0 1");
-    if (error.isEmpty())
-        error = WriteProcFile("setgroups", "deny");
-    if (error.isEmpty())
-        error = WriteProcFile("gid_map", "0 0 1");
-    if (error.isEmpty() && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 && errno != EINVAL)
+    QString error;
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 && errno != EINVAL)
         error = Failed("making / private");
     if (error.isEmpty())
         error = BringUpLoopback();
