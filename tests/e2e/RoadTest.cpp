@@ -239,7 +239,7 @@ TEST_F(RoadTest, OneAuctionFromRegistrationToPruning)
     ASSERT_TRUE(desktop->clickTrayMenu(u"終了(_E)"_s));
     ASSERT_TRUE(waitForExit(running)) << "a question is open: " << hasDialog(running);
     EXPECT_EQ(running->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(running->exitCode(), 0);
+    EXPECT_EQ(running->exitCode(), 0) << running->readAllStandardError().right(4000).toStdString();
     EXPECT_EQ(QDir(dataDir()).entryList(QDir::Files), filesBefore);
     EXPECT_EQ(ReadFile(dataDir() + u"/Settei0.ini"_s), storedBefore);
 
