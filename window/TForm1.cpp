@@ -452,7 +452,11 @@ void TForm1::renderPages()
         last->deleteLater();
     }
     for (int k = 0; k < count; ++k) {
-        m_pageControl->setTabText(k + 1, m_model.KomokuAt(k).TabCaption());
+        // Setting even the same caption lays the tab bar out again and repaints the whole
+        // tab widget; a price check renders after every page.
+        const QString caption = m_model.KomokuAt(k).TabCaption();
+        if (m_pageControl->tabText(k + 1) != caption)
+            m_pageControl->setTabText(k + 1, caption);
         m_pages[static_cast<size_t>(k)]->render();
     }
     m_model.ActivePage = std::clamp(m_model.ActivePage, 0, count);
