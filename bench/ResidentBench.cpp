@@ -123,12 +123,9 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         return Fail(QString::fromUtf8(e.what()));
     }
-    static const QString days = u"月火水木金土日"_s;
     for (int k = 0; k < store::MaxKomokuCount; ++k) {
         for (int row = 1; row <= store::SlotsPerKomoku; ++row) {
-            const QDateTime end = firstEnd.addDays(row - 1);
-            const QString endText = end.toString(u"yyyy.MM.dd"_s) + u"（"_s +
-                                    days.at(end.date().dayOfWeek() - 1) + u"）"_s + end.toString(u"HH:mm"_s);
+            const QString endText = scrapetest::PageEndText(firstEnd.addDays(row - 1));
             site.setPage(u"/jp/auction/r%1%2"_s.arg(k).arg(row), bench::ItemPage(u"12,345円"_s, endText));
             if (!bench::Thumbnail(k * 10 + row).save(dataDir + store::ImageName(k, row - 1), "JPEG", 90))
                 return Fail(u"cannot write a picture"_s);

@@ -44,13 +44,7 @@ inline QPoint UrlCell(int row)
     return GridCell(UrlColumnCentre, row);
 }
 
-// An end time as the item page shows it, such as 2027.01.12（火）21:34.
-inline QString PageEndText(const QDateTime& at)
-{
-    static const QString days = u"月火水木金土日"_s;
-    return at.toString(u"yyyy.MM.dd"_s) + u"（"_s + days.at(at.date().dayOfWeek() - 1) + u"）"_s +
-           at.toString(u"HH:mm"_s);
-}
+using scrapetest::PageEndText;
 
 class SiteFixture : public ProgramFixture {
 protected:

@@ -78,6 +78,13 @@ inline QStringList CountBlock(const QString& count)
     return {u"<dt class=\"Count__title\">入札件数</dt>"_s,
             u"<dd class=\"Count__number\">"_s + count + u"<a href=\"#bid\">詳細</a></dd>"_s};
 }
+// An end time as the item page shows it, such as 2027.01.12（火）21:34.
+inline QString PageEndText(const QDateTime& at)
+{
+    static const QString days = u"月火水木金土日"_s;
+    return at.toString(u"yyyy.MM.dd"_s) + u"（"_s + days.at(at.date().dayOfWeek() - 1) + u"）"_s +
+           at.toString(u"HH:mm"_s);
+}
 // valueText is what follows the value marker, such as "2024.05.12（日）21:34".
 inline QStringList EndBlock(const QString& valueText)
 {
