@@ -7,6 +7,7 @@
 
 #include "e2e/DesktopBus.h"
 #include "e2e/SiteFixture.h"
+#include "store/DayCount.h"
 #include "store/Pictures.h"
 
 #include <QDir>
@@ -37,10 +38,11 @@ bool WriteFile(const QString& path, const QByteArray& bytes, QFile::Permissions 
     return permissions == QFile::Permissions() || file.setPermissions(permissions);
 }
 
-// The stored date-time text of a moment, to the minute.
+// The stored date-time text of a moment, to the minute (the date alone at midnight).
 QString StoredTime(const QDateTime& at)
 {
-    return at.toString(u"yyyy/MM/dd H:mm:00"_s);
+    return store::DayCountToText(
+        store::ToDayCount(QDateTime(at.date(), QTime(at.time().hour(), at.time().minute()))));
 }
 
 class RoadTest : public e2e::SiteFixture {
