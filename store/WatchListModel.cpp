@@ -30,6 +30,18 @@ Komoku::Komoku()
         Slots[static_cast<size_t>(row - 1)].Cells[ColNo] = QString::number(row);
 }
 
+void MoveSlotInto(Slot& row, const Slot& slot)
+{
+    const QString number = row.Cells[ColNo];
+    row = slot;
+    row.Cells[ColNo] = number;
+}
+
+void EmptySlot(Slot& row)
+{
+    MoveSlotInto(row, Slot());
+}
+
 QString Komoku::TabCaption() const
 {
     if (!Name.isEmpty())

@@ -54,6 +54,12 @@ struct Slot {
     bool InUse() const { return !Cells[ColURL].isEmpty(); }
 };
 
+// A row takes the slot that stood in another row: every cell and value that belongs to the
+// auction. The row number in grid column 0 belongs to the row and stays.
+void MoveSlotInto(Slot& row, const Slot& slot);
+// A row gives up its auction and shows an empty slot under its own number.
+void EmptySlot(Slot& row);
+
 // One category: a tab page with its name, ten slots and its favourite.
 struct Komoku {
     Komoku();

@@ -151,7 +151,7 @@ void WatchListPresenter::DeleteSlot(int komoku, int row)
     std::rotate(order.begin() + (row - 1), order.begin() + row, order.end());
     MoveSlots(komoku, order);
     Komoku& category = model.KomokuAt(komoku);
-    category.Slots.back() = Slot();
+    EmptySlot(category.Slots.back());
     StatusOf(komoku, SlotsPerKomoku - 1) = shell::SlotStatus();
     if (category.HonmeiNo == SlotsPerKomoku)
         category.HonmeiNo = 0;
@@ -182,7 +182,7 @@ void WatchListPresenter::MoveKomokuItemClick(int target)
         return;
     }
     const int freeSlot = static_cast<int>(free - to.Slots.begin());
-    *free = model.SlotAt(komoku, row);
+    MoveSlotInto(*free, model.SlotAt(komoku, row));
     free->BtnHyojiEnabled = true;
     const shell::SlotStatus status = StatusOf(komoku, row - 1);
     StatusOf(target, freeSlot) = status;

@@ -163,7 +163,7 @@ void WatchListPresenter::MoveSlots(int komoku, const std::array<int, SlotsPerKom
         if (honmei == j + 1)
             category.HonmeiNo = i + 1;
         Slot& slot = category.Slots[static_cast<size_t>(i)];
-        slot = before[static_cast<size_t>(j)];
+        MoveSlotInto(slot, before[static_cast<size_t>(j)]);
         slot.BtnHyojiEnabled = slot.InUse();
         StatusOf(komoku, i) = statuses[static_cast<size_t>(j)];
     }

@@ -43,6 +43,15 @@ protected:
             result << cell(k, r, ColTitle);
         return result;
     }
+    // Grid column 0 of category k: the row numbers, which stay with their rows whatever moves.
+    bool numbered(int k) const
+    {
+        for (int r = 1; r <= store::SlotsPerKomoku; ++r) {
+            if (cell(k, r, store::ColNo) != QString::number(r))
+                return false;
+        }
+        return true;
+    }
     void select(int k, int r)
     {
         model.SelKomoku = k;
@@ -105,9 +114,11 @@ TEST_F(SlotCommands, DeletingARowMovesEverythingBelowItUp)
     EXPECT_TRUE(section(0, 3).contains(u"Title=t4\r\n"_s));
     EXPECT_TRUE(section(0, 4).contains(u"Rakusatuhin=1\r\n"_s));
     EXPECT_TRUE(section(0, 6).isEmpty());
+    EXPECT_TRUE(numbered(0));
 
     // The last row: nothing shifts, row 10 is emptied.
     deleteRow(1, 10);
+    EXPECT_TRUE(numbered(1));
     EXPECT_EQ(cell(1, 9, ColTitle), u"u9"_s);
     EXPECT_TRUE(cell(1, 10, ColTitle).isEmpty());
     EXPECT_FALSE(model.SlotAt(1, 10).BtnHyojiEnabled);
@@ -199,6 +210,8 @@ TEST_F(SlotCommands, AMovedSlotTakesItsMarksAndPictureButNotTheFavourite)
     EXPECT_EQ(model.KomokuAt(0).HonmeiNo, 0);
     EXPECT_FALSE(exists(u"Image0_1.jpg"_s));
     EXPECT_TRUE(section(0, 3).isEmpty());
+    EXPECT_TRUE(numbered(0));
+    EXPECT_TRUE(numbered(1));
 }
 
 TEST_F(SlotCommands, TheSlotMenuOffersCategoriesWithAFreeRowOnly)
@@ -314,6 +327,7 @@ TEST_F(Sorting, ByEndTimeEarliestFirstWithRowsWithoutAnEndLast)
     EXPECT_FALSE(model.Rearranging);
     EXPECT_TRUE(section(0, 1).contains(u"Title=t3\r\n"_s));
     EXPECT_TRUE(section(0, 1).contains(u"ShuryoTime=2026/03/09 8:00:00\r\n"_s));
+    EXPECT_TRUE(numbered(0));
 
     // In December a January end is next year's. Three cells of four give no key; a free row
     // with an end takes part but is not stored.
@@ -356,6 +370,7 @@ TEST_F(Sorting, ByPriceCheapestFirstWithFavouriteMarksAndPictures)
     EXPECT_TRUE(near(pictureColour(u"Image0_3.jpg"_s), Blue));
     EXPECT_FALSE(exists(u"Image0_1.jpg"_s));
     EXPECT_FALSE(model.Rearranging);
+    EXPECT_TRUE(numbered(0));
 
     // An empty category: by price nothing moves and nothing is said; by end time it is said.
     model.ActivePage = 2;
