@@ -38,6 +38,8 @@ public:
     // Writes what is typed into a cell whose editor is still open into the model, so that
     // whatever reads or saves the model next sees it.
     virtual void commitEdits() = 0;
+    // Whether a cell editor is open on row (1 to 10) of category komoku's grid: the user is typing there.
+    virtual bool isEditing(int komoku, int row) const = 0;
 
     // Hides the hover-hint panel; its text stays.
     virtual void hideHint() = 0;

@@ -118,8 +118,6 @@ void PriceCheckPass::RunPriceCheckPass()
     shell::TMiruberoMainForm& resident = m_parts.Resident;
     if (model.PopupOpen || model.Rearranging)
         return;
-    // What is typed into a cell whose editor is still open belongs to the slots the pass reads.
-    m_parts.Window.commitEdits();
     BuildQueue();
     if (model.FetchQueue.empty()) {
         resident.PassSkipped();
@@ -138,7 +136,9 @@ void PriceCheckPass::RunPriceCheckPass()
         }
         const store::FetchEntry entry = model.FetchQueue[e];
         store::Slot* slot = SlotOf(entry);
-        if (!slot) {
+        // A slot whose cell the user is typing into is left to the next pass: the page would
+        // change the row under the editor, and a half-typed address is not the user's yet.
+        if (!slot || m_parts.Window.isEditing(entry.Komoku, entry.Row)) {
             NextEntry();
             continue;
         }

@@ -366,6 +366,12 @@ void AuctionGrid::CommitEdit()
     }
 }
 
+int AuctionGrid::EditingRow() const
+{
+    return state() == QAbstractItemView::EditingState && currentIndex().isValid() ? currentIndex().row() + 1
+                                                                                  : 0;
+}
+
 QString AuctionGrid::cellText(int column, int row) const
 {
     if (row == 0)

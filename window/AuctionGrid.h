@@ -60,6 +60,8 @@ public:
     void CopyColWidths(const AuctionGrid& other);
     // Hands what an open cell editor holds to the model, as leaving the cell would.
     void CommitEdit();
+    // The row (1 to 10) whose cell editor is open; 0 when none is.
+    int EditingRow() const;
 
     // Decides the background of cell (column, row); without one every cell is white.
     using CellColours = std::function<watchlist::CellColour(int column, int row, bool focusedCurrent)>;

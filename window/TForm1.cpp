@@ -638,6 +638,12 @@ void TForm1::commitEdits()
     }
 }
 
+bool TForm1::isEditing(int komoku, int row) const
+{
+    const KomokuPage* p = page(komoku);
+    return p != nullptr && row >= 1 && p->Grid()->EditingRow() == row;
+}
+
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);

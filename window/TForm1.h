@@ -57,6 +57,7 @@ public:
     void focusHyoji(int komoku, int row) override;
     void activatePriceCell(int komoku, int row) override;
     void commitEdits() override;
+    bool isEditing(int komoku, int row) const override;
     void hideHint() override;
     void popupSlotMenu() override;
 

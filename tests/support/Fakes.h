@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -238,6 +239,7 @@ public:
         if (onCommit)
             onCommit();
     }
+    bool isEditing(int komoku, int row) const override { return editing == std::pair(komoku, row); }
 
     void hideHint() override { log << QStringLiteral("hide hint"); }
     void popupSlotMenu() override
@@ -259,6 +261,8 @@ public:
     std::function<void()> onShow;
     // Stands for an open cell editor: what it holds reaches the model when committed.
     std::function<void()> onCommit;
+    // The category and row whose cell editor is open.
+    std::optional<std::pair<int, int>> editing;
     // What the user does while the slot menu is open.
     std::function<void()> onSlotMenu;
 };

@@ -201,6 +201,9 @@ TEST_F(WatchListWindow, TypingInACellOrTheNameEditReachesTheModel)
     QLineEdit* editor = typeInto(store::ColTitle, 3, u"Lens"_s);
     ASSERT_NE(editor, nullptr);
     auto* grid = control<AuctionGrid>(u"StringGridAuction0"_s);
+    // The open editor is what a price check leaves alone.
+    EXPECT_TRUE(form1->isEditing(0, 3));
+    EXPECT_FALSE(form1->isEditing(0, 2));
     QTest::keyClick(editor, Qt::Key_Tab);
     QCoreApplication::processEvents();
     EXPECT_EQ(model.SlotAt(0, 3).Cells[store::ColTitle], u"Lens"_s);
