@@ -203,7 +203,10 @@ ScrapeResult PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
 
     shell::PriceNotice& notice = m_parts.Resident.Notice();
     if (!model.Registering && notice.KakakuChanged) {
-        PriceNotices(entry);
+        // The events just handled may have deleted the slot's category: a slot that is gone
+        // gets no notice, and another one that took its numbers must not be named instead.
+        if (SlotOf(entry))
+            PriceNotices(entry);
         notice.KakakuChanged = false;
     }
     if (model.Registering) {

@@ -277,7 +277,8 @@ void TMiruberoMainForm::PeriodicCheck()
 
 void TMiruberoMainForm::Retry()
 {
-    if (m_state.RetryCount <= 0)
+    // A registration's fetch owns the fetch queue until it ends; the retry waits for it.
+    if (m_state.RetryCount <= 0 || m_model.Fetching)
         return;
     if (m_state.RetryCount > RetryLimit) {
         m_state.RetryCount = 0;
@@ -290,7 +291,7 @@ void TMiruberoMainForm::Retry()
 void TMiruberoMainForm::HandOverRegistration()
 {
     store::WatchListModel& w = m_model;
-    if (w.KakakuChecking || !w.PendingRegister)
+    if (w.KakakuChecking || w.Fetching || !w.PendingRegister)
         return;
     w.PendingRegister = false;
     if (m_registration)
@@ -299,6 +300,9 @@ void TMiruberoMainForm::HandOverRegistration()
 
 void TMiruberoMainForm::RunPriceCheckPass()
 {
+    // One queue at a time: a pass or a registration is still working on it.
+    if (m_model.Fetching)
+        return;
     if (m_priceCheck) {
         m_priceCheck->RunPriceCheckPass();
         return;

@@ -207,8 +207,13 @@ void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const Q
         column < 1 || column >= ColumnCount)
         return;
     Slot& slot = model.SlotAt(komoku, row);
-    if (slot.Cells[static_cast<size_t>(column)] == text)
+    if (slot.Cells[static_cast<size_t>(column)] == text) {
+        // The address of a slot still waiting for its first page, given again: the user asks
+        // for another try of the fetch that failed.
+        if (column == ColURL && slot.InUse() && slot.Cells[ColKakaku].isEmpty())
+            RegisterFromCell(komoku, column, row, text);
         return;
+    }
     slot.Cells[static_cast<size_t>(column)] = text;
     if (column == ColKakaku)
         slot.KakakuText = text;

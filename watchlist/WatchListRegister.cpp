@@ -59,7 +59,13 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
     // there for its first fetch (which it would silently replace). The slot whose price cell it
     // was pasted into counts as free.
     if (text.startsWith(retrieval::ItemPagePrefix()) && column != ColNo && column != ColOption) {
-        for (int x = 1; x <= SlotsPerKomoku; ++x) {
+        // A slot that already waits with this address takes it again, whichever slot is free first.
+        int waiting = 0;
+        for (int x = 1; x <= SlotsPerKomoku && waiting == 0; ++x) {
+            if (cell(ColKakaku, x).isEmpty() && cell(ColURL, x) == text)
+                waiting = x;
+        }
+        for (int x = waiting > 0 ? waiting : 1; x <= SlotsPerKomoku; ++x) {
             const QString& price = cell(ColKakaku, x);
             const QString& url = cell(ColURL, x);
             const bool free = price.isEmpty() && (url.isEmpty() || url == text);
@@ -87,8 +93,8 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
         } else {
             Slot& selected = model.SlotAt(model.SelKomoku, model.SelRow);
             if (!selected.Cells[ColURL].isEmpty() && selected.Cells[ColKakaku].isEmpty()) {
-                if (model.KakakuChecking) {
-                    // The tick hands it over once the pass is over.
+                if (model.KakakuChecking || model.Fetching) {
+                    // The tick hands it over once the pass or the registration running now is over.
                     model.PendingRegister = true;
                     model.PendingKomoku = model.SelKomoku;
                     model.PendingRow = model.SelRow;
@@ -121,7 +127,7 @@ void WatchListPresenter::DropURLTarget1Drop(const QString& address)
         Slot& slot = model.SlotAt(komoku, x);
         if (slot.InUse())
             continue;
-        if (!model.KakakuChecking) {
+        if (!model.KakakuChecking && !model.Fetching) {
             RegisterFromCell(komoku, ColURL, x, address);
         } else {
             slot.Cells[ColURL] = address;

@@ -320,27 +320,43 @@ TEST_F(PassTest, PagesThatFailOnTheirOwnEndTheRetriesOfAnEarlierFailedPass)
 
 TEST_F(PassTest, DeletingACategoryDuringThePassSkipsItsEntries)
 {
-    model.KomokuCount = 2;
-    model.Komokus.resize(2);
-    form->Schedule().Komoku.resize(2);
-    addSlot(1, u"/p1"_s, clock.current.date(), page(u"1,500円"_s));
+    site.setPage(u"/p1"_s, page(u"1,500円"_s));
     site.setPage(u"/k1"_s, page(u"9,999円"_s));
-    form->Schedule().At(1, 0) = form->Schedule().At(0, 0);
-    form->Schedule().At(1, 0).URL = site.url(u"/k1"_s);
-    model.SlotAt(1, 1).Cells[store::ColURL] = site.url(u"/k1"_s);
-    model.SlotAt(1, 1).Cells[store::ColKakaku] = u"1,000円"_s;
+    form->Schedule().Settings.Kido = true;
+    form->Schedule().Settings.Balloon = true;
     view.visible = true;
-    // The user deletes the first category while the first page is read: the second moves down.
-    onPump = [this] {
-        if (model.Komokus.size() == 2) {
-            model.Komokus.erase(model.Komokus.begin());
-            model.KomokuCount = 1;
-        }
+    const auto put = [this](int komoku, const QString& path) {
+        form->Schedule().At(komoku, 0).URL = site.url(path);
+        form->Schedule().At(komoku, 0).EndAt = store::ToDayCount(clock.current);
+        store::Slot& slot = model.SlotAt(komoku, 1);
+        slot.Cells[store::ColURL] = site.url(path);
+        slot.Cells[store::ColKakaku] = slot.KakakuText = u"1,000円"_s;
     };
-    pass.RunPriceCheckPass();
-    EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
-    EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColKakaku], u"1,000円"_s);
-    EXPECT_FALSE(model.KakakuChecking);
+    // The user deletes the category of the page being read, whose price changed: the first,
+    // whose numbers the second then takes, or the last one. No notice names either, and the
+    // entries of the category that moved are skipped.
+    for (const int deleted : {0, 1}) {
+        SCOPED_TRACE(deleted);
+        model.Komokus.assign(2, store::Komoku());
+        model.KomokuCount = 2;
+        form->Schedule().Komoku.assign(2, {});
+        put(deleted, u"/p1"_s);
+        if (deleted == 0)
+            put(1, u"/k1"_s);
+        site.clearRequests();
+        onPump = [this, deleted] {
+            if (model.Komokus.size() == 2) {
+                model.Komokus.erase(model.Komokus.begin() + deleted);
+                model.KomokuCount = 1;
+            }
+        };
+        pass.RunPriceCheckPass();
+        EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
+        EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColKakaku], deleted == 0 ? u"1,000円"_s : QString());
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_TRUE(tray.balloons.empty());
+        EXPECT_FALSE(model.KakakuChecking);
+    }
 }
 
 TEST_F(PassTest, NothingDueOnlyNotesTheEnd)

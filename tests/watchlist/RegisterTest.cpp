@@ -32,8 +32,31 @@ protected:
     }
     QString item(const QString& id) const { return u"https://page.auctions.yahoo.co.jp/jp/auction/"_s + id; }
     void price(int row, const QString& text) { model.SlotAt(0, row).Cells[store::ColKakaku] = text; }
+    // Registrations fetch their pages with the real pass, through options (the site's own, or
+    // ones with faults); the first category's page is in front.
+    void registerFrom(const retrieval::FetchOptions& options)
+    {
+        fetcher = std::make_unique<retrieval::PageFetcher>(options);
+        pictures =
+            std::make_unique<retrieval::SlotPictureDownloader>(model, form->DataDir(), site.fetcherOptions());
+        pass = std::make_unique<retrieval::PriceCheckPass>(
+            retrieval::PriceCheckPass::Parts{*form, model, *fetcher, *pictures, view, dialogs, eventLoop,
+                                             clock, [this] { presenter->Save(); }});
+        model.ActivePage = 1;
+        model.SelKomoku = 0;
+    }
+    static QByteArray itemPage(const QString& price)
+    {
+        using namespace scrapetest;
+        return Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(price) +
+                    CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s));
+    }
 
     QStringList fetched;
+    // Before the fetcher, which keeps a connection to it until it goes.
+    testsupport::FakeAuctionSite site;
+    std::unique_ptr<retrieval::PageFetcher> fetcher;
+    std::unique_ptr<retrieval::SlotPictureDownloader> pictures;
     std::unique_ptr<retrieval::PriceCheckPass> pass;
 };
 
@@ -155,18 +178,12 @@ TEST_F(Register, OnlyHttpAndHttpsAddressesWithAHostAreTakenFromOutside)
 
 TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
 {
-    testsupport::FakeAuctionSite site;
     // A server that hangs up at once, under the site's name; a stall cut short.
     testsupport::RawListener refusing(testsupport::RawListener::Mode::CloseAtOnce);
     retrieval::FetchOptions options = site.fetcherOptions();
     options.Resolve += testsupport::loopbackResolve(refusing.port());
     options.TransferTimeout = std::chrono::milliseconds(500);
-    retrieval::PageFetcher fetcher(options);
-    retrieval::SlotPictureDownloader pictures(model, form->DataDir(), site.fetcherOptions());
-    pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
-        *form, model, fetcher, pictures, view, dialogs, eventLoop, clock, [this] { presenter->Save(); }});
-    model.ActivePage = 1;
-    model.SelKomoku = 0;
+    registerFrom(options);
 
     // Gone, refused, too slow: the user is told each time, and nothing stays stopped.
     site.setStatus(u"/jp/auction/b"_s, 404);
@@ -183,6 +200,18 @@ TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
     }
     EXPECT_TRUE(dialogs.texts().first().contains(u"404"_s));
     site.releaseStalls();
+
+    // Given again, the same address tries once more: pasted into its own cell, or dropped, which
+    // takes the slot that waits with it rather than the first free one, and asks nothing.
+    site.setPage(u"/jp/auction/b"_s, itemPage(u"800円"_s));
+    site.setPage(u"/jp/auction/slow"_s, itemPage(u"900円"_s));
+    const auto told = dialogs.shown.size();
+    typeCell(0, 1, store::ColURL, site.url(u"/jp/auction/b"_s));
+    EXPECT_EQ(cell(0, 1, store::ColKakaku), u"800円"_s);
+    presenter->DropURLTarget1Drop(site.url(u"/jp/auction/slow"_s));
+    EXPECT_EQ(cell(0, 3, store::ColKakaku), u"900円"_s);
+    EXPECT_TRUE(cell(0, 4, store::ColURL).isEmpty());
+    EXPECT_EQ(dialogs.shown.size(), told);
 
     // The next registration fills its slot and is stored.
     QImage picture(80, 60, QImage::Format_RGB32);
@@ -203,14 +232,47 @@ TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
     EXPECT_FALSE(model.Registering);
 }
 
+TEST_F(Register, WhatArrivesDuringARegistrationWaitsForItsEnd)
+{
+    registerFrom(site.fetcherOptions());
+    form->AttachPriceCheck(pass.get());
+    form->AttachRegistration(presenter.get());
+    site.setPage(u"/jp/auction/a"_s, itemPage(u"1,200円"_s));
+    site.setPage(u"/jp/auction/b"_s, itemPage(u"2,400円"_s));
+    // A failed pass is owed a retry. While the first page is read, the monitor ticks and the
+    // user drops a second address.
+    testsupport::State(*form).RetryCount = 1;
+    bool acted = false;
+    eventLoop.onPump = [&] {
+        if (!model.Registering || acted)
+            return;
+        acted = true;
+        form->MainTimerTimer();
+        presenter->DropURLTarget1Drop(site.url(u"/jp/auction/b"_s));
+    };
+    presenter->DropURLTarget1Drop(site.url(u"/jp/auction/a"_s));
+    ASSERT_TRUE(acted);
+    ASSERT_EQ(site.requests().size(), 1);
+    EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,200円"_s);
+    EXPECT_EQ(cell(0, 2, store::ColURL), site.url(u"/jp/auction/b"_s));
+    EXPECT_TRUE(model.PendingRegister);
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 1) << "the retry waits too";
+    EXPECT_FALSE(model.Registering);
+    EXPECT_FALSE(model.Fetching);
+
+    // Once it is over, the next tick hands the waiting address over.
+    testsupport::State(*form).RetryCount = 0;
+    form->MainTimerTimer();
+    EXPECT_EQ(site.requests().size(), 2);
+    EXPECT_EQ(cell(0, 2, store::ColTitle), u"Nikon F3"_s);
+    EXPECT_EQ(cell(0, 2, store::ColKakaku), u"2,400円"_s);
+    EXPECT_FALSE(model.PendingRegister);
+}
+
 TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
 {
-    testsupport::FakeAuctionSite site;
     const testsupport::NetworkFaults faults(site);
-    retrieval::PageFetcher fetcher(faults.fetcherOptions());
-    retrieval::SlotPictureDownloader pictures(model, form->DataDir(), site.fetcherOptions());
-    pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
-        *form, model, fetcher, pictures, view, dialogs, eventLoop, clock, [this] { presenter->Save(); }});
+    registerFrom(faults.fetcherOptions());
     // What the slot and its file hold once the address is saved, just before the fetch.
     std::array<QString, store::ColumnCount> cellsAtFetch;
     QString fileAtFetch;
@@ -219,9 +281,6 @@ TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
                                 fileAtFetch = text(u"Settei0.ini"_s);
                                 pass->RegisterPage(komoku, row, url);
                             }});
-
-    model.ActivePage = 1;
-    model.SelKomoku = 0;
     for (const auto& fault : faults.list()) {
         SCOPED_TRACE(fault.name);
         cellsAtFetch = {};
