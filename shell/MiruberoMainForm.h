@@ -149,6 +149,8 @@ private:
     void Alarm(int komokuCount);
     void Rearm(int komokuCount);
     void RequestedCheck();
+    // A probe reached the Internet: the offline mark goes, from the state and the tray hint.
+    void Online();
     void PeriodicCheck();
     void Retry();
     void HandOverRegistration();

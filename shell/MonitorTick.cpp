@@ -241,11 +241,7 @@ void TMiruberoMainForm::RequestedCheck()
     w.KakakuCheckRequest = false;
     if (!w.KakakuChecking && !w.Fetching && !w.Rearranging && w.KomokuCount > 0 && m_state.ResumeTime == 0) {
         if (InternetProbe()) {
-            m_state.Offline = false;
-            QString hint = m_trayHint;
-            hint.remove(QLatin1Char('\r') + OfflineHint());
-            hint.remove(OfflineHint());
-            SetTrayHint(hint);
+            Online();
             RunPriceCheckPass();
         } else {
             m_platform.Dialogs.showMessage(OfflineMessage());
@@ -255,20 +251,36 @@ void TMiruberoMainForm::RequestedCheck()
         m_state.StartingUp = false;
 }
 
+void TMiruberoMainForm::Online()
+{
+    m_state.Offline = false;
+    QString hint = m_trayHint;
+    hint.remove(QLatin1Char('\r') + OfflineHint());
+    hint.remove(OfflineHint());
+    SetTrayHint(hint);
+}
+
 void TMiruberoMainForm::PeriodicCheck()
 {
     const store::WatchListModel& w = m_model;
-    if (m_state.StartingUp || m_state.ResumeTime != 0 || m_state.Offline || w.KakakuCheckRequest ||
-        w.Rearranging || w.KakakuChecking || w.Fetching ||
-        w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() || w.KomokuCount <= 0 ||
-        m_state.LastPassEnd == 0)
+    if (m_state.StartingUp || m_state.ResumeTime != 0 || w.KakakuCheckRequest || w.Rearranging ||
+        w.KakakuChecking || w.Fetching || w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() ||
+        w.KomokuCount <= 0 || m_state.LastPassEnd == 0)
         return;
     if (Distance(m_platform.Clock.tickCount(), m_state.LastPassEnd) < PeriodicIntervalMs)
         return;
     if (InternetProbe()) {
+        // The connection is back by itself (a start at login before the network was up, say).
+        if (m_state.Offline)
+            Online();
         RunPriceCheckPass();
         return;
     }
+    // Offline, the probe tries again quietly at the pace of the checks; the user hears of an
+    // outage once.
+    m_state.LastPassEnd = Stamp();
+    if (m_state.Offline)
+        return;
     // Set before the message, so that the ticks running under it do not ask again.
     m_state.Offline = true;
     m_platform.Dialogs.showMessage(OfflineMessage());

@@ -303,7 +303,7 @@ TEST_F(MonitorTest, FailedPassesAreRetriedFiveTimesThenLeftToThePeriodicCheck)
     EXPECT_EQ(retrieval.passes(), 7);
 }
 
-TEST_F(MonitorTest, LostConnectionIsReportedOnceAndFoundAgainByARequestedCheck)
+TEST_F(MonitorTest, LostConnectionIsReportedOnceAndFoundAgainByItself)
 {
     testsupport::State(*form).LastPassEnd = clock.ticks;
     probe.reachable = false;
@@ -311,22 +311,38 @@ TEST_F(MonitorTest, LostConnectionIsReportedOnceAndFoundAgainByARequestedCheck)
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("インターネットにつながっていません。")});
     EXPECT_TRUE(testsupport::State(*form).Offline);
     EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ\rインターネット未接続"));
+    // Offline, the probe tries again every 40 s without a word.
     const qsizetype probes = probe.probed.size();
     run(120'000);
-    EXPECT_EQ(probe.probed.size(), probes) << "no periodic probe while offline";
+    EXPECT_EQ(probe.probed.size(), probes + 3);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(retrieval.passes(), 0);
 
+    // The network comes up: within 40 s the mark goes and the pass runs, the window still hidden.
+    probe.reachable = true;
+    run(40'000);
+    EXPECT_FALSE(testsupport::State(*form).Offline);
+    EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ"));
+    EXPECT_EQ(retrieval.passes(), 1);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+
+    // A second outage is told again, once.
+    probe.reachable = false;
+    run(45'000);
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_TRUE(testsupport::State(*form).Offline);
     probe.reachable = true;
     model.KakakuCheckRequest = true;
     tick();
     EXPECT_FALSE(testsupport::State(*form).Offline);
     EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ"));
-    EXPECT_EQ(retrieval.passes(), 1);
+    EXPECT_EQ(retrieval.passes(), 2);
 
     // A requested check that cannot probe says so but leaves the periodic checks alone.
     probe.reachable = false;
     model.KakakuCheckRequest = true;
     tick();
-    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown.size(), 3u);
     EXPECT_FALSE(testsupport::State(*form).Offline);
 }
 
