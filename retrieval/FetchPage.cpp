@@ -18,6 +18,8 @@ FetchError classify(CURLcode code)
         return FetchError::None;
     case CURLE_OPERATION_TIMEDOUT:
         return FetchError::Timeout;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return FetchError::NameNotFound;
     case CURLE_TOO_MANY_REDIRECTS:
         return FetchError::TooManyRedirects;
     case CURLE_FILESIZE_EXCEEDED:
@@ -41,7 +43,7 @@ FetchError classify(CURLcode code)
     case CURLE_USE_SSL_FAILED:
         return FetchError::Tls;
     default:
-        // Refused, reset, unknown host, closed mid-body:
+        // Refused, reset, closed mid-body:
         // for the user all of them mean the page could not be reached.
         return FetchError::Connection;
     }
@@ -61,6 +63,8 @@ QString fetchErrorText(FetchError error, int httpStatus)
         return {};
     case FetchError::Connection:
         return QStringLiteral("サーバーに接続できないか、接続が切れました");
+    case FetchError::NameNotFound:
+        return QStringLiteral("サーバーの名前が見つかりません (アドレスを確かめてください)");
     case FetchError::Tls:
         return QStringLiteral("安全な接続(TLS)を確立できませんでした");
     case FetchError::Timeout:

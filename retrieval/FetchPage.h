@@ -19,7 +19,8 @@ QString ItemPagePrefix();
 
 enum class FetchError {
     None,
-    Connection,       // refused, reset, name not found, closed mid-body
+    Connection,       // refused, reset, closed mid-body
+    NameNotFound,     // the host name does not resolve
     Tls,              // handshake failed or the certificate did not verify
     Timeout,          // connect or whole-transfer time-out
     HttpStatus,       // the final response is not a 2xx

@@ -125,6 +125,7 @@ void PriceCheckPass::RunPriceCheckPass()
     }
     PrepareWindow();
     resident.StopMonitor();
+    m_reachable.reset();
 
     const size_t count = model.FetchQueue.size();
     int unread = 0;
@@ -156,7 +157,8 @@ void PriceCheckPass::RunPriceCheckPass()
             // The processing pumped events: the slot is looked up again.
             if ((slot = SlotOf(entry)))
                 slot->LastCheckError = processed.Unread ? UnreadPageText() : QString();
-        } else if (ConcernsOnePage(fetched.Error)) {
+        } else if (ConcernsOnePage(fetched.Error) ||
+                   (fetched.Error == FetchError::NameNotFound && Reachable())) {
             // One dead page (a deleted auction, say) must not stop the checks of the others,
             // nor count as a failed pass that the tick retries.
             slot->LastCheckError = fetched.ErrorText;
@@ -173,6 +175,15 @@ void PriceCheckPass::RunPriceCheckPass()
     if (unread > 0 && !m_layoutWarned)
         LayoutChanged(unread);
     resident.StartMonitor();
+}
+
+bool PriceCheckPass::Reachable()
+{
+    // A name that does not resolve while the Internet can be reached is a wrong address (a typo
+    // in the URL cell), not a lost connection. Probed once a pass, at the first such name.
+    if (!m_reachable)
+        m_reachable = m_parts.Resident.InternetProbe();
+    return *m_reachable;
 }
 
 void PriceCheckPass::LayoutChanged(int pages)

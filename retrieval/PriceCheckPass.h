@@ -11,6 +11,7 @@
 #include "store/WatchListModel.h"
 
 #include <functional>
+#include <optional>
 
 namespace retrieval {
 
@@ -66,9 +67,12 @@ private:
     ScrapeContext Context();
     // Tells the user that `pages` pages showed none of the values looked for.
     void LayoutChanged(int pages);
+    // Whether the Internet can be reached; asked once a pass.
+    bool Reachable();
 
     Parts m_parts;
     bool m_layoutWarned = false;
+    std::optional<bool> m_reachable;
 };
 
 } // namespace retrieval

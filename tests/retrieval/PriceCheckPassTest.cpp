@@ -212,6 +212,31 @@ TEST_F(PassTest, DeletedAuctionIsSkippedAndALostConnectionEndsThePass)
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s)) << "kept until a check succeeds";
 }
 
+TEST_F(PassTest, AHostThatDoesNotResolveIsItsSlotsFaultWhileTheInternetAnswers)
+{
+    addSlot(1, u"/p1"_s, clock.current.date(), page());
+    addSlot(2, u"/p2"_s, clock.current.date(), {});
+    addSlot(3, u"/p3"_s, clock.current.date(), page());
+    // A typo in the URL cell: a name that no resolver knows.
+    const QString typo = u"https://page.auctions.yahoo.co.jp.invalid/jp/auction/x"_s;
+    form->Schedule().At(0, 1).URL = typo;
+    model.SlotAt(0, 2).Cells[store::ColURL] = typo;
+    view.visible = true;
+    pass.RunPriceCheckPass();
+    EXPECT_EQ(fetchedPaths(), (QStringList{u"/p1"_s, u"/p3"_s}));
+    EXPECT_EQ(model.SlotAt(0, 2).LastCheckError,
+              retrieval::fetchErrorText(retrieval::FetchError::NameNotFound, 0));
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
+    EXPECT_EQ(probe.probed.size(), 1);
+
+    // Without the Internet no name resolves: the pass ends there, for the tick's retry.
+    probe.reachable = false;
+    site.clearRequests();
+    pass.RunPriceCheckPass();
+    EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
+    EXPECT_EQ(testsupport::State(*form).RetryCount, 1);
+}
+
 TEST_F(PassTest, AnOpenCellEditorStaysOpenAndItsSlotWaitsForTheNextPass)
 {
     for (int row = 1; row <= 3; ++row)
