@@ -56,8 +56,7 @@ int main(int argc, char** argv)
     const QStringList arguments = QApplication::arguments().mid(1);
     std::optional<QString> address;
     if (!arguments.isEmpty()) {
-        address = arguments.size() == 1 ? watchlist::WatchListPresenter::OutsideAddress(arguments.front())
-                                        : std::nullopt;
+        address = arguments.size() == 1 ? store::WebAddress(arguments.front()) : std::nullopt;
         if (!address) {
             QTextStream(stderr) << QStringLiteral("mirubero: http または https のアドレスではありません: %1\n"
                                                   "使い方: mirubero [商品ページのアドレス]\n")
@@ -159,7 +158,7 @@ int main(int argc, char** argv)
     guard.listen([&mainForm] { mainForm.ShowWatchList(); },
                  [&](const QString& handed) {
                      // Re-checked: the channel is the user's own, but nothing else is ever registered.
-                     if (const auto checked = watchlist::WatchListPresenter::OutsideAddress(handed)) {
+                     if (const auto checked = store::WebAddress(handed)) {
                          waiting << *checked;
                          readyWait.start();
                      }

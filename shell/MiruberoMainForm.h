@@ -148,6 +148,8 @@ private:
     void BudgetWarning(int komokuCount);
     void Alarm(int komokuCount);
     void Rearm(int komokuCount);
+    // Opens slot (komoku, 0 to 9)'s page for the alarm, when its address is a web address.
+    void OpenFromAlarm(int komoku, int slot);
     void RequestedCheck();
     // A probe reached the Internet: the offline mark goes, from the state and the tray hint.
     void Online();

@@ -198,7 +198,7 @@ void TMiruberoMainForm::Alarm(int komokuCount)
         if (yes && !m_schedule.Settings.All) {
             for (size_t j = 0; j < m_alarms.size(); ++j)
                 for (const int t : m_alarms[j].InWindow)
-                    OpenAuction(m_schedule.At(static_cast<int>(j), t).URL);
+                    OpenFromAlarm(static_cast<int>(j), t);
         } else if (yes) {
             AlarmOf(k).Latch = true;
             // One alarm opens every running auction of the categories concerned.
@@ -208,13 +208,20 @@ void TMiruberoMainForm::Alarm(int komokuCount)
                 for (int t = 0; t < store::SlotsPerKomoku; ++t) {
                     const ScheduleSlot& slot = m_schedule.At(static_cast<int>(j), t);
                     if (!slot.Ended && !(m_schedule.Settings.NoHyoji && slot.OverBudget))
-                        OpenAuction(slot.URL);
+                        OpenFromAlarm(static_cast<int>(j), t);
                 }
             }
         }
         m_mainTimer.start();
         return;
     }
+}
+
+void TMiruberoMainForm::OpenFromAlarm(int komoku, int slot)
+{
+    // Only a web address goes to the browser; the slot's hint says why another opened nothing.
+    if (const auto address = store::WebAddress(m_schedule.At(komoku, slot).URL.trimmed()))
+        OpenAuction(*address);
 }
 
 void TMiruberoMainForm::Rearm(int komokuCount)

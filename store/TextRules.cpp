@@ -2,6 +2,8 @@
 
 #include "store/DayCount.h"
 
+#include <QUrl>
+
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -112,6 +114,15 @@ QString SlotLabel(const QString& komokuName, int row, const QString& kakakuText,
     if (overBudget)
         label += u"(予算オーバー)"_s;
     return label;
+}
+
+std::optional<QString> WebAddress(const QString& text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
+        return std::nullopt;
+    return url.toString(QUrl::FullyEncoded);
 }
 
 QString ProductName()

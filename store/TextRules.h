@@ -31,6 +31,11 @@ QString SlotLabel(const QString& komokuName, int row, const QString& kakakuText,
 // The program's name, as the tray hint and the windows show it.
 QString ProductName();
 
+// The address a text names when it is an http or https address with a host, fully encoded;
+// nothing otherwise. Only such an address goes to the browser: a URL cell is free text, and
+// the desktop would open a local file or program named there with whatever handles it.
+std::optional<QString> WebAddress(const QString& text);
+
 QString FavouriteSummary(const QStringList& labels, bool startWithProductName);
 
 // End time from the grid cells (month, day, hour, minute; second 0) in the current year,

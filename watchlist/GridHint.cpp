@@ -1,5 +1,7 @@
 #include "watchlist/GridHint.h"
 
+#include "store/TextRules.h"
+
 namespace watchlist {
 
 bool GivesHint(int column, int row)
@@ -13,6 +15,11 @@ QString LastCheckErrorLine(const QString& error)
     return QStringLiteral("前回の価格チェックに失敗しました: ") + error.trimmed();
 }
 
+QString NotWebAddressLine()
+{
+    return QStringLiteral("http・httpsのアドレスではないため、アラームや「表示」で開きません。");
+}
+
 QString HintText(const store::WatchListModel& model, int komoku, int column, int row)
 {
     if (!GivesHint(column, row) || komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
@@ -23,6 +30,9 @@ QString HintText(const store::WatchListModel& model, int komoku, int column, int
         return {};
     if (column == store::ColTitle && !slot.LastCheckError.trimmed().isEmpty())
         text += QStringLiteral("\r\n") + LastCheckErrorLine(slot.LastCheckError);
+    if ((column == store::ColTitle || column == store::ColURL) && slot.InUse() &&
+        !store::WebAddress(slot.Cells[store::ColURL].trimmed()))
+        text += QStringLiteral("\r\n") + NotWebAddressLine();
     return text;
 }
 

@@ -23,6 +23,8 @@ bool GivesHint(int column, int row);
 QString HintText(const store::WatchListModel& model, int komoku, int column, int row);
 // The line added under the title of a slot whose last check failed.
 QString LastCheckErrorLine(const QString& error);
+// The line under the title and the address of a slot whose address no browser is given.
+QString NotWebAddressLine();
 // The panel for a text textWidth pixels wide, for a pointer at pointer in the window's
 // client area of width clientWidth: below the pointer, starting at its x, kept inside the
 // right edge; a text wider than the window takes the whole width from the left edge.

@@ -5,6 +5,7 @@
 
 #include "shell/MiruberoMainForm.h"
 #include "shell/OpenWithShell.h"
+#include "store/TextRules.h"
 
 namespace watchlist {
 
@@ -48,10 +49,7 @@ void WatchListPresenter::BtnHyojiClick(int komoku, int slot)
         return;
     model.SelKomoku = komoku;
     model.SelRow = slot + 1;
-    // Only a web address goes to the browser: the cell is free text, and the shell would open
-    // a local file or program named there with whatever handles it.
-    const std::optional<QString> address =
-        OutsideAddress(model.SlotAt(komoku, slot + 1).Cells[ColURL].trimmed());
+    const std::optional<QString> address = WebAddress(model.SlotAt(komoku, slot + 1).Cells[ColURL].trimmed());
     if (!address) {
         m_parts.Dialogs.showMessage(shell::TMiruberoMainForm::OpenAuctionFailedMessage());
         return;

@@ -2,18 +2,7 @@
 
 #include "watchlist/WatchListPresenter.h"
 
-#include <QUrl>
-
 namespace watchlist {
-
-std::optional<QString> WatchListPresenter::OutsideAddress(const QString& argument)
-{
-    const QUrl url(argument, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
-        return std::nullopt;
-    return url.toString(QUrl::FullyEncoded);
-}
 
 bool WatchListPresenter::RegisterFromOutside(const QString& address)
 {

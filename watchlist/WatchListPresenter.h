@@ -100,8 +100,6 @@ public:
     // An address handed over from outside the window (the command line): the window comes up
     // and takes it as a drop on the category page shown last. False while the window is not ready.
     bool RegisterFromOutside(const QString& address);
-    // The address of a start's argument; nothing unless it is an http or https address with a host.
-    static std::optional<QString> OutsideAddress(const QString& argument);
 
     // The grids: the background a cell is painted with now, a click that selects a cell (row
     // 1 to 10, 0 for none), the focus leaving a grid, and the "表示" button of slot (0 to 9).

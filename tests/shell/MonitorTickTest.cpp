@@ -124,12 +124,15 @@ TEST_F(MonitorTest, OverlappingAlarmsShareOneQuestionAndOpenTheirPages)
     slot(0, 1, QTime(10, 0));
     slot(1, 4, QTime(10, 0, 5));
     slot(1, 7, QTime(23, 0)); // far away: opened only with All on
+    // An address the user typed that is no web address is left out.
+    slot(1, 5, QTime(10, 0, 5), QStringLiteral("file:///home/user/.bashrc"));
     dialogs.answers = {true};
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 6));
     tick();
     ASSERT_EQ(questions(), 1);
     EXPECT_EQ(dialogs.shown[0].text,
               QStringLiteral("カメラ - No2他のオークション\r\n終了直前です。表示しますか？"));
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "nothing refused is a failed open";
     EXPECT_EQ(shellOpen.opened,
               (QStringList{QStringLiteral("https://page/0/1"), QStringLiteral("https://page/1/4")}));
     EXPECT_FALSE(testsupport::Alarms(*form)[0].Latch);

@@ -84,6 +84,17 @@ TEST(TextRules, SlotLabelAndSummary)
     EXPECT_EQ(store::FavouriteSummary({}, false), QString());
 }
 
+TEST(TextRules, OnlyHttpAndHttpsAddressesWithAHostAreWebAddresses)
+{
+    const QString item = u"https://page.auctions.yahoo.co.jp/jp/auction/a"_s;
+    EXPECT_EQ(store::WebAddress(item), item);
+    EXPECT_EQ(store::WebAddress(u"HTTP://Example.com/x"_s), u"http://example.com/x"_s);
+    for (const QString& refused :
+         {u"ftp://example.com/x"_s, u"file:///etc/passwd"_s, u"https://"_s,
+          u"page.auctions.yahoo.co.jp/jp/auction/a"_s, u"-platform"_s, u""_s, u"https://exa mple.com/"_s})
+        EXPECT_FALSE(store::WebAddress(refused)) << refused.toStdString();
+}
+
 TEST(TextRules, EndTimeTakesThisYearOrNextForJanuaryInDecember)
 {
     EXPECT_EQ(End(u"7|20|21|30"_s, June), u"2026/07/20 21:30:00"_s);

@@ -28,6 +28,14 @@ TEST(GridHint, TitleUrlAndRemarksOfSlotRowsGiveTheirTrimmedText)
     EXPECT_EQ(watchlist::HintText(model, 0, store::ColTitle, 3),
               u"ニコン F3 ボディ\r\n前回の価格チェックに失敗しました: HTTP 404"_s);
     EXPECT_EQ(watchlist::HintText(model, 0, store::ColURL, 3), slot.Cells[store::ColURL]);
+
+    // An address no browser is given says so under the title and the address.
+    slot.LastCheckError.clear();
+    slot.Cells[store::ColURL] = u"file:///etc/passwd"_s;
+    EXPECT_EQ(watchlist::HintText(model, 0, store::ColTitle, 3),
+              u"ニコン F3 ボディ\r\n"_s + watchlist::NotWebAddressLine());
+    EXPECT_EQ(watchlist::HintText(model, 0, store::ColURL, 3),
+              slot.Cells[store::ColURL] + u"\r\n"_s + watchlist::NotWebAddressLine());
 }
 
 TEST(GridHint, PanelStandsBelowThePointerInsideTheWindow)

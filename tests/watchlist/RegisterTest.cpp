@@ -166,16 +166,6 @@ TEST_F(Register, AnAddressFromOutsideGoesToTheCategoryPageShownLast)
     EXPECT_EQ(fetched.size(), 2);
 }
 
-TEST_F(Register, OnlyHttpAndHttpsAddressesWithAHostAreTakenFromOutside)
-{
-    EXPECT_EQ(WatchListPresenter::OutsideAddress(item(u"a"_s)), item(u"a"_s));
-    EXPECT_EQ(WatchListPresenter::OutsideAddress(u"HTTP://Example.com/x"_s), u"http://example.com/x"_s);
-    for (const QString& refused :
-         {u"ftp://example.com/x"_s, u"file:///etc/passwd"_s, u"https://"_s,
-          u"page.auctions.yahoo.co.jp/jp/auction/a"_s, u"-platform"_s, u""_s, u"https://exa mple.com/"_s})
-        EXPECT_FALSE(WatchListPresenter::OutsideAddress(refused)) << refused.toStdString();
-}
-
 TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
 {
     // A server that hangs up at once, under the site's name; a stall cut short.
