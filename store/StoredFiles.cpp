@@ -40,12 +40,8 @@ QString SlotSection(int row)
 
 int Read(const IniFile& ini, const Setting<int>& setting)
 {
-    return ini.ReadInteger(setting.Section, setting.Key, setting.DefaultValue);
-}
-
-int ReadEndAuctionDel(const IniFile& ini)
-{
-    return std::clamp(Read(ini, total::EndAuctionDel), 0, EndAuctionDelMax);
+    return std::clamp(ini.ReadInteger(setting.Section, setting.Key, setting.DefaultValue), setting.Min,
+                      setting.Max);
 }
 
 bool Read(const IniFile& ini, const Setting<bool>& setting)

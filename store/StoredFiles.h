@@ -1,11 +1,13 @@
 #pragma once
 
 #include "store/IniFile.h"
+#include "store/WatchListModel.h"
 
 #include <QLatin1StringView>
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <optional>
 
 namespace store {
@@ -16,34 +18,35 @@ QString SetteiIniName(int komoku);
 QString SpeakMsgName();
 QString ImageName(int komoku, int slot);
 
-// One stored setting: where it lives in "Total.ini", its type and its default.
+// One stored setting: where it lives in "Total.ini", its type, its default, and the range a
+// read brings a stored value into (a hand-edited file may hold anything).
 template <typename T> struct Setting {
     QLatin1StringView Section;
     QLatin1StringView Key;
     T DefaultValue;
+    T Min = std::numeric_limits<T>::lowest();
+    T Max = std::numeric_limits<T>::max();
 };
+
+// The longest wait, in days, the removal choice offers.
+inline constexpr int EndAuctionDelMax = 10;
 
 namespace total {
 using namespace Qt::StringLiterals;
 // In the order a save writes them.
-inline constexpr Setting<int> KomokuCount{"KomokuCount"_L1, "Value"_L1, 1};
+inline constexpr Setting<int> KomokuCount{"KomokuCount"_L1, "Value"_L1, 1, 0, MaxKomokuCount};
 inline constexpr Setting<int> ArarmTime{"ArarmTime"_L1, "Value"_L1, 10};
 inline constexpr Setting<bool> ArarmAll{"Ararm"_L1, "All"_L1, false};
 inline constexpr Setting<bool> ArarmSpeak{"Ararm"_L1, "Speak"_L1, true};
 inline constexpr Setting<bool> KakakuKoshinKido{"KakakuKoshin"_L1, "Kido"_L1, true};
 inline constexpr Setting<bool> KakakuKoshinBalloon{"KakakuKoshin"_L1, "Balloon"_L1, true};
-inline constexpr Setting<int> EndAuctionDel{"EndAuction"_L1, "Del"_L1, 2};
+inline constexpr Setting<int> EndAuctionDel{"EndAuction"_L1, "Del"_L1, 2, 0, EndAuctionDelMax};
 inline constexpr Setting<bool> YosanOverNoHyoji{"YosanOver"_L1, "NoHyoji"_L1, false};
 inline constexpr Setting<bool> KakakuCheckToday_Tomorrow{"KakakuCheckToday_Tomorrow"_L1, "Value"_L1, true};
 } // namespace total
 
-// The longest wait, in days, the removal choice offers.
-inline constexpr int EndAuctionDelMax = 10;
-
+// The stored value within the setting's range.
 int Read(const IniFile& ini, const Setting<int>& setting);
-// EndAuction/Del brought into the range the removal choice offers, so that what the
-// choice shows is what the next save writes.
-int ReadEndAuctionDel(const IniFile& ini);
 bool Read(const IniFile& ini, const Setting<bool>& setting);
 void Write(IniFile& ini, const Setting<int>& setting, int value);
 void Write(IniFile& ini, const Setting<bool>& setting, bool value);

@@ -49,7 +49,7 @@ void WatchListPresenter::FormShow()
         model.Speech.CheckBoxArarmSpeak = Read(total, total::ArarmSpeak);
         general.CheckBoxKakakuKoshin = Read(total, total::KakakuKoshinKido);
         general.CheckBoxBalloon = Read(total, total::KakakuKoshinBalloon);
-        general.ComboBoxEndAuctionDel = ReadEndAuctionDel(total);
+        general.ComboBoxEndAuctionDel = Read(total, total::EndAuctionDel);
         if (const auto lines = ReadSpeakMsg(File(SpeakMsgName()))) {
             model.Speech.MemoSpeakText = SpeakTextOf(*lines);
             if (model.Speech.MemoSpeakText.isEmpty())

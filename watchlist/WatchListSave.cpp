@@ -80,7 +80,10 @@ bool WatchListPresenter::Save()
     IniFile total(File(TotalIniName()));
     // After a category was deleted the stored count drops only once the categories behind it
     // have moved down a number, so that neither a crash in between nor a refused save loses any.
-    const int storedCount = Read(total, total::KomokuCount);
+    // Only a count the window could have written is kept: one beyond the pages is no count of
+    // stored categories.
+    const int storedCount = total.ReadInteger(total::KomokuCount.Section, total::KomokuCount.Key,
+                                              total::KomokuCount.DefaultValue);
     const bool shrinking =
         total.Existed() && storedCount <= MaxKomokuCount && model.KomokuCount < storedCount;
     Write(total, total::KomokuCount, shrinking ? storedCount : model.KomokuCount);

@@ -53,6 +53,19 @@ TEST_F(WatchListFiles, TheStoredCountGivesThePagesWithoutASave)
             << text(u"Settei0.ini"_s).toStdString();
         view.visible = false;
     }
+
+    // A hand-edited count far beyond the five pages, and a removal wait beyond the choice: the
+    // window and the schedule both take the largest they offer.
+    presenter.reset();
+    model = store::WatchListModel();
+    testsupport::State(*form).StartingUp = true;
+    put(u"Total.ini"_s, u"[KomokuCount]\nValue=10000000\n[EndAuction]\nDel=99\n"_s);
+    create();
+    EXPECT_EQ(captions().size(), 1 + store::MaxKomokuCount);
+    startUp();
+    EXPECT_EQ(form->Schedule().KomokuCount(), store::MaxKomokuCount);
+    EXPECT_EQ(form->Schedule().Settings.Del, store::EndAuctionDelMax);
+    EXPECT_EQ(model.General.ComboBoxEndAuctionDel, store::EndAuctionDelMax);
 }
 
 TEST_F(WatchListFiles, TheAddAndDeleteButtonsFollowTheCount)
