@@ -69,8 +69,9 @@ void TMiruberoMainForm::MainTimerTimer()
             return;
     }
     if (m_state.RebuildRequest) {
-        RebuildSchedule();
+        // Cleared first: a save handled while the rebuild pumps events asks for one more.
         m_state.RebuildRequest = false;
+        RebuildSchedule();
     }
     const int komokuCount = m_model.KomokuCount;
     if (komokuCount > 0) {

@@ -2,6 +2,7 @@
 
 #include "shell/MiruberoMainForm.h"
 #include "store/DayCount.h"
+#include "store/StoredFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -378,6 +379,27 @@ TEST_F(MonitorTest, ClockWrapChangesNoOutcome)
     EXPECT_NE(testsupport::State(*form).ResumeTime, 0u);
     run(100);
     EXPECT_EQ(testsupport::State(*form).ResumeTime, 0u);
+}
+
+TEST_F(MonitorTest, ASaveWhileTheScheduleIsRebuiltGetsARebuildOfItsOwn)
+{
+    // The user saves a new lead time while the rebuild asked for by an earlier save pumps events.
+    form->RequestRebuild();
+    bool saved = false;
+    eventLoop.onPump = [&] {
+        if (saved)
+            return;
+        saved = true;
+        store::IniFile total(form->DataDir() + store::TotalIniName());
+        store::Write(total, store::total::ArarmTime, 5);
+        ASSERT_TRUE(total.Save());
+        form->RequestRebuild();
+    };
+    tick();
+    ASSERT_TRUE(saved);
+    tick();
+    EXPECT_EQ(form->Schedule().Settings.LeadMinutes, 5);
+    EXPECT_FALSE(testsupport::State(*form).RebuildRequest);
 }
 
 TEST_F(MonitorTest, PendingRegistrationIsHandedOverOnceAfterThePass)
