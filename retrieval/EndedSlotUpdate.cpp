@@ -4,6 +4,7 @@
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
+#include "store/WholeFile.h"
 
 #include <QStringList>
 
@@ -50,11 +51,6 @@ QString InvalidEndTimeMessage()
     return u"終了日時の値が正しくありません。"_s;
 }
 
-QString WriteFailedMessage(const QString& path)
-{
-    return path + u" に書き込めませんでした。"_s;
-}
-
 bool HasSlot(const ScrapeContext& context, int komoku, int row)
 {
     return komoku >= 0 && komoku < static_cast<int>(context.Model.Komokus.size()) &&
@@ -88,7 +84,7 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
     if (!end) {
         // The title written so far reaches the file all the same.
         if (!ini.Save())
-            return ScrapeResult::Failed(WriteFailedMessage(ini.Path()));
+            return ScrapeResult::Failed(store::WriteFailedMessage(ini.Path(), ini.SaveError()));
         return ScrapeResult::Failed(InvalidEndTimeMessage());
     }
     slot.ShuryoTime = *end;
@@ -97,7 +93,7 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
     ini.WriteString(section, store::settei::Sokketugaku, cells[store::ColSokketugaku]);
     ini.WriteBool(section, store::settei::Rakusatuhin, schedule.Won);
     if (!ini.Save())
-        return ScrapeResult::Failed(WriteFailedMessage(ini.Path()));
+        return ScrapeResult::Failed(store::WriteFailedMessage(ini.Path(), ini.SaveError()));
 
     schedule.Ended = true;
 

@@ -7,6 +7,7 @@
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
+#include "store/WholeFile.h"
 
 #include <QDir>
 
@@ -322,7 +323,7 @@ ScrapeResult Scraper::StoreAndRevert()
     ini.WriteString(section, store::settei::Nyusatu, m_cells[store::ColNyusatu]);
     const auto save = [&ini](ScrapeResult result) {
         if (ini.IsModified() && !ini.Save() && result.Ok)
-            return ScrapeResult::Failed(WriteFailedMessage(ini.Path()));
+            return ScrapeResult::Failed(store::WriteFailedMessage(ini.Path(), ini.SaveError()));
         return result;
     };
     const auto makeDataDir = [this] { QDir().mkpath(m_context.DataDir); };

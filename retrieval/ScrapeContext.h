@@ -58,6 +58,5 @@ bool HasSlot(const ScrapeContext& context, int komoku, int row);
 // The error texts.
 QString NoSuchSlotMessage();
 QString InvalidEndTimeMessage();
-QString WriteFailedMessage(const QString& path);
 
 } // namespace retrieval

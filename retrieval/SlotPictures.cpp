@@ -2,6 +2,7 @@
 
 #include "platform/linux/CurlSetup.h"
 #include "store/Pictures.h"
+#include "store/WholeFile.h"
 
 #include <QDir>
 #include <QFile>

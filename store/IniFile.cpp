@@ -1,6 +1,6 @@
 #include "store/IniFile.h"
 
-#include "store/Pictures.h"
+#include "store/WholeFile.h"
 
 #include "store/Cp932.h"
 #include "store/DayCount.h"
@@ -312,7 +312,7 @@ bool IniFile::Save()
         return false;
     // A temporary file beside the target, renamed over it once whole: on any failure (a full
     // disk among them) the target stays as it was.
-    if (!WriteWholeFile(m_path, ToBytes()))
+    if (!WriteWholeFile(m_path, ToBytes(), &m_saveError))
         return false;
     m_modified = false;
     return true;

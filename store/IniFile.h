@@ -58,8 +58,10 @@ public:
     // The canonical bytes of the document.
     QByteArray ToBytes() const;
     // Writes the document to Path() atomically (temporary file in the same folder,
-    // then rename). False when the file cannot be written; the old file is then untouched.
+    // then rename). False when the file cannot be written; the old file is then untouched,
+    // and SaveError says why.
     bool Save();
+    QString SaveError() const { return m_saveError; }
 
 private:
     struct Entry {
@@ -80,6 +82,7 @@ private:
     bool m_existed = false;
     bool m_modified = false;
     QList<Section> m_sections;
+    QString m_saveError;
 };
 
 } // namespace store

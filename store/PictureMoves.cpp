@@ -2,6 +2,7 @@
 
 #include "store/Pictures.h"
 #include "store/StoredFiles.h"
+#include "store/WholeFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -75,12 +76,19 @@ void PictureMoves::Remove(int slot)
 
 bool PictureMoves::Commit(IniFile& list)
 {
+    const auto listFailed = [this, &list] {
+        m_failure = WriteFailedMessage(list.Path(), list.SaveError());
+        return false;
+    };
     if (m_changes.empty())
-        return list.Save();
+        return list.Save() || listFailed();
     // A folder where a picture should go could not be replaced after the list: nothing changes.
     for (const Change& change : m_changes) {
-        if (QFileInfo(m_dataDir + ImageName(m_komoku, change.slot)).isDir())
+        const QString path = m_dataDir + ImageName(m_komoku, change.slot);
+        if (QFileInfo(path).isDir()) {
+            m_failure = WriteFailedMessage(path, QStringLiteral("同じ名前のフォルダーがあります"));
             return false;
+        }
     }
     const QString tag = TagOf(list.ToBytes());
     std::vector<QString> staged;
@@ -90,15 +98,17 @@ bool PictureMoves::Commit(IniFile& list)
     };
     for (const Change& change : m_changes) {
         const QString path = m_dataDir + ImageName(m_komoku, change.slot) + QLatin1Char('.') + tag;
-        if (!WriteWholeFile(path, change.bytes)) {
+        QString reason;
+        if (!WriteWholeFile(path, change.bytes, &reason)) {
             dropStaged();
+            m_failure = WriteFailedMessage(m_dataDir + ImageName(m_komoku, change.slot), reason);
             return false;
         }
         staged.push_back(path);
     }
     if (!list.Save()) {
         dropStaged();
-        return false;
+        return listFailed();
     }
     for (size_t i = 0; i < staged.size(); ++i)
         PutInPlace(staged[i], m_dataDir + ImageName(m_komoku, m_changes[i].slot));

@@ -29,8 +29,9 @@ public:
     void Remove(int slot);
 
     // Saves the list with its pictures. False when the list could not be saved; the
-    // list and its pictures on disk are then as they were.
+    // list and its pictures on disk are then as they were, and Failure tells the user why.
     bool Commit(IniFile& list);
+    const QString& Failure() const { return m_failure; }
 
 private:
     struct Change {
@@ -40,6 +41,7 @@ private:
     QString m_dataDir;
     int m_komoku;
     std::vector<Change> m_changes;
+    QString m_failure;
 };
 
 // The start-up tidying of the data folder: staged pictures of an interrupted save are put in

@@ -1,5 +1,7 @@
 #include "store/Pictures.h"
 
+#include "store/WholeFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QSysInfo>
@@ -486,20 +488,6 @@ bool WriteJpegFile(const QString& path, const QImage& image, int quality)
 {
     const QByteArray bytes = EncodeJpeg(image, quality);
     return !bytes.isEmpty() && WriteWholeFile(path, bytes);
-}
-
-bool WriteWholeFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // QSaveFile's commit puts the file in place even when its buffered bytes could not be
-    // written (a full disk leaves an empty file): the flush is checked before it.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 } // namespace store

@@ -21,7 +21,5 @@ QImage DecodePicture(const QByteArray& bytes);
 QImage ReadPictureFile(const QString& path);
 // Writes the image as a JPEG file atomically; false on failure, the old file then untouched.
 bool WriteJpegFile(const QString& path, const QImage& image, int quality = 90);
-// Writes bytes to path in one step: the old file, or the whole new one, never a part of it.
-bool WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 } // namespace store

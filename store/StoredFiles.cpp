@@ -1,6 +1,6 @@
 #include "store/StoredFiles.h"
 
-#include "store/Pictures.h"
+#include "store/WholeFile.h"
 
 #include "store/Cp932.h"
 
@@ -71,12 +71,12 @@ std::optional<QStringList> ReadSpeakMsg(const QString& path)
     return lines;
 }
 
-bool WriteSpeakMsg(const QString& path, const QStringList& lines)
+bool WriteSpeakMsg(const QString& path, const QStringList& lines, QString* reason)
 {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += ToCp932(line) + "\r\n";
-    return WriteWholeFile(path, bytes);
+    return WriteWholeFile(path, bytes, reason);
 }
 
 bool IsReadableOrMissing(const QString& path)

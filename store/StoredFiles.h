@@ -77,8 +77,8 @@ QString SlotSection(int row);
 
 // The lines of "SpeakMsg.txt"; nothing when the file does not exist.
 std::optional<QStringList> ReadSpeakMsg(const QString& path);
-// Writes each line followed by CR LF, in CP932, atomically.
-bool WriteSpeakMsg(const QString& path, const QStringList& lines);
+// Writes each line followed by CR LF, in CP932, atomically; `reason` says why it failed.
+bool WriteSpeakMsg(const QString& path, const QStringList& lines, QString* reason = nullptr);
 
 // Whether the file at path can be read, or is not there at all. A folder of that name, or a
 // file without read permission, is neither.

@@ -169,6 +169,8 @@ private:
     QString HonmeiLabel(int komoku, int row, bool ended);
     // A refused cell: the message, the category's page and the focus on its grid.
     void Refuse(const QString& message, int komoku);
+    // The save stopped at an error: the user is told, unless a registration saves.
+    void WriteFailed(const QString& message);
     shell::SlotStatus& StatusOf(int komoku, int slot);
     QString File(const QString& name) const;
     // Whether SelKomoku and SelRow name a registered slot.

@@ -8,6 +8,7 @@
 #include "store/Pictures.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
+#include "store/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,9 +105,13 @@ bool WatchListPresenter::Save()
     Write(total, total::EndAuctionDel, general.ComboBoxEndAuctionDel);
     Write(total, total::YosanOverNoHyoji, general.CheckBoxYosanOverNoHyoji);
     Write(total, total::KakakuCheckToday_Tomorrow, model.CheckBoxKakakuCheckToday_Tomorrow);
-    if (!total.Save() || !WriteSpeakMsg(File(SpeakMsgName()), SpeakLinesOf(model.Speech.MemoSpeakText))) {
-        if (!model.Registering)
-            m_parts.Dialogs.showMessage(CellsMessage());
+    QString reason;
+    if (!total.Save()) {
+        WriteFailed(WriteFailedMessage(total.Path(), total.SaveError()));
+        return false;
+    }
+    if (!WriteSpeakMsg(File(SpeakMsgName()), SpeakLinesOf(model.Speech.MemoSpeakText), &reason)) {
+        WriteFailed(WriteFailedMessage(File(SpeakMsgName()), reason));
         return false;
     }
 
@@ -124,8 +129,7 @@ bool WatchListPresenter::Save()
     if (shrinking) {
         Write(total, total::KomokuCount, model.KomokuCount);
         if (!total.Save()) {
-            if (!model.Registering)
-                m_parts.Dialogs.showMessage(CellsMessage());
+            WriteFailed(WriteFailedMessage(total.Path(), total.SaveError()));
             return false;
         }
     }
@@ -165,9 +169,13 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
     }
     if (result == RowResult::Refused)
         return false;
-    if (result == RowResult::Failed || !written) {
-        if (!model.Registering)
-            m_parts.Dialogs.showMessage(CellsMessage());
+    // A cell that does not encode is the user's to mend; a file that cannot be written is the disk's.
+    if (result == RowResult::Failed) {
+        WriteFailed(CellsMessage());
+        return false;
+    }
+    if (!written) {
+        WriteFailed(pictures.Failure());
         return false;
     }
     m_parts.Resident.SetTrayHint(FavouriteSummary(honmeiLabels, true));
@@ -264,6 +272,13 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
     if (unchanged && sameKomoku && pictures.Copy(s, slot.PictureFile))
         return RowResult::Written;
     return pictures.Write(s, slot.SlotImage) ? RowResult::Written : RowResult::Failed;
+}
+
+void WatchListPresenter::WriteFailed(const QString& message)
+{
+    // A registration's save fails quietly: the registration tells the user itself.
+    if (!m_parts.Model.Registering)
+        m_parts.Dialogs.showMessage(message);
 }
 
 void WatchListPresenter::Refuse(const QString& message, int komoku)

@@ -1,12 +1,15 @@
 #include "watchlist/WatchListFixture.h"
 
+#include "store/WholeFile.h"
+
 #include <QDir>
 
 namespace watchlisttest {
 namespace {
 
-// A folder stands where a stored file should be written: the save says it failed, the folder
-// stays, the files written before are whole and nothing temporary is left beside them.
+// A folder stands where a stored file should be written: the save says which file it could not
+// write and why, the folder stays, the files written before are whole and nothing temporary is
+// left beside them.
 class FolderInPlace : public WatchListFiles, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(FolderInPlace, TheSaveFailsAloudAndLeavesTheStoredFilesWhole)
@@ -32,7 +35,7 @@ TEST_P(FolderInPlace, TheSaveFailsAloudAndLeavesTheStoredFilesWhole)
     model.Speech.MemoSpeakText = u"時間です"_s;
     clickOK();
 
-    EXPECT_EQ(lastMessage(), WatchListPresenter::CellsMessage());
+    EXPECT_EQ(lastMessage(), store::WriteFailedMessage(path(name), u"同じ名前のフォルダーがあります"_s));
     EXPECT_FALSE(model.Saved);
     EXPECT_TRUE(QFileInfo(path(name)).isDir());
     // The picture is the old one unless a folder took its place; the list still names the slot.
