@@ -29,6 +29,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -41,10 +43,26 @@ QIcon ApplicationIcon()
     return icon;
 }
 
+const char Usage[] = "使い方: mirubero [商品ページのアドレス]\n"
+                     "       mirubero --help | --version\n";
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Answered before the toolkit starts, so that they work without a display.
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(Usage, stdout);
+        std::fputs("ヤフオク!の商品ページのアドレスを渡すと、起動中のミルベロに登録します"
+                   "（起動していなければ起動してから登録します）。\n",
+                   stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("mirubero " MIRUBERO_VERSION "\n", stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(store::ProductName());
     QApplication::setWindowIcon(ApplicationIcon());
@@ -58,9 +76,10 @@ int main(int argc, char** argv)
     if (!arguments.isEmpty()) {
         address = arguments.size() == 1 ? store::WebAddress(arguments.front()) : std::nullopt;
         if (!address) {
-            QTextStream(stderr) << QStringLiteral("mirubero: http または https のアドレスではありません: %1\n"
-                                                  "使い方: mirubero [商品ページのアドレス]\n")
-                                       .arg(arguments.join(u' '));
+            QTextStream(stderr) << QStringLiteral(
+                                       "mirubero: http または https のアドレスではありません: %1\n")
+                                       .arg(arguments.join(u' '))
+                                << QString::fromUtf8(Usage);
             return 2;
         }
     }

@@ -144,6 +144,20 @@ TEST_F(ProgramTest, AddressesOnTheCommandLineAreRegisteredAndOthersRefused)
         QFile file(dataDir() + QStringLiteral("/Settei0.ini"));
         return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
     };
+    // The conventions of the command line, answered at once and without starting anything.
+    QProcess* help = start(program, {QStringLiteral("--help")});
+    ASSERT_TRUE(waitForExit(help));
+    EXPECT_EQ(help->exitCode(), 0);
+    EXPECT_TRUE(
+        QString::fromUtf8(help->readAllStandardOutput()).startsWith(QStringLiteral("使い方: mirubero")));
+    QProcess* version = start(program, {QStringLiteral("--version")});
+    ASSERT_TRUE(waitForExit(version));
+    EXPECT_EQ(version->exitCode(), 0);
+    EXPECT_EQ(version->readAllStandardOutput(), QByteArray("mirubero " MIRUBERO_VERSION "\n"));
+    QProcess* unknown = start(program, {QStringLiteral("--verbose")});
+    ASSERT_TRUE(waitForExit(unknown));
+    EXPECT_EQ(unknown->exitCode(), 2);
+
     // Not running yet: registered once the window is up. Without a network only the address is stored.
     QProcess* first = start(program, {address("e2e1")});
     ASSERT_EQ(waitForWindows(first).size(), 1u);
