@@ -4,8 +4,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QTextStream>
 #include <QThread>
 
+#include <cerrno>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -23,11 +27,17 @@ constexpr qint64 MaxRequestBytes = 64 * 1024;
 } // namespace
 
 LocalInstanceGuard::LocalInstanceGuard(const QString& name, const QString& folder, QObject* parent)
-    : QObject(parent), m_socketPath((folder.isEmpty() ? defaultFolder() : folder) + QLatin1Char('/') + name),
-      m_lock(m_socketPath + QStringLiteral(".lock"))
+    : QObject(parent)
 {
+    const QString place = folder.isEmpty() ? defaultFolder() : folder;
+    if (place.isEmpty()) {
+        m_refusedFolder = QDir::tempPath() + QStringLiteral("/mirubero-") + QString::number(getuid());
+        return;
+    }
+    m_socketPath = place + QLatin1Char('/') + name;
+    m_lock = std::make_unique<QLockFile>(m_socketPath + QStringLiteral(".lock"));
     // Only a lock whose owner process is gone counts as stale, however old it is.
-    m_lock.setStaleLockTime(0);
+    m_lock->setStaleLockTime(0);
     connect(&m_server, &QLocalServer::newConnection, this, &LocalInstanceGuard::onNewConnection);
 }
 
@@ -42,18 +52,31 @@ QString LocalInstanceGuard::defaultFolder()
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
         return QDir::cleanPath(runtime);
     const QString fallback = QDir::tempPath() + QStringLiteral("/mirubero-") + QString::number(getuid());
-    QDir().mkpath(fallback);
-    QFile::setPermissions(fallback, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = QFile::encodeName(fallback);
+    // Made closed in one step; one that stood there already is looked at without following a link.
+    if (mkdir(path.constData(), S_IRWXU) != 0 && errno != EEXIST)
+        return {};
+    struct stat info {};
+    if (lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO)) != S_IRWXU)
+        return {};
     return fallback;
 }
 
 bool LocalInstanceGuard::acquire()
 {
-    if (m_lock.tryLock(0))
+    if (!m_lock) {
+        QTextStream(stderr) << QStringLiteral("mirubero: %1 は自分だけのフォルダーではないため使いません。"
+                                              "二重起動の確認と、後から起動したときのアドレスの受け渡しを"
+                                              "せずに起動します。\n")
+                                   .arg(m_refusedFolder);
+        return true;
+    }
+    if (m_lock->tryLock(0))
         return true;
     // A lock that cannot be made at all (no writable runtime folder) must not keep
     // the program from starting; only a lock held by a live instance does.
-    return m_lock.error() != QLockFile::LockFailedError;
+    return m_lock->error() != QLockFile::LockFailedError;
 }
 
 bool LocalInstanceGuard::askRunningToShow()
@@ -71,6 +94,8 @@ bool LocalInstanceGuard::askRunningToRegister(const QString& address)
 
 bool LocalInstanceGuard::send(const QByteArray& request, bool awaitReply)
 {
+    if (m_socketPath.isEmpty())
+        return false;
     // The running instance may still be starting up and not listen yet.
     const QDeadlineTimer deadline(ConnectTimeoutMs);
     while (!deadline.hasExpired()) {
@@ -98,6 +123,8 @@ void LocalInstanceGuard::listen(std::function<void()> showHandler,
 {
     m_showHandler = std::move(showHandler);
     m_registerHandler = std::move(registerHandler);
+    if (m_socketPath.isEmpty())
+        return;
     // A socket file left by a crashed instance would make listen() fail.
     QLocalServer::removeServer(m_socketPath);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);

@@ -2,15 +2,21 @@
 
 #include "platform/linux/LocalInstanceGuard.h"
 
+#include "StderrCapture.h"
 #include "support/ScratchDir.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <future>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,6 +82,54 @@ TEST_F(LocalInstanceGuardTest, AnInstanceThatTakesNoAddressesDoesNotConfirmOne)
     running.listen([] {}, {});
     EXPECT_FALSE(fromLaterStart(
         [](platform::LocalInstanceGuard& g) { return g.askRunningToRegister(u"https://example.com/"_s); }));
+}
+
+TEST_F(LocalInstanceGuardTest, WithoutARuntimeFolderOnlyTheUsersOwnClosedFolderIsUsed)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray temp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(scratch.path()));
+    const QString folder = scratch.path() + u"/mirubero-"_s + QString::number(getuid());
+    const QByteArray path = QFile::encodeName(folder);
+    const auto mode = [&path] {
+        struct stat info {};
+        return lstat(path.constData(), &info) == 0 ? info.st_mode & 07777 : 0u;
+    };
+
+    // Made closed when missing, and taken again as it is.
+    EXPECT_EQ(platform::LocalInstanceGuard::defaultFolder(), folder);
+    EXPECT_EQ(mode(), 0700u);
+    EXPECT_EQ(platform::LocalInstanceGuard::defaultFolder(), folder);
+    // One that others may enter, a link to a folder, a file, another user's folder: none is used.
+    ASSERT_EQ(chmod(path.constData(), 0755), 0);
+    EXPECT_EQ(platform::LocalInstanceGuard::defaultFolder(), QString());
+    ASSERT_EQ(rmdir(path.constData()), 0);
+    ASSERT_TRUE(QDir().mkdir(scratch.file(u"elsewhere"_s)));
+    ASSERT_TRUE(QFile::link(scratch.file(u"elsewhere"_s), folder));
+    EXPECT_EQ(platform::LocalInstanceGuard::defaultFolder(), QString());
+    if (geteuid() == 0) {
+        ASSERT_TRUE(QFile::remove(folder));
+        ASSERT_EQ(mkdir(path.constData(), 0700), 0);
+        ASSERT_EQ(chown(path.constData(), 65534, 65534), 0);
+        EXPECT_EQ(platform::LocalInstanceGuard::defaultFolder(), QString());
+    }
+
+    // Without it the program starts all the same, says so, and has no channel to offer.
+    {
+        testsupport::StderrCapture captured;
+        platform::LocalInstanceGuard guard(Name);
+        EXPECT_TRUE(guard.acquire());
+        guard.listen([] {}, [](const QString&) {});
+        const QString said = captured.finish();
+        EXPECT_TRUE(said.contains(folder)) << said.toStdString();
+        platform::LocalInstanceGuard later(Name);
+        EXPECT_FALSE(later.askRunningToShow());
+    }
+    EXPECT_TRUE(QDir(scratch.file(u"elsewhere"_s)).isEmpty()) << "nothing went through the link";
+
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    qputenv("TMPDIR", temp);
 }
 
 } // namespace
