@@ -106,7 +106,6 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
         const QString text = CutForBalloon(cells[store::ColKakaku] + u"\r\n"_s +
                                            model.Komokus[static_cast<size_t>(komoku)].TabCaption() +
                                            u" No"_s + QString::number(row) + u"-"_s + title);
-        context.Notice.BalloonText = text;
         context.Tray.ShowBalloon(schedule.Won ? u"落札しました!"_s : u"オークション終了"_s, text);
     }
     return {};

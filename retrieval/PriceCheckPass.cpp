@@ -248,7 +248,6 @@ void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)
                                      QLatin1Char('-') + slot.Cells[store::ColTitle]);
         if (resident.Schedule().At(entry.Komoku, entry.Row - 1).OverBudget)
             text = CutForBalloon(QStringLiteral("予算オーバー ") + text);
-        resident.Notice().BalloonText = text;
         resident.ShowBalloon(QStringLiteral("価格更新"), text);
     }
     if (settings.Kido)

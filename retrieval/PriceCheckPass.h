@@ -28,7 +28,7 @@ public:
         platform::Dialogs& Dialogs;
         platform::EventLoop& Events;
         platform::Clock& Clock;
-        // Saves the window after a registration's page; empty until saving exists.
+        // Saves the window after a registration's page.
         std::function<void()> Save;
     };
 

@@ -34,11 +34,6 @@ TMiruberoMainForm::~TMiruberoMainForm()
     m_speech.Release();
 }
 
-QString TMiruberoMainForm::BalloonTitle()
-{
-    return QStringLiteral("オークション情報");
-}
-
 QString TMiruberoMainForm::AlreadyRunningMessage()
 {
     return QStringLiteral("「") + store::ProductName() +
@@ -88,7 +83,6 @@ bool TMiruberoMainForm::FormCreate()
 {
     SetTrayHint(store::ProductName());
     m_platform.Tray.setVisible(true);
-    m_notice.BalloonText = QStringLiteral("なし");
 
     m_exeDir = m_platform.Folders.programDir() + QLatin1Char('/');
     m_dataDir = m_platform.Folders.documentsDir() + QStringLiteral("/ヨツバネ/MiruberoData/");
@@ -182,11 +176,6 @@ void TMiruberoMainForm::SetTrayHint(const QString& hint)
     m_platform.Tray.setHint(hint);
 }
 
-void TMiruberoMainForm::ShowBalloon()
-{
-    ShowBalloon(BalloonTitle(), m_notice.BalloonText);
-}
-
 void TMiruberoMainForm::ShowBalloon(const QString& title, const QString& text)
 {
     m_platform.Tray.showBalloon(title, text);
@@ -194,8 +183,6 @@ void TMiruberoMainForm::ShowBalloon(const QString& title, const QString& text)
 
 void TMiruberoMainForm::SetMenuEnabled(bool enabled)
 {
-    m_menuShowEnabled = enabled;
-    m_menuExitEnabled = enabled;
     m_platform.Tray.setMenuEnabled(enabled, enabled);
 }
 

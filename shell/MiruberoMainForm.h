@@ -54,7 +54,6 @@ public:
     TMiruberoMainForm(ShellPlatform platform, store::WatchListModel& model, QObject* parent = nullptr);
     ~TMiruberoMainForm() override;
 
-    static QString BalloonTitle();
     static QString AlreadyRunningMessage();
     static QString NoSpeechDataMessage();
     static QString UnreadableTotalMessage(const QString& path);
@@ -127,11 +126,8 @@ public:
     const QString& ExeDir() const { return m_exeDir; }
     const QString& DataDir() const { return m_dataDir; }
 
-    bool MenuShowEnabled() const { return m_menuShowEnabled; }
-    bool MenuExitEnabled() const { return m_menuExitEnabled; }
     QString TrayHint() const { return m_trayHint; }
     void SetTrayHint(const QString& hint) override;
-    void ShowBalloon();
     // A balloon with a title of its own, such as the end-of-auction notice.
     void ShowBalloon(const QString& title, const QString& text) override;
 
@@ -180,8 +176,6 @@ private:
     int m_alarmCount = 0;
     int m_overCount = 0;
     QString m_trayHint;
-    bool m_menuShowEnabled = false;
-    bool m_menuExitEnabled = false;
 };
 
 } // namespace shell

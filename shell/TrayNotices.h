@@ -4,10 +4,9 @@
 
 namespace shell {
 
-// What a fetched page leaves for the notices: whether a price changed, and the last balloon's text.
+// What a fetched page leaves for the notices: whether a price changed.
 struct PriceNotice {
     bool KakakuChanged = false;
-    QString BalloonText;
 };
 
 // The tray's hint and balloons, as the page retrieval reaches them through the resident side.

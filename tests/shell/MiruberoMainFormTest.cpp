@@ -34,17 +34,11 @@ TEST_F(MainFormTest, CreationSetsUpFoldersTrayAndEngine)
 
     EXPECT_TRUE(tray.visible);
     EXPECT_EQ(tray.hint, QStringLiteral("ミルベロ"));
-    EXPECT_EQ(form->Notice().BalloonText, QStringLiteral("なし"));
     EXPECT_TRUE(testsupport::State(*form).StartingUp);
     EXPECT_FALSE(form->Notice().KakakuChanged);
     EXPECT_FALSE(testsupport::State(*form).RebuildRequest);
     EXPECT_FALSE(form->MonitorRunning());
     EXPECT_TRUE(dialogs.shown.empty());
-
-    form->ShowBalloon();
-    ASSERT_EQ(tray.balloons.size(), 1u);
-    EXPECT_EQ(tray.balloons[0].first, QStringLiteral("オークション情報"));
-    EXPECT_EQ(tray.balloons[0].second, QStringLiteral("なし"));
 }
 
 TEST_F(MainFormTest, AnExistingDataFolderIsKeptAsItIs)
@@ -111,7 +105,6 @@ TEST_F(MainFormTest, TrayMenuIsUsableOnlyWhileTheWatchListIsClosed)
     form->WatchListClosed();
     EXPECT_TRUE(tray.showEnabled);
     EXPECT_TRUE(tray.exitEnabled);
-    EXPECT_TRUE(form->MenuShowEnabled());
 
     tray.handlers.ShowCommand();
     EXPECT_FALSE(tray.showEnabled);
