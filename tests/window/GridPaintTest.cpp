@@ -159,6 +159,35 @@ TEST_F(GridPaint, CellsShowTheirStateInColourWithBlackTextAlignedByColumn)
     EXPECT_EQ(pixel(shot, store::ColArarmHour, 6), qRgb(255, 255, 255));
 }
 
+TEST_F(GridPaint, RowNumbersStayInPlaceWhileSlotsAreSortedDeletedAndMoved)
+{
+    for (int row = 1; row <= 7; ++row)
+        slot(row, u"品物 %1"_s.arg(row), 20 - row, 12, 0, u"%1,000円"_s.arg(row));
+    presenter->BtnAddKomokuClick();
+    form->Schedule().Komoku.resize(2);
+    form1->setActivePage(1);
+    presenter->S1Click();
+    model.SelKomoku = 0;
+    model.SelRow = 3;
+    dialogs.answers = {true};
+    presenter->RowDellClick();
+    model.SelRow = 1;
+    presenter->MoveKomokuItemClick(1);
+    form1->render();
+    form1->setActivePage(1);
+    // Tall enough for all ten rows.
+    form1->resize(form1->width(), 760);
+    QCoreApplication::processEvents();
+    saveScreenshot(u"rows-after-rearranging.png"_s);
+
+    const QStringList titles{u"品物 6"_s, u"品物 4"_s, u"品物 3"_s, u"品物 2"_s, u"品物 1"_s};
+    for (int row = 1; row <= store::SlotsPerKomoku; ++row) {
+        EXPECT_EQ(grid->model()->headerData(row - 1, Qt::Vertical).toString(), QString::number(row)) << row;
+        EXPECT_EQ(grid->model()->index(row - 1, store::ColTitle - 1).data().toString(),
+                  titles.value(row - 1));
+    }
+}
+
 TEST_F(GridPaint, PicturesButtonsAndCaptionsFollowTheScrolledGrid)
 {
     fillEveryState();
