@@ -114,15 +114,21 @@ int main(int argc, char** argv)
     // The watch-list model lives for the whole run; the resident side, the window's presenter,
     // the window and the page retrieval all work on it.
     store::WatchListModel model;
-    shell::TMiruberoMainForm mainForm({dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe},
-                                      model);
+    shell::TMiruberoMainForm mainForm({dialogs, tray, shellOpen, folders, clock, eventLoop, speech}, model);
     if (!mainForm.FormCreate())
         return 1;
 
+    // Item pages: one client for the whole run, the picture downloads, and the pass with the
+    // registration fetch, whose transfers all run on this event loop.
+    retrieval::PageFetcher fetcher;
+    retrieval::SlotPictureDownloader pictures;
     watchlist::ResidentLink residentLink(mainForm);
     window::TForm1 form1(model);
+    retrieval::PriceCheckPass pass({mainForm, model, fetcher, pictures, probe, form1, dialogs, clock});
+    mainForm.AttachPriceCheck(&pass);
     watchlist::WatchListPresenter presenter(
-        {model, residentLink, form1, dialogs, clock, mainForm.Speech(), shellOpen});
+        {model, residentLink, form1, dialogs, clock, mainForm.Speech(), shellOpen, pass});
+    pass.SetSave([&presenter] { return presenter.Save(); });
     form1.SetPresenter(&presenter);
     mainForm.AttachWatchList(&form1);
     presenter.FormCreate();
@@ -134,23 +140,15 @@ int main(int argc, char** argv)
              kakudaiGazoForm.ShowEnlarged(picture, caption);
          }});
     form1.SetPictureBox(&pictureBox);
-    window::TForm4 form4(shellOpen, dialogs, QApplication::windowIcon(),
-                         [&mainForm] { mainForm.StartMonitor(); });
+    window::TForm4 form4([&presenter](const QString& address) { presenter.LabelURLClick(address); },
+                         QApplication::windowIcon(), [&mainForm] { mainForm.StartMonitor(); });
     // The probe opens whatever the About window's address label shows.
     mainForm.SetProbeAddress([&form4] { return form4.LabelURLCaption(); });
 
     platform::LogindPowerNotices powerNotices;
     powerNotices.listen([&mainForm](int code) { mainForm.PowerEvent(code); });
 
-    // Item pages: one client for the whole run, and the pass the monitor starts.
-    retrieval::PageFetcher fetcher;
-    retrieval::SlotPictureDownloader pictures(model, mainForm.DataDir());
-    retrieval::PriceCheckPass pass({mainForm, model, fetcher, pictures, form1, dialogs, eventLoop, clock,
-                                    [&presenter] { presenter.Save(); }});
-    mainForm.AttachPriceCheck(&pass);
-    presenter.SetCommands(
-        {[&form4] { form4.showModalAbout(); }, [&pass] { pass.BtnKakakuCheckClick(); },
-         [&pass](int komoku, int row, const QString& url) { pass.RegisterPage(komoku, row, url); }});
+    presenter.SetCommands({[&form4] { form4.showModalAbout(); }});
     mainForm.AttachRegistration(&presenter);
 
     // Addresses from the command line wait until the start-up stage has shown and loaded the window.

@@ -5,8 +5,10 @@
 #include "BenchPages.h"
 #include "retrieval/PriceCheckPass.h"
 #include "support/FakeAuctionSite.h"
+#include "support/FakeTransfers.h"
 #include "support/Fakes.h"
 #include "support/ResidentAccess.h"
+#include "support/Transfers.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -47,11 +49,13 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
     retrieval::FetchOptions options = site.fetcherOptions();
     options.NewConnectionPerFetch = newConnectionPerFetch;
     retrieval::PageFetcher fetcher(options);
-    scrapetest::RecordingPictures pictures;
+    FakePictures pictures;
     retrieval::PriceCheckPass pass(
-        {resident, model, fetcher, pictures, window, fakes.dialogs, fakes.eventLoop, fakes.clock, {}});
-    for (auto _ : state)
-        pass.RunPriceCheckPass();
+        {resident, model, fetcher, pictures, fakes.probe, window, fakes.dialogs, fakes.clock});
+    for (auto _ : state) {
+        pass.RunPriceCheckPass(shell::PassStart::Retry);
+        Spin([&pass] { return pass.Mode() == shell::RunMode::Idle; });
+    }
     if (site.requests().size() != static_cast<qsizetype>(state.iterations()) * 50 ||
         testsupport::State(resident).RetryCount != 0)
         state.SkipWithError("the pass did not fetch every page");

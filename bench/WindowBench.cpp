@@ -4,6 +4,7 @@
 
 #include "BenchFolder.h"
 #include "shell/MiruberoMainForm.h"
+#include "support/FakeTransfers.h"
 #include "support/Fakes.h"
 #include "support/ResidentAccess.h"
 #include "watchlist/ResidentLink.h"
@@ -33,8 +34,10 @@ struct FullWindow : ResidentFakes {
         clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
         resident.FormCreate();
         form1 = std::make_unique<window::TForm1>(model);
+        pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+            resident, model, pages, pictures, probe, *form1, dialogs, clock});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
-            model, link, *form1, dialogs, clock, resident.Speech(), shellOpen});
+            model, link, *form1, dialogs, clock, resident.Speech(), shellOpen, *pass});
         form1->SetPresenter(presenter.get());
         presenter->FormCreate();
         for (int k = 1; k < store::MaxKomokuCount; ++k)
@@ -77,6 +80,9 @@ struct FullWindow : ResidentFakes {
     shell::TMiruberoMainForm resident{Platform(), model};
     watchlist::ResidentLink link{resident};
     std::unique_ptr<window::TForm1> form1;
+    testsupport::FakePages pages;
+    testsupport::FakePictures pictures;
+    std::unique_ptr<retrieval::PriceCheckPass> pass;
     std::unique_ptr<watchlist::WatchListPresenter> presenter;
 };
 

@@ -25,20 +25,13 @@ namespace {
 
 std::unique_ptr<QTemporaryDir> DataDir;
 
-class NoPictures final : public retrieval::SlotImageDownloader {
-public:
-    bool DownloadSlotImage(const QString& url, const QString&, int row, int komoku) override
-    {
-        return !url.isEmpty() && row >= 1 && komoku >= 0;
-    }
-};
-
 struct State {
     store::WatchListModel Model;
     shell::Schedule Schedule;
     QDateTime Now{QDate(2024, 5, 10), QTime(12, 0)};
     bool StartingUp = false;
     int Row = 1;
+    bool Registering = false;
     QString Address = u"https://page.auctions.yahoo.co.jp/jp/auction/x123"_s;
     // Whether the category file holds the slot's section with its URL.
     bool Stored = true;
@@ -61,7 +54,7 @@ void ReadState(State& state, const QString& text)
         const QString value = line.mid(equals + 1).chopped(line.endsWith(u'\r') ? 1 : 0);
         const int number = value.toInt();
         if (key == u"Registering")
-            state.Model.Registering = number != 0;
+            state.Registering = number != 0;
         else if (key == u"StartingUp")
             state.StartingUp = number != 0;
         else if (key == u"Stored")
@@ -180,11 +173,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } tray;
     testsupport::FakeWindowView window;
     testsupport::FakeDialogs dialogs;
-    NoPictures pictures;
-    retrieval::ScrapeContext context{state.Model, state.Schedule,   DataDir->path() + u"/"_s,
-                                     state.Now,   state.StartingUp, notice,
-                                     tray,        window,           dialogs,
-                                     pictures};
+    retrieval::ScrapeContext context{
+        state.Model, state.Schedule, DataDir->path() + u"/"_s, state.Now, state.StartingUp, notice, tray,
+        window,      dialogs,        state.Registering};
     const retrieval::ScrapeResult result =
         retrieval::ScrapeItemPage(context, page, state.Address, 0, state.Row);
     if (state.Model.Scraping)

@@ -1,6 +1,9 @@
 #include "retrieval/FetchPage.h"
 
+#include "platform/linux/CurlMulti.h"
 #include "platform/linux/CurlSetup.h"
+
+#include <QTimer>
 
 #include <curl/curl.h>
 
@@ -87,7 +90,11 @@ struct PageFetcher::State {
     // Declared before the handle that refers to it, so that it is freed after it.
     platform::CurlList headers;
     platform::CurlEasyHandle curl;
+    // Declared after the handle: it goes first, aborting a transfer of the handle.
+    platform::CurlMulti multi;
+    std::unique_ptr<QObject> deferred = std::make_unique<QObject>();
     QByteArray body;
+    QByteArray address;
     bool tooLarge = false;
 };
 
@@ -134,24 +141,50 @@ std::size_t PageFetcher::receive(char* data, std::size_t size, std::size_t count
     return bytes;
 }
 
-FetchResult PageFetcher::FetchPage(const QString& url)
+void PageFetcher::Fetch(const QString& url, Done done)
 {
-    FetchResult result;
+    Cancel();
     m_state->body.clear();
     m_state->tooLarge = false;
-
-    FetchError error = FetchError::Connection;
-    if (CURL* h = m_state->curl.get()) {
-        const QByteArray address = url.toUtf8();
-        curl_easy_setopt(h, CURLOPT_URL, address.constData());
-        const CURLcode code = curl_easy_perform(h);
-        long status = 0;
-        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-        result.HttpStatus = static_cast<int>(status);
-        error = m_state->tooLarge ? FetchError::TooLarge : classify(code);
-        if (error == FetchError::None && (status < 200 || status > 299))
-            error = FetchError::HttpStatus;
+    CURL* h = m_state->curl.get();
+    if (h) {
+        // libcurl reads the address when the transfer starts, so it lives as long as the transfer.
+        m_state->address = url.toUtf8();
+        curl_easy_setopt(h, CURLOPT_URL, m_state->address.constData());
     }
+    const auto callback = std::make_shared<Done>(std::move(done));
+    const bool started = h && m_state->multi.Start(h, [this, callback](CURLcode code) {
+        (*callback)(Finish(static_cast<int>(code)));
+    });
+    if (started)
+        return;
+    // Reported as a transfer would report it: later, from the event loop.
+    QTimer::singleShot(0, m_state->deferred.get(), [callback] {
+        FetchResult failed;
+        failed.Error = FetchError::Connection;
+        failed.ErrorText = fetchErrorText(failed.Error, 0);
+        (*callback)(failed);
+    });
+}
+
+void PageFetcher::Cancel()
+{
+    if (CURL* h = m_state->curl.get())
+        m_state->multi.Abort(h);
+    // A failure still waiting to be reported goes with its context.
+    m_state->deferred = std::make_unique<QObject>();
+}
+
+FetchResult PageFetcher::Finish(int code)
+{
+    FetchResult result;
+    CURL* h = m_state->curl.get();
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    result.HttpStatus = static_cast<int>(status);
+    FetchError error = m_state->tooLarge ? FetchError::TooLarge : classify(static_cast<CURLcode>(code));
+    if (error == FetchError::None && (status < 200 || status > 299))
+        error = FetchError::HttpStatus;
 
     if (error != FetchError::None) {
         result.Error = error;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 namespace retrieval {
@@ -46,24 +47,38 @@ struct FetchOptions : platform::CurlOptions {
     bool NewConnectionPerFetch = false;
 };
 
-// The one client for item pages, alive for the whole run: one libcurl handle, so a
-// pass reuses its connection, and cookies live in memory only. Blocks the caller.
-class PageFetcher final {
+// The item-page client as the pass and the registration use it: one page at a time.
+class PageClient {
+public:
+    using Done = std::function<void(FetchResult)>;
+    virtual ~PageClient() = default;
+
+    // GET with the site's request profile; `done` gets the body of the final response, or the
+    // failure. It comes once, later, from the event loop. A fetch still running is cancelled.
+    virtual void Fetch(const QString& url, Done done) = 0;
+    // Cancels the fetch in flight at once; its `done` is not called.
+    virtual void Cancel() = 0;
+};
+
+// The one client for item pages, alive for the whole run: one libcurl handle, so a pass
+// reuses its connection, and cookies live in memory only. The transfer runs on the event loop.
+class PageFetcher final : public PageClient {
 public:
     static constexpr std::size_t MaxBodyBytes = 8 * 1024 * 1024;
     static constexpr long MaxRedirects = 15;
 
     explicit PageFetcher(const FetchOptions& options = {});
-    ~PageFetcher();
+    ~PageFetcher() override;
     PageFetcher(const PageFetcher&) = delete;
     PageFetcher& operator=(const PageFetcher&) = delete;
 
-    // GET with the site's request profile; the body of the final response on success.
-    FetchResult FetchPage(const QString& url);
+    void Fetch(const QString& url, Done done) override;
+    void Cancel() override;
 
 private:
     struct State;
     static std::size_t receive(char* data, std::size_t size, std::size_t count, void* state);
+    FetchResult Finish(int code);
 
     std::unique_ptr<State> m_state;
 };

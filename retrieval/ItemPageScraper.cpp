@@ -56,7 +56,7 @@ public:
     Scraper(ScrapeContext& context, const PageLines& page, bool readLines, int komoku, int row)
         : m_context(context), m_page(page), m_readLines(readLines), m_komoku(komoku), m_row(row),
           m_slot(context.Model.SlotAt(komoku, row)), m_cells(m_slot.Cells),
-          m_schedule(context.Schedule.At(komoku, row - 1)), m_registering(context.Model.Registering)
+          m_schedule(context.Schedule.At(komoku, row - 1)), m_registering(context.Registering)
     {
     }
 
@@ -75,7 +75,8 @@ private:
     ScrapeResult EndedStep();
     ScrapeResult StoreAndRevert();
     void RegistrationExtras();
-    bool TryPicture(const TextLine& block);
+    // The picture a block offers, when its address ends in "jpg" or "gif".
+    std::optional<PictureCandidate> PictureOf(const TextLine& block) const;
 
     bool AllFound() const { return m_priceFound && m_sokketuFound && m_countFound && m_endFound; }
 
@@ -96,6 +97,7 @@ private:
     bool m_ended = false;
     // Any of the values a check reads, or the ended notice, was found on the page.
     bool m_anyFound = false;
+    std::vector<PictureCandidate> m_pictures;
 };
 
 std::optional<TextLine> Scraper::FindLine(const PageMarker& marker, qsizetype from) const
@@ -312,6 +314,7 @@ ScrapeResult Scraper::Run()
         RegistrationExtras();
     ScrapeResult done;
     done.Unread = m_readLines && !m_anyFound;
+    done.Pictures = std::move(m_pictures);
     return done;
 }
 
@@ -371,9 +374,9 @@ void Scraper::RegistrationExtras()
     const Markers& marks = Marks();
     const std::array<const PageMarker*, 2> wanted{&marks.TitleStart, &marks.PictureBlock};
     bool titleDone = false;
-    bool pictureDone = false;
     MarkerWalk walk(m_page);
-    while (auto raw = walk.Next(wanted, {!titleDone, !pictureDone})) {
+    // Every picture block is listed: the registration downloads them in turn until one arrives.
+    while (auto raw = walk.Next(wanted, {!titleDone, true})) {
         const TextLine line = Decoded(*raw);
         if (!titleDone) {
             const qsizetype open = line.Text.indexOf(marks.TitleStart.Text);
@@ -393,26 +396,26 @@ void Scraper::RegistrationExtras()
                 titleDone = true;
             }
         }
-        if (titleDone && pictureDone)
-            break;
-        if (!pictureDone && line.Text.contains(marks.PictureBlock.Text))
-            pictureDone = TryPicture(line);
-        if ((titleDone && pictureDone) || !walk.Advance(line.Line))
+        if (line.Text.contains(marks.PictureBlock.Text)) {
+            if (auto picture = PictureOf(line))
+                m_pictures.push_back(std::move(*picture));
+        }
+        if (!walk.Advance(line.Line))
             break;
     }
 }
 
-bool Scraper::TryPicture(const TextLine& block)
+std::optional<PictureCandidate> Scraper::PictureOf(const TextLine& block) const
 {
     const PageMarker& imgSrc = Marks().PictureStart;
     const auto line = NextWith(imgSrc, block);
     if (!line)
-        return false;
+        return std::nullopt;
     const qsizetype start = line->Text.indexOf(imgSrc.Text) + imgSrc.Text.size();
     const QStringView rest = QStringView(line->Text).sliced(start);
     const qsizetype quote = rest.first(std::min(rest.size(), SearchDistance + 1)).indexOf(u'"', 1);
     if (quote <= 0)
-        return false;
+        return std::nullopt;
     const QString url = TrimControls(rest.first(quote));
     QString extension;
     if (url.endsWith(u"jpg"_s))
@@ -420,9 +423,9 @@ bool Scraper::TryPicture(const TextLine& block)
     else if (url.endsWith(u"gif"_s))
         extension = u".gif"_s;
     else
-        return false;
-    const QString fileName = m_context.DataDir + u"Image%1_%2"_s.arg(m_komoku).arg(m_row - 1) + extension;
-    return m_context.Pictures.DownloadSlotImage(url, fileName, m_row, m_komoku);
+        return std::nullopt;
+    return PictureCandidate{url,
+                            m_context.DataDir + u"Image%1_%2"_s.arg(m_komoku).arg(m_row - 1) + extension};
 }
 
 // Keeps Scraping set for exactly as long as the scrape runs, whichever way it leaves.

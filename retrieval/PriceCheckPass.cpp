@@ -2,9 +2,11 @@
 
 #include "retrieval/EndedSlotUpdate.h"
 #include "retrieval/ItemPageScraper.h"
-#include "shell/FetchEnd.h"
 #include "store/DayCount.h"
 #include "store/TextRules.h"
+
+#include <QObject>
+#include <QTimer>
 
 namespace retrieval {
 
@@ -45,19 +47,115 @@ QString PriceCheckPass::KakakuCheckStartCaption()
     return QStringLiteral("価格チェック開始");
 }
 
-ScrapeContext PriceCheckPass::Context()
+PriceCheckPass::~PriceCheckPass()
 {
-    shell::TMiruberoMainForm& resident = m_parts.Resident;
+    // The clients outlive this object; nothing they still run may call back into it.
+    m_parts.Pages.Cancel();
+    m_parts.Pictures.Cancel();
+    m_parts.Probe.cancel();
+}
+
+std::optional<shell::FetchEntry> PriceCheckPass::Current() const
+{
+    if (m_mode == shell::RunMode::Idle || m_phase == Phase::Probing || m_index >= m_queue.size())
+        return std::nullopt;
+    return m_queue[m_index];
+}
+
+PriceCheckPass::RunId PriceCheckPass::Begin(shell::RunMode mode)
+{
+    m_mode = mode;
+    m_phase = Phase::None;
+    m_queue.clear();
+    m_index = 0;
+    return ++m_run;
+}
+
+void PriceCheckPass::Finish()
+{
+    m_mode = shell::RunMode::Idle;
+    m_phase = Phase::None;
+    m_queue.clear();
+    m_index = 0;
+    m_pictures.clear();
+    m_picture = 0;
+    // Whatever is still on its way belongs to a run that is over.
+    ++m_run;
+}
+
+ScrapeContext PriceCheckPass::Context(bool registering)
+{
+    shell::PassResident& resident = m_parts.Resident;
     return ScrapeContext{m_parts.Model,         resident.Schedule(), resident.DataDir(), m_parts.Clock.now(),
                          resident.StartingUp(), resident.Notice(),   resident,           m_parts.Window,
-                         m_parts.Dialogs,       m_parts.Pictures};
+                         m_parts.Dialogs,       registering};
+}
+
+store::Slot* PriceCheckPass::SlotOf(const shell::FetchEntry& entry)
+{
+    store::WatchListModel& model = m_parts.Model;
+    if (entry.Komoku < 0 || entry.Komoku >= static_cast<int>(model.Komokus.size()) || entry.Row < 1 ||
+        entry.Row > store::SlotsPerKomoku || entry.Komoku >= m_parts.Resident.Schedule().KomokuCount())
+        return nullptr;
+    store::Slot& slot = model.SlotAt(entry.Komoku, entry.Row);
+    // A deleted category moves the later ones down: the same numbers may now name another slot.
+    return slot.Cells[store::ColURL] == entry.URL ? &slot : nullptr;
+}
+
+// ---- The pass ----
+
+void PriceCheckPass::RunPriceCheckPass(shell::PassStart start)
+{
+    const store::WatchListModel& model = m_parts.Model;
+    if (m_mode != shell::RunMode::Idle || model.PopupOpen || model.Rearranging)
+        return;
+    const RunId run = Begin(shell::RunMode::Pass);
+    m_start = start;
+    m_unread = 0;
+    m_reachable.reset();
+    if (start == shell::PassStart::Retry) {
+        StartQueue(run);
+        return;
+    }
+    m_phase = Phase::Probing;
+    m_parts.Probe.reach(m_parts.Resident.ProbeAddress(), [this, run](bool reached) { Probed(run, reached); });
+}
+
+void PriceCheckPass::Probed(RunId run, bool reached)
+{
+    if (!Live(run))
+        return;
+    if (!reached)
+        Finish();
+    m_parts.Resident.ProbeAnswered(m_start, reached);
+    if (reached && Live(run))
+        StartQueue(run);
+}
+
+void PriceCheckPass::StartQueue(RunId run)
+{
+    const store::WatchListModel& model = m_parts.Model;
+    // A slot menu or a rearrangement may have begun while the probe ran.
+    if (model.PopupOpen || model.Rearranging) {
+        Finish();
+        return;
+    }
+    BuildQueue();
+    if (m_queue.empty()) {
+        Finish();
+        m_parts.Resident.PassSkipped();
+        return;
+    }
+    m_phase = Phase::Page;
+    m_parts.Window.layoutMessageLabel();
+    FetchCurrent(run);
 }
 
 void PriceCheckPass::BuildQueue()
 {
-    store::WatchListModel& model = m_parts.Model;
+    const store::WatchListModel& model = m_parts.Model;
     const shell::Schedule& schedule = m_parts.Resident.Schedule();
-    model.FetchQueue.clear();
+    m_queue.clear();
     // A hidden window checks only the auctions that end today or tomorrow, if the user wants so.
     const bool nearOnly = model.CheckBoxKakakuCheckToday_Tomorrow && !m_parts.Window.isWindowVisible();
     const QDate today = m_parts.Clock.now().date();
@@ -72,118 +170,145 @@ void PriceCheckPass::BuildQueue()
                 if (slot.EndAt <= 0 || (end != today && end != today.addDays(1)))
                     continue;
             }
-            model.FetchQueue.push_back({slot.URL, k, s + 1});
+            m_queue.push_back({slot.URL, k, s + 1});
         }
     }
 }
 
-void PriceCheckPass::PrepareWindow()
+void PriceCheckPass::NextEntry(RunId run)
 {
-    store::WatchListModel& model = m_parts.Model;
-    model.MenuSaveEnabled = false;
-    model.MenuSortEndEnabled = false;
-    model.MenuCheapEnabled = false;
-    model.MenuDeleteEnabled = false;
-    model.MenuHonmeiEnabled = false;
-    model.BtnOKEnabled = false;
-    model.LabelMsgVisible = true;
-    model.KakakuChecking = true;
-    model.Fetching = true;
-    model.FetchIndex = 0;
-    m_parts.Window.layoutMessageLabel();
+    ++m_index;
+    // The events that waited are handled before the next page, as between any two steps.
+    QTimer::singleShot(0, m_context.get(), [this, run] {
+        if (Live(run))
+            FetchCurrent(run);
+    });
+}
+
+void PriceCheckPass::FetchCurrent(RunId run)
+{
+    // A slot that is gone, or whose cell the user is typing into, is left to the next pass:
+    // the page would change the row under the editor, and a half-typed address is not the
+    // user's yet.
+    while (m_index < m_queue.size()) {
+        const shell::FetchEntry& entry = m_queue[m_index];
+        if (SlotOf(entry) && !m_parts.Window.isEditing(entry.Komoku, entry.Row))
+            break;
+        ++m_index;
+    }
+    if (m_index >= m_queue.size()) {
+        EndPass();
+        return;
+    }
+    m_phase = Phase::Page;
     m_parts.Window.render();
+    m_parts.Pages.Fetch(m_queue[m_index].URL,
+                        [this, run](const FetchResult& fetched) { PageArrived(run, fetched); });
 }
 
-store::Slot* PriceCheckPass::SlotOf(const store::FetchEntry& entry)
+void PriceCheckPass::PageArrived(RunId run, const FetchResult& fetched)
 {
-    store::WatchListModel& model = m_parts.Model;
-    if (entry.Komoku < 0 || entry.Komoku >= static_cast<int>(model.Komokus.size()) || entry.Row < 1 ||
-        entry.Row > store::SlotsPerKomoku)
-        return nullptr;
-    store::Slot& slot = model.SlotAt(entry.Komoku, entry.Row);
-    // A deleted category moves the later ones down: the same numbers may now name another slot.
-    return slot.Cells[store::ColURL] == entry.URL ? &slot : nullptr;
-}
-
-void PriceCheckPass::NextEntry()
-{
-    store::WatchListModel& model = m_parts.Model;
-    if (++model.FetchIndex >= static_cast<int>(model.FetchQueue.size()))
-        m_parts.Resident.EndKakakuCheck();
-}
-
-void PriceCheckPass::RunPriceCheckPass()
-{
-    store::WatchListModel& model = m_parts.Model;
-    shell::TMiruberoMainForm& resident = m_parts.Resident;
-    if (model.PopupOpen || model.Rearranging)
+    if (!Live(run))
         return;
-    BuildQueue();
-    if (model.FetchQueue.empty()) {
-        resident.PassSkipped();
+    if (m_mode == shell::RunMode::Registration) {
+        RegistrationPage(run, fetched);
         return;
     }
-    PrepareWindow();
-    resident.StopMonitor();
-    m_reachable.reset();
-
-    const size_t count = model.FetchQueue.size();
-    int unread = 0;
-    for (size_t e = 0; e < count; ++e) {
-        // Checks were switched off meanwhile: the button has already ended the pass.
-        if (!model.KakakuChecking) {
-            resident.PassStopped();
-            break;
-        }
-        const store::FetchEntry entry = model.FetchQueue[e];
-        store::Slot* slot = SlotOf(entry);
-        // A slot whose cell the user is typing into is left to the next pass: the page would
-        // change the row under the editor, and a half-typed address is not the user's yet.
-        if (!slot || m_parts.Window.isEditing(entry.Komoku, entry.Row)) {
-            NextEntry();
-            continue;
-        }
-        model.LabelMsgText = ProgressText(entry.Komoku, entry.Row);
-        m_parts.Window.render();
-        const FetchResult fetched = m_parts.Fetcher.FetchPage(entry.URL);
-        if (fetched.Ok) {
-            const ScrapeResult processed = ProcessFetchedPage(fetched.Body);
-            if (!processed.Ok) {
-                resident.PassFailed();
-                break;
-            }
-            resident.PageChecked();
-            unread += processed.Unread ? 1 : 0;
-            // The processing pumped events: the slot is looked up again.
-            if ((slot = SlotOf(entry)))
-                slot->LastCheckError = processed.Unread ? UnreadPageText() : QString();
-        } else if (ConcernsOnePage(fetched.Error) ||
-                   (fetched.Error == FetchError::NameNotFound && Reachable())) {
-            // One dead page (a deleted auction, say) must not stop the checks of the others,
-            // nor count as a failed pass that the tick retries.
-            slot->LastCheckError = fetched.ErrorText;
-            resident.PageChecked();
-            NextEntry();
-        } else {
-            // The connection itself failed: the tick's retries and the next probe take over.
-            slot->LastCheckError = fetched.ErrorText;
-            resident.PassFailed();
-            break;
-        }
-        m_parts.Events.processEvents();
-    }
-    if (unread > 0 && !m_layoutWarned)
-        LayoutChanged(unread);
-    resident.StartMonitor();
+    PassPage(run, m_queue[m_index], fetched);
 }
 
-bool PriceCheckPass::Reachable()
+void PriceCheckPass::PassPage(RunId run, shell::FetchEntry entry, const FetchResult& fetched)
+{
+    shell::PassResident& resident = m_parts.Resident;
+    store::Slot* slot = SlotOf(entry);
+    // Deleted, moved or opened for typing while the page was on its way.
+    if (!slot || m_parts.Window.isEditing(entry.Komoku, entry.Row)) {
+        NextEntry(run);
+        return;
+    }
+    if (fetched.Ok) {
+        ScrapeContext context = Context(false);
+        const ScrapeResult processed =
+            ScrapeItemPage(context, fetched.Body, entry.URL, entry.Komoku, entry.Row);
+        // The scrape may have shown a message, with the events handled meanwhile.
+        if (!Live(run))
+            return;
+        if (!processed.Ok) {
+            PassFailed();
+            return;
+        }
+        resident.PageChecked();
+        m_unread += processed.Unread ? 1 : 0;
+        if ((slot = SlotOf(entry)))
+            slot->LastCheckError = processed.Unread ? UnreadPageText() : QString();
+        shell::PriceNotice& notice = resident.Notice();
+        if (notice.KakakuChanged) {
+            // A slot that is gone gets no notice, and another one that took its numbers must not be
+            // named instead.
+            const bool live = !slot || PriceNotices(run, entry);
+            notice.KakakuChanged = false;
+            if (!live)
+                return;
+        }
+        NextEntry(run);
+        return;
+    }
+    if (fetched.Error == FetchError::NameNotFound) {
+        NameNotFound(run, fetched);
+        return;
+    }
+    slot->LastCheckError = fetched.ErrorText;
+    if (!ConcernsOnePage(fetched.Error)) {
+        // The connection itself failed: the tick's retries and the next probe take over.
+        PassFailed();
+        return;
+    }
+    // One dead page (a deleted auction, say) must not stop the checks of the others, nor count
+    // as a failed pass that the tick retries.
+    resident.PageChecked();
+    NextEntry(run);
+}
+
+void PriceCheckPass::NameNotFound(RunId run, const FetchResult& fetched)
 {
     // A name that does not resolve while the Internet can be reached is a wrong address (a typo
     // in the URL cell), not a lost connection. Probed once a pass, at the first such name.
-    if (!m_reachable)
-        m_reachable = m_parts.Resident.InternetProbe();
-    return *m_reachable;
+    if (!m_reachable) {
+        m_parts.Probe.reach(m_parts.Resident.ProbeAddress(), [this, run, fetched](bool reached) {
+            if (!Live(run))
+                return;
+            m_reachable = reached;
+            NameNotFound(run, fetched);
+        });
+        return;
+    }
+    const shell::FetchEntry entry = m_queue[m_index];
+    if (store::Slot* slot = SlotOf(entry))
+        slot->LastCheckError = fetched.ErrorText;
+    if (!*m_reachable) {
+        PassFailed();
+        return;
+    }
+    m_parts.Resident.PageChecked();
+    NextEntry(run);
+}
+
+void PriceCheckPass::EndPass()
+{
+    const int unread = m_unread;
+    Finish();
+    m_parts.Resident.EndKakakuCheck();
+    if (unread > 0 && !m_layoutWarned)
+        LayoutChanged(unread);
+}
+
+void PriceCheckPass::PassFailed()
+{
+    const int unread = m_unread;
+    Finish();
+    m_parts.Resident.PassFailed();
+    if (unread > 0 && !m_layoutWarned)
+        LayoutChanged(unread);
 }
 
 void PriceCheckPass::LayoutChanged(int pages)
@@ -192,58 +317,34 @@ void PriceCheckPass::LayoutChanged(int pages)
     m_layoutWarned = true;
     store::WatchListModel& model = m_parts.Model;
     const QString text = LayoutChangedMessage() + QStringLiteral("（%1件）").arg(pages);
-    model.LabelMsgText = text;
-    model.LabelMsgVisible = true;
+    model.LabelMsgNotice = text;
     m_parts.Window.layoutMessageLabel();
     m_parts.Window.render();
     if (m_parts.Resident.Schedule().Settings.Balloon)
         m_parts.Resident.ShowBalloon(store::ProductName(), text);
 }
 
-ScrapeResult PriceCheckPass::ProcessFetchedPage(const QByteArray& body)
-{
-    store::WatchListModel& model = m_parts.Model;
-    if (model.FetchQueue.empty() || !model.Fetching)
-        return {};
-    const store::FetchEntry entry = model.FetchQueue[static_cast<size_t>(model.FetchIndex)];
-    ScrapeContext context = Context();
-    const ScrapeResult result = ScrapeItemPage(context, body, entry.URL, entry.Komoku, entry.Row);
-    if (!result.Ok)
-        return result;
-    m_parts.Events.processEvents();
-
-    shell::PriceNotice& notice = m_parts.Resident.Notice();
-    if (!model.Registering && notice.KakakuChanged) {
-        // The events just handled may have deleted the slot's category: a slot that is gone
-        // gets no notice, and another one that took its numbers must not be named instead.
-        if (SlotOf(entry))
-            PriceNotices(entry);
-        notice.KakakuChanged = false;
-    }
-    if (model.Registering) {
-        EndRegistration(true);
-        return result;
-    }
-    NextEntry();
-    return result;
-}
-
-void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)
+bool PriceCheckPass::PriceNotices(RunId run, const shell::FetchEntry& entry)
 {
     const store::WatchListModel& model = m_parts.Model;
-    shell::TMiruberoMainForm& resident = m_parts.Resident;
+    shell::PassResident& resident = m_parts.Resident;
     const shell::ScheduleSettings& settings = resident.Schedule().Settings;
     if (model.KakakuCheckRequest || (!settings.Kido && !settings.Balloon))
-        return;
-    const store::Komoku& komoku = model.Komokus[static_cast<size_t>(entry.Komoku)];
-    const store::Slot& slot = komoku.Slots[static_cast<size_t>(entry.Row - 1)];
-    const QString where = komoku.TabCaption() + QStringLiteral("-No") + QString::number(entry.Row);
+        return true;
+    const QString where =
+        model.KomokuAt(entry.Komoku).TabCaption() + QStringLiteral("-No") + QString::number(entry.Row);
     if (settings.Kido) {
         m_parts.Window.showWindowOnTop(true);
         m_parts.Dialogs.showMessage(where + QStringLiteral("の価格が更新されました。"));
         m_parts.Window.showWindowOnTop(false);
+        // The events handled while the message was open may have stopped the pass or taken the slot.
+        if (!Live(run))
+            return false;
+        if (!SlotOf(entry))
+            return true;
     }
     if (settings.Balloon) {
+        const store::Slot& slot = model.KomokuAt(entry.Komoku).Slots[static_cast<size_t>(entry.Row - 1)];
         QString text = CutForBalloon(slot.Cells[store::ColKakaku] + QLatin1Char('\r') + where +
                                      QLatin1Char('-') + slot.Cells[store::ColTitle]);
         if (resident.Schedule().At(entry.Komoku, entry.Row - 1).OverBudget)
@@ -252,70 +353,148 @@ void PriceCheckPass::PriceNotices(const store::FetchEntry& entry)
     }
     if (settings.Kido)
         m_parts.Window.activatePriceCell(entry.Komoku, entry.Row);
-    if (entry.Row == komoku.HonmeiNo) {
-        ScrapeContext context = Context();
+    if (entry.Row == model.KomokuAt(entry.Komoku).HonmeiNo) {
+        ScrapeContext context = Context(false);
         resident.SetTrayHint(FavouriteSummaryOf(context));
     }
+    return true;
 }
 
-void PriceCheckPass::RegisterPage(int komoku, int row, const QString& url)
+void PriceCheckPass::Stop()
 {
-    store::WatchListModel& model = m_parts.Model;
-    model.Registering = true;
-    model.MenuSaveEnabled = false;
-    model.MenuCheapEnabled = false;
-    model.MenuSortEndEnabled = false;
-    model.MenuDeleteEnabled = false;
-    model.LabelMsgText = RegisteringText();
-    model.LabelMsgVisible = true;
-    m_parts.Window.layoutMessageLabel();
-    model.FetchQueue = {{url, komoku, row}};
-    model.FetchIndex = 0;
-    model.Fetching = true;
-    m_parts.Window.render();
-
-    const FetchResult fetched = m_parts.Fetcher.FetchPage(url);
-    QString error = fetched.ErrorText;
-    if (fetched.Ok) {
-        const ScrapeResult processed = ProcessFetchedPage(fetched.Body);
-        // A page that showed nothing leaves the slot as empty as before: said, not taken for done.
-        if (processed.Ok && processed.Unread)
-            m_parts.Dialogs.showMessage(UnreadPageText());
-        if (processed.Ok)
-            return;
-        error = processed.Error;
+    if (m_mode == shell::RunMode::Idle)
+        return;
+    m_parts.Pages.Cancel();
+    m_parts.Pictures.Cancel();
+    m_parts.Probe.cancel();
+    if (m_mode == shell::RunMode::Registration) {
+        EndRegistration(false);
+        return;
     }
-    // Nothing may stay stopped: the window is given back as a finished registration leaves
-    // it, without the save, and the user learns why the slot stayed empty.
-    EndRegistration(false);
-    m_parts.Dialogs.showMessage(error);
-}
-
-void PriceCheckPass::EndRegistration(bool save)
-{
-    store::WatchListModel& model = m_parts.Model;
-    shell::RestoreAfterFetch(model, &m_parts.Window);
-    if (save && m_parts.Save)
-        m_parts.Save();
-    model.Registering = false;
-    m_parts.Window.render();
+    Finish();
+    m_parts.Resident.EndKakakuCheck();
 }
 
 void PriceCheckPass::BtnKakakuCheckClick()
 {
     store::WatchListModel& model = m_parts.Model;
-    shell::TMiruberoMainForm& resident = m_parts.Resident;
     if (model.KakakuCheckButtonCaption == store::KakakuCheckStopCaption()) {
         model.KakakuCheckButtonCaption = KakakuCheckStartCaption();
-        if (model.KakakuChecking) {
-            resident.EndKakakuCheck();
-            m_parts.Events.processEvents();
-            resident.StartMonitor();
+        if (m_mode == shell::RunMode::Pass) {
+            Stop();
+            m_parts.Resident.PassStopped();
         }
+        m_parts.Window.render();
         return;
     }
     model.KakakuCheckButtonCaption = store::KakakuCheckStopCaption();
-    resident.CheckSoon();
+    m_parts.Resident.CheckSoon();
+    m_parts.Window.render();
+}
+
+// ---- The registration ----
+
+void PriceCheckPass::QueueRegistration(int komoku, int row, const QString& url)
+{
+    const auto same = [&](const shell::FetchEntry& e) {
+        return e.Komoku == komoku && e.Row == row && e.URL == url;
+    };
+    if (std::none_of(m_pending.begin(), m_pending.end(), same))
+        m_pending.push_back({url, komoku, row});
+}
+
+std::optional<shell::FetchEntry> PriceCheckPass::TakePendingRegistration()
+{
+    if (m_pending.empty())
+        return std::nullopt;
+    shell::FetchEntry entry = m_pending.front();
+    m_pending.pop_front();
+    return entry;
+}
+
+void PriceCheckPass::RegisterPage(int komoku, int row, const QString& url)
+{
+    if (m_mode != shell::RunMode::Idle) {
+        QueueRegistration(komoku, row, url);
+        return;
+    }
+    const RunId run = Begin(shell::RunMode::Registration);
+    m_queue = {{url, komoku, row}};
+    m_registrationUnread = false;
+    m_phase = Phase::Probing;
+    m_parts.Probe.reach(m_parts.Resident.ProbeAddress(), [this, run](bool reached) {
+        if (!Live(run))
+            return;
+        // Without a connection the address stays stored; later checks fill the slot.
+        if (!reached) {
+            EndRegistration(false);
+            return;
+        }
+        m_phase = Phase::Page;
+        m_parts.Window.layoutMessageLabel();
+        m_parts.Window.render();
+        m_parts.Pages.Fetch(m_queue.front().URL,
+                            [this, run](const FetchResult& fetched) { PageArrived(run, fetched); });
+    });
+}
+
+void PriceCheckPass::RegistrationPage(RunId run, const FetchResult& fetched)
+{
+    const shell::FetchEntry entry = m_queue.front();
+    // The slot lost its address while the page was on its way: nothing is left to register.
+    if (!SlotOf(entry)) {
+        EndRegistration(false);
+        return;
+    }
+    if (!fetched.Ok) {
+        EndRegistration(false, fetched.ErrorText);
+        return;
+    }
+    ScrapeContext context = Context(true);
+    const ScrapeResult processed = ScrapeItemPage(context, fetched.Body, entry.URL, entry.Komoku, entry.Row);
+    if (!Live(run))
+        return;
+    if (!processed.Ok) {
+        EndRegistration(false, processed.Error);
+        return;
+    }
+    m_registrationUnread = processed.Unread;
+    m_pictures = processed.Pictures;
+    m_picture = 0;
+    NextPicture(run);
+}
+
+void PriceCheckPass::NextPicture(RunId run)
+{
+    const shell::FetchEntry entry = m_queue.front();
+    if (m_picture >= m_pictures.size() || !SlotOf(entry)) {
+        // A page that showed nothing leaves the slot as empty as before: said, not taken for done.
+        EndRegistration(true, m_registrationUnread ? UnreadPageText() : QString());
+        return;
+    }
+    m_phase = Phase::Picture;
+    const PictureCandidate picture = m_pictures[m_picture++];
+    m_parts.Pictures.Download(picture.Url, [this, run, entry, picture](const QByteArray& body) {
+        if (!Live(run))
+            return;
+        // A picture that does not arrive or decode leaves the next block of the page to try.
+        if (SlotOf(entry) && PutSlotPicture(m_parts.Model, m_parts.Resident.DataDir(), body, picture.FileName,
+                                            entry.Row, entry.Komoku))
+            m_pictures.clear();
+        NextPicture(run);
+    });
+}
+
+void PriceCheckPass::EndRegistration(bool save, const QString& message)
+{
+    // Saved while the registration still runs, which keeps the save's own messages back.
+    if (save && m_save)
+        m_save();
+    Finish();
+    m_parts.Window.layoutMessageLabel();
+    m_parts.Window.render();
+    if (!message.isEmpty())
+        m_parts.Dialogs.showMessage(message);
 }
 
 } // namespace retrieval

@@ -9,17 +9,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <vector>
+
 namespace retrieval {
-
-// Downloads an item picture into a slot (the pictures side implements it).
-class SlotImageDownloader {
-public:
-    virtual ~SlotImageDownloader() = default;
-
-    // Downloads url into fileName and puts the picture into the slot (row 1 to 10) of
-    // category komoku; true when the slot got its picture.
-    virtual bool DownloadSlotImage(const QString& url, const QString& fileName, int row, int komoku) = 0;
-};
 
 // Everything a scrape reads and changes besides the page itself.
 struct ScrapeContext {
@@ -36,7 +28,14 @@ struct ScrapeContext {
     shell::TrayNotices& Tray;
     platform::WindowView& Window;
     platform::Dialogs& Dialogs;
-    SlotImageDownloader& Pictures;
+    // A registration reads the title and the picture too, and raises no price change.
+    bool Registering = false;
+};
+
+// A picture a registration's page offers: its address, and the file the slot's picture goes to.
+struct PictureCandidate {
+    QString Url;
+    QString FileName;
 };
 
 // How a scrape or an end-of-auction update ended. An error (an end date that does not
@@ -48,6 +47,8 @@ struct ScrapeResult {
     // The page arrived whole but showed none of the price, buy-it-now price, bid count, end
     // time or ended notice: the site's layout no longer matches what the scraper looks for.
     bool Unread = false;
+    // A registration's pictures in the order of the page; the first that downloads is the slot's.
+    std::vector<PictureCandidate> Pictures;
 
     static ScrapeResult Failed(const QString& text) { return {false, text}; }
 };

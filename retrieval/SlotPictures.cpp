@@ -1,5 +1,6 @@
 #include "retrieval/SlotPictures.h"
 
+#include "platform/linux/CurlMulti.h"
 #include "platform/linux/CurlSetup.h"
 #include "store/Pictures.h"
 #include "store/WholeFile.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QTimer>
 
 #include <curl/curl.h>
 
@@ -38,12 +40,15 @@ struct SlotPictureDownloader::State {
     // Declared before the handle that refers to it, so that it is freed after it.
     platform::CurlList headers;
     platform::CurlEasyHandle curl;
+    // Declared after the handle: it goes first, aborting a transfer of the handle.
+    platform::CurlMulti multi;
+    std::unique_ptr<QObject> deferred = std::make_unique<QObject>();
     QByteArray body;
+    QByteArray address;
 };
 
-SlotPictureDownloader::SlotPictureDownloader(store::WatchListModel& model, const QString& dataDir,
-                                             const FetchOptions& options)
-    : m_model(model), m_dataDir(dataDir), m_state(std::make_unique<State>(options))
+SlotPictureDownloader::SlotPictureDownloader(const FetchOptions& options)
+    : m_state(std::make_unique<State>(options))
 {
     // Schemes, certificate checks and time-outs come with the handle.
     CURL* h = m_state->curl.get();
@@ -63,39 +68,49 @@ SlotPictureDownloader::SlotPictureDownloader(store::WatchListModel& model, const
 
 SlotPictureDownloader::~SlotPictureDownloader() = default;
 
-QByteArray SlotPictureDownloader::Download(const QString& url)
+void SlotPictureDownloader::Download(const QString& url, Done done)
 {
+    Cancel();
     CURL* h = m_state->curl.get();
-    if (!h)
-        return {};
-    QByteArray& body = m_state->body;
-    body.clear();
-    const QByteArray address = url.toUtf8();
-    curl_easy_setopt(h, CURLOPT_URL, address.constData());
-    const CURLcode code = curl_easy_perform(h);
-    long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    QByteArray result = std::move(body);
-    body = QByteArray();
-    if (code != CURLE_OK || status < 200 || status > 299)
-        return {};
-    return result;
+    m_state->body.clear();
+    if (h) {
+        m_state->address = url.toUtf8();
+        curl_easy_setopt(h, CURLOPT_URL, m_state->address.constData());
+    }
+    const auto callback = std::make_shared<Done>(std::move(done));
+    const bool started = h && m_state->multi.Start(h, [this, h, callback](CURLcode code) {
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        QByteArray body = std::move(m_state->body);
+        m_state->body = QByteArray();
+        if (code != CURLE_OK || status < 200 || status > 299)
+            body.clear();
+        (*callback)(body);
+    });
+    if (!started)
+        QTimer::singleShot(0, m_state->deferred.get(), [callback] { (*callback)({}); });
 }
 
-bool SlotPictureDownloader::DownloadSlotImage(const QString& url, const QString& fileName, int row,
-                                              int komoku)
+void SlotPictureDownloader::Cancel()
 {
-    if (komoku < 0 || komoku >= static_cast<int>(m_model.Komokus.size()) || row < 1 ||
+    if (CURL* h = m_state->curl.get())
+        m_state->multi.Abort(h);
+    m_state->deferred = std::make_unique<QObject>();
+}
+
+bool PutSlotPicture(store::WatchListModel& model, const QString& dataDir, const QByteArray& bytes,
+                    const QString& fileName, int row, int komoku)
+{
+    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || row < 1 ||
         row > store::SlotsPerKomoku)
         return false;
 
     // Checked whole in memory before anything is written, so that a failure leaves no file.
-    const QByteArray bytes = Download(url);
     const QImage picture = store::DecodePicture(bytes);
     if (picture.isNull() || picture.width() > MaxPictureSide || picture.height() > MaxPictureSide)
         return false;
 
-    store::Slot& slot = m_model.SlotAt(komoku, row);
+    store::Slot& slot = model.SlotAt(komoku, row);
     slot.SlotImage = picture;
     slot.PictureExist = true;
     // Without a file of its own the save encodes the picture as the slot's JPEG.
@@ -107,7 +122,7 @@ bool SlotPictureDownloader::DownloadSlotImage(const QString& url, const QString&
     }
     // Only JPEG bytes may stand as the slot's JPEG file; a GIF served under a ".jpg"
     // address is encoded by the save instead.
-    if (bytes.startsWith("\xff\xd8\xff") && QDir().mkpath(m_dataDir) &&
+    if (bytes.startsWith("\xff\xd8\xff") && QDir().mkpath(dataDir) &&
         store::WriteWholeFile(fileName, bytes)) {
         // The file holds this very picture: the save need not encode it again.
         slot.PictureFile = fileName;

@@ -1,7 +1,6 @@
 #include "shell/MiruberoMainForm.h"
 
 #include "shell/AuthorSite.h"
-#include "shell/FetchEnd.h"
 #include "shell/OpenWithShell.h"
 #include "shell/ScheduleRebuild.h"
 #include "store/DayCount.h"
@@ -153,6 +152,8 @@ void TMiruberoMainForm::E1Click()
     // whether it shows or not. An open cell editor still hands its text to the model first.
     if (m_watchListView)
         m_watchListView->commitEdits();
+    // A transfer in flight ends now rather than with the program, its callbacks unheard.
+    StopRetrieval();
     m_mainTimer.stop();
     m_platform.EventLoop.quit();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowView.h"
+#include "shell/PassResident.h"
 #include "shell/RetrievalCalls.h"
 #include "shell/Schedule.h"
 #include "shell/ShellPlatform.h"
@@ -38,7 +39,7 @@ struct MonitorState {
 // The resident side of the program: owns the tray icon and its menu, the monitor
 // timer, the speech engine, the program and data folders and the flags through
 // which the watch-list window and the monitor coordinate. It is never shown.
-class TMiruberoMainForm final : public QObject, public TrayNotices {
+class TMiruberoMainForm final : public QObject, public PassResident {
     Q_OBJECT
 
 public:
@@ -99,32 +100,29 @@ public:
     void RequestRebuild() { m_state.RebuildRequest = true; }
     // A power-broadcast event code (platform::PowerNotices).
     void PowerEvent(int code);
-    bool InternetProbe();
     // The clock as a time stamp whose 0 keeps meaning "none".
     std::uint32_t Stamp() const;
+    // Stops what the page retrieval runs, before the program ends.
+    void StopRetrieval();
 
-    // How a price-check pass reports to the monitor.
-    // End-of-pass bookkeeping of the watch-list window and the monitor.
-    void EndKakakuCheck();
-    // A page was fetched and read, or answered with an error of its own: no retry is owed.
-    void PageChecked() { m_state.RetryCount = 0; }
-    // Nothing was due: the pass counts as done now.
-    void PassSkipped();
-    // The pass failed: it ends, and the tick retries it.
-    void PassFailed();
-    // The user switched checks off during the pass.
-    void PassStopped() { m_state.RetryCount = 0; }
-    // Makes the next tick's 40-second test true, so that a pass follows at once.
-    void CheckSoon();
+    // How a price-check pass reports to the monitor (PassResident).
+    void ProbeAnswered(PassStart start, bool reached) override;
+    void EndKakakuCheck() override;
+    void PageChecked() override { m_state.RetryCount = 0; }
+    void PassSkipped() override;
+    void PassFailed() override;
+    void PassStopped() override { m_state.RetryCount = 0; }
+    void CheckSoon() override;
+    QString ProbeAddress() const override { return m_probeAddress(); }
 
     SpeechEngine& Speech() { return m_speech; }
-    shell::Schedule& Schedule() { return m_schedule; }
+    shell::Schedule& Schedule() override { return m_schedule; }
     const shell::Schedule& Schedule() const { return m_schedule; }
-    PriceNotice& Notice() { return m_notice; }
+    PriceNotice& Notice() override { return m_notice; }
     const MonitorState& State() const { return m_state; }
-    bool StartingUp() const { return m_state.StartingUp; }
+    bool StartingUp() const override { return m_state.StartingUp; }
     const QString& ExeDir() const { return m_exeDir; }
-    const QString& DataDir() const { return m_dataDir; }
+    QString DataDir() const override { return m_dataDir; }
 
     QString TrayHint() const { return m_trayHint; }
     void SetTrayHint(const QString& hint) override;
@@ -153,7 +151,9 @@ private:
     void Retry();
     void HandOverRegistration();
 
-    void RunPriceCheckPass();
+    void RunPriceCheckPass(PassStart start);
+    // Nothing runs: no pass, no registration, no probe before either.
+    bool RetrievalIdle() const;
     QString TabCaption(int komoku) const;
     QString KakakuText(int komoku, int slot) const;
 

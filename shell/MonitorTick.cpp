@@ -4,7 +4,6 @@
 #include "shell/MiruberoMainForm.h"
 
 #include "platform/PowerNotices.h"
-#include "shell/FetchEnd.h"
 #include "store/DayCount.h"
 #include "store/TextRules.h"
 #include "store/WatchListModel.h"
@@ -59,10 +58,15 @@ QString TMiruberoMainForm::KakakuText(int komoku, int slot) const
     return komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(slot)].KakakuText;
 }
 
+bool TMiruberoMainForm::RetrievalIdle() const
+{
+    return !m_priceCheck || m_priceCheck->Mode() == RunMode::Idle;
+}
+
 void TMiruberoMainForm::MainTimerTimer()
 {
-    if (m_model.KakakuChecking)
-        return;
+    // A pass runs on the event loop and no longer holds the tick back: alarms come in their
+    // window while pages are read, and every step that would start a transfer waits for it.
     if (m_state.StartingUp) {
         StartUpStage();
         if (m_state.StartupBusy)
@@ -247,16 +251,35 @@ void TMiruberoMainForm::RequestedCheck()
     if (!w.KakakuCheckRequest)
         return;
     w.KakakuCheckRequest = false;
-    if (!w.KakakuChecking && !w.Fetching && !w.Rearranging && w.KomokuCount > 0 && m_state.ResumeTime == 0) {
-        if (InternetProbe()) {
-            Online();
-            RunPriceCheckPass();
-        } else {
-            m_platform.Dialogs.showMessage(OfflineMessage());
-        }
-    }
+    // The pass probes first and tells ProbeAnswered what it found.
+    if (RetrievalIdle() && !w.Rearranging && w.KomokuCount > 0 && m_state.ResumeTime == 0)
+        RunPriceCheckPass(PassStart::Requested);
     if (m_state.StartingUp)
         m_state.StartingUp = false;
+}
+
+void TMiruberoMainForm::ProbeAnswered(PassStart start, bool reached)
+{
+    if (reached) {
+        // The connection is back by itself for a periodic check (a start at login before the
+        // network was up, say); a requested one always clears the mark.
+        if (start == PassStart::Requested || m_state.Offline)
+            Online();
+        return;
+    }
+    if (start == PassStart::Requested) {
+        m_platform.Dialogs.showMessage(OfflineMessage());
+        return;
+    }
+    // Offline, the probe tries again quietly at the pace of the checks; the user hears of an
+    // outage once.
+    m_state.LastPassEnd = Stamp();
+    if (m_state.Offline)
+        return;
+    // Set before the message, so that the ticks running under it do not ask again.
+    m_state.Offline = true;
+    m_platform.Dialogs.showMessage(OfflineMessage());
+    SetTrayHint(store::ProductName() + QLatin1Char('\r') + OfflineHint());
 }
 
 void TMiruberoMainForm::Online()
@@ -272,79 +295,61 @@ void TMiruberoMainForm::PeriodicCheck()
 {
     const store::WatchListModel& w = m_model;
     if (m_state.StartingUp || m_state.ResumeTime != 0 || w.KakakuCheckRequest || w.Rearranging ||
-        w.KakakuChecking || w.Fetching || w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() ||
+        !RetrievalIdle() || w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() ||
         w.KomokuCount <= 0 || m_state.LastPassEnd == 0)
         return;
     if (Distance(m_platform.Clock.tickCount(), m_state.LastPassEnd) < PeriodicIntervalMs)
         return;
-    if (InternetProbe()) {
-        // The connection is back by itself (a start at login before the network was up, say).
-        if (m_state.Offline)
-            Online();
-        RunPriceCheckPass();
-        return;
-    }
-    // Offline, the probe tries again quietly at the pace of the checks; the user hears of an
-    // outage once.
-    m_state.LastPassEnd = Stamp();
-    if (m_state.Offline)
-        return;
-    // Set before the message, so that the ticks running under it do not ask again.
-    m_state.Offline = true;
-    m_platform.Dialogs.showMessage(OfflineMessage());
-    SetTrayHint(store::ProductName() + QLatin1Char('\r') + OfflineHint());
+    RunPriceCheckPass(PassStart::Periodic);
 }
 
 void TMiruberoMainForm::Retry()
 {
-    // A registration's fetch owns the fetch queue until it ends; the retry waits for it.
-    if (m_state.RetryCount <= 0 || m_model.Fetching)
+    // A pass or a registration still works on the fetch queue; the retry waits for it.
+    if (m_state.RetryCount <= 0 || !RetrievalIdle())
         return;
     if (m_state.RetryCount > RetryLimit) {
         m_state.RetryCount = 0;
         return;
     }
-    m_platform.Clock.sleep(RetryWaitMs);
-    RunPriceCheckPass();
+    // The wait before a retry runs on the clock, not on the window: the failed pass set
+    // LastPassEnd when it ended.
+    if (Distance(m_platform.Clock.tickCount(), m_state.LastPassEnd) < RetryWaitMs)
+        return;
+    RunPriceCheckPass(PassStart::Retry);
 }
 
 void TMiruberoMainForm::HandOverRegistration()
 {
-    store::WatchListModel& w = m_model;
-    if (w.KakakuChecking || w.Fetching || !w.PendingRegister)
+    if (!m_priceCheck || !RetrievalIdle() || !m_registration)
         return;
-    w.PendingRegister = false;
-    if (m_registration)
-        m_registration->RegisterFromCell(w.PendingKomoku, store::ColURL, w.PendingRow, w.PendingURL);
+    if (const auto entry = m_priceCheck->TakePendingRegistration())
+        m_registration->RegisterFromCell(entry->Komoku, store::ColURL, entry->Row, entry->URL);
 }
 
-void TMiruberoMainForm::RunPriceCheckPass()
+void TMiruberoMainForm::RunPriceCheckPass(PassStart start)
 {
-    // One queue at a time: a pass or a registration is still working on it.
-    if (m_model.Fetching)
-        return;
     if (m_priceCheck) {
-        m_priceCheck->RunPriceCheckPass();
+        m_priceCheck->RunPriceCheckPass(start);
         return;
     }
     // Without page retrieval no slot can be due.
     PassSkipped();
 }
 
-bool TMiruberoMainForm::InternetProbe()
+void TMiruberoMainForm::StopRetrieval()
 {
-    return m_platform.Probe.reach(m_probeAddress());
+    if (m_priceCheck)
+        m_priceCheck->Stop();
 }
 
 void TMiruberoMainForm::EndKakakuCheck()
 {
-    if (RestoreAfterFetch(m_model, m_watchListView))
-        m_model.MenuHonmeiEnabled = true;
-    m_model.BtnOKEnabled = true;
-    m_model.KakakuChecking = false;
     m_state.LastPassEnd = Stamp();
-    if (m_watchListView)
+    if (m_watchListView) {
+        m_watchListView->layoutMessageLabel();
         m_watchListView->render();
+    }
     m_mainTimer.start();
 }
 
@@ -373,8 +378,8 @@ void TMiruberoMainForm::PowerEvent(int code)
     case platform::PowerNotices::QueryStandby:
     case platform::PowerNotices::Suspend:
     case platform::PowerNotices::Standby:
-        if (m_model.KakakuChecking)
-            EndKakakuCheck();
+        // The connection will not survive the sleep: what runs ends now, its transfer with it.
+        StopRetrieval();
         m_mainTimer.stop();
         break;
     case platform::PowerNotices::ResumeSuspend:

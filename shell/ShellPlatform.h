@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/ConnectivityProbe.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
@@ -20,7 +19,6 @@ struct ShellPlatform {
     platform::Clock& Clock;
     platform::EventLoop& EventLoop;
     platform::SpeechLibrary& Speech;
-    platform::ConnectivityProbe& Probe;
 };
 
 } // namespace shell

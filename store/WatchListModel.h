@@ -43,8 +43,6 @@ struct Slot {
     bool SokketuEnd = false;
     // Why the last check of this slot failed; empty once a check succeeds.
     QString LastCheckError;
-    // The slot's "表示" button.
-    bool BtnHyojiEnabled = false;
     // The picture file SlotImage was last read from or written to, and the image's
     // cache key then: a save writes the picture again only when either differs.
     QString PictureFile;
@@ -71,10 +69,6 @@ struct Komoku {
     int HonmeiNo = 0;
     // A page added at run time reads "名前なし" until its name edit changes.
     bool AddedUnnamed = false;
-    bool BtnTabDelEnabled = false;
-    // The category's item under "別の項目へ移動(&M)".
-    QString MoveItemCaption;
-    bool MoveItemEnabled = false;
 
     // The tab caption: the name, or "名前無し" when it is empty ("名前なし" on a page
     // added at run time whose name was never edited).
@@ -91,13 +85,6 @@ struct GeneralPage {
     bool CheckBoxBalloon = true;
     // Index into "削除しない", "1" … "10".
     int ComboBoxEndAuctionDel = 2;
-};
-
-// One page to fetch: the address, and the category and row (1 to 10) it belongs to.
-struct FetchEntry {
-    QString URL;
-    int Komoku = 0;
-    int Row = 0;
 };
 
 // The colour of the speech text box: red while a changed sentence has not been tried out.
@@ -118,13 +105,11 @@ struct WatchListModel {
     int KomokuCount = 1;
     std::vector<Komoku> Komokus;
 
-    // Window flags shared with the resident side.
+    // Window flags shared with the resident side. What the page retrieval is doing is its own
+    // run state, not the window's.
     bool Saved = true;
-    bool KakakuChecking = false;
     bool Rearranging = false;
     bool KakakuCheckRequest = false;
-    bool Registering = false;
-    bool Fetching = false;
     bool PopupOpen = false;
     // The item-page scraper is running; registration from a cell waits until it is over.
     bool Scraping = false;
@@ -138,43 +123,17 @@ struct WatchListModel {
     // The category page shown last; showing the general page leaves it.
     int ShownKomoku = 0;
 
-    // A registration that arrived while a price check ran.
-    bool PendingRegister = false;
-    int PendingKomoku = 0;
-    int PendingRow = 0;
-    QString PendingURL;
-
     // The page showing: 0 is the general page, k + 1 category k.
     int ActivePage = 0;
-    // The message label under the pages.
-    bool LabelMsgVisible = false;
-    QString LabelMsgText;
-
-    // Enabled states of the commands the logic decides.
-    bool MenuSaveEnabled = true;
-    bool MenuSortEndEnabled = false; // "終了時間順に並べ替え(&S)"
-    bool MenuCheapEnabled = false;   // "現在価格の低い順に並べ替え(&C)"
-    bool MenuDeleteEnabled = false;  // "選択したオークションの削除(&D)"
-    bool MenuHonmeiEnabled = false;  // "選択したオークションを本命にする(&H)"
-    bool MenuMoveEnabled = false;    // "別の項目へ移動(&M)"
-    // The slot menu's delete item and the check of its "落札品(&G)".
-    bool MenuDellKomokuEnabled = true; // "このオークションを削除(&D)"
-    bool MenuRakusatuhinChecked = false;
-    bool BtnOKEnabled = true;
-    bool BtnAddKomokuEnabled = true;
+    // A notice for the message label under the pages (the site's pages no longer read, say):
+    // shown instead of the guidance until the user picks a page or a pass starts.
+    QString LabelMsgNotice;
 
     // The picture box last pressed: its category and slot (0 to 9). The picture menu and the
     // enlarged view act on that slot.
     int ImageKomoku = 0;
     int ImageSlot = 0;
-    // The picture menu's items.
-    bool P1Enabled = true;       // "貼り付け(&P)"
-    bool D1Enabled = false;      // "削除(&D)"
-    bool KakudaiEnabled = false; // "拡大画像を表示(&V)"
 
-    // The pages a pass or a registration fetches, and the one being processed.
-    std::vector<FetchEntry> FetchQueue;
-    int FetchIndex = 0;
     // The price-check button; this caption means that periodic checks are on.
     QString KakakuCheckButtonCaption;
     // The general page's check box that limits hidden-window checks to today and tomorrow.
@@ -184,6 +143,10 @@ struct WatchListModel {
     GeneralPage General;
 
     Slot& SlotAt(int komoku, int row)
+    {
+        return Komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(row - 1)];
+    }
+    const Slot& SlotAt(int komoku, int row) const
     {
         return Komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(row - 1)];
     }

@@ -23,12 +23,17 @@ QString NotationFileName()
     return QStringLiteral("音声記号列仕様.pdf");
 }
 
-void OpenReadMe(const store::WatchListModel& model, platform::ShellOpen& shellOpen,
-                platform::Dialogs& dialogs, const QString& exeDir)
+void OpenReadMe(bool kakakuChecking, platform::ShellOpen& shellOpen, platform::Dialogs& dialogs,
+                const QString& exeDir)
 {
-    if (model.KakakuChecking)
+    if (kakakuChecking)
         return;
     shell::OpenWithShell(shellOpen, dialogs, exeDir + ReadMeFileName(), CouldNotOpen(ReadMeFileName()));
+}
+
+void OpenAuthorSite(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QString& address)
+{
+    shell::OpenWithShell(shellOpen, dialogs, address, QStringLiteral("作者サイトへの接続に失敗しました。"));
 }
 
 void OpenNotationHelp(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QString& exeDir)

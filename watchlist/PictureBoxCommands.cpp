@@ -22,14 +22,10 @@ store::Slot& PictureBoxCommands::ImageSlot()
 void PictureBoxCommands::SlotImageMouseDown(int komoku, int slot, bool rightButton)
 {
     store::WatchListModel& model = m_parts.Model;
+    // The picture menu's items follow the slot pressed last.
     model.ImageKomoku = komoku;
     model.ImageSlot = slot;
-    if (!rightButton)
-        return;
-    const bool exists = ImageSlot().PictureExist;
-    model.P1Enabled = true;
-    model.D1Enabled = exists;
-    model.KakudaiEnabled = exists;
+    static_cast<void>(rightButton);
 }
 
 void PictureBoxCommands::SlotImageDblClick(int komoku, int slot)

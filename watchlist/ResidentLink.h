@@ -14,7 +14,6 @@ public:
     bool KakakuChanged() const override { return m_form.Notice().KakakuChanged; }
     void RequestRebuild() override { m_form.RequestRebuild(); }
     void StopMonitor() override { m_form.StopMonitor(); }
-    bool InternetProbe() override { return m_form.InternetProbe(); }
     void StartMonitor() override { m_form.StartMonitor(); }
     shell::SlotStatus* Status(int komoku, int slot) override
     {

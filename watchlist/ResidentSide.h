@@ -18,8 +18,6 @@ public:
     // Asks the next tick to read the stored files into the schedule again.
     virtual void RequestRebuild() = 0;
     virtual void StopMonitor() = 0;
-    // Whether the Internet can be reached now.
-    virtual bool InternetProbe() = 0;
     virtual void StartMonitor() = 0;
     // The record of slot (komoku, slot 0 to 9); null when the schedule has none.
     virtual shell::SlotStatus* Status(int komoku, int slot) = 0;

@@ -14,16 +14,6 @@ namespace watchlist {
 
 using namespace store;
 
-namespace {
-
-bool HasFreeRow(const Komoku& komoku)
-{
-    return std::any_of(komoku.Slots.begin(), komoku.Slots.end(),
-                       [](const Slot& slot) { return !slot.InUse(); });
-}
-
-} // namespace
-
 QString WatchListPresenter::RowDellQuestion(int row)
 {
     return QStringLiteral("No") + QString::number(row) + QStringLiteral("のオークションを削除しますか？");
@@ -49,7 +39,7 @@ void WatchListPresenter::WriteAtOnce(int komoku, const std::function<void(IniFil
 void WatchListPresenter::GridMouseDown(int komoku, int column, int row, bool rightButton)
 {
     WatchListModel& model = m_parts.Model;
-    if (!rightButton || !model.WindowReady || model.KakakuChecking || komoku < 0 ||
+    if (!rightButton || !model.WindowReady || m_parts.Run.KakakuChecking() || komoku < 0 ||
         komoku >= static_cast<int>(model.Komokus.size()))
         return;
     model.SelKomoku = komoku;
@@ -66,18 +56,8 @@ void WatchListPresenter::GridMouseDown(int komoku, int column, int row, bool rig
 
 void WatchListPresenter::PopupMenu2Popup()
 {
-    WatchListModel& model = m_parts.Model;
-    model.MenuDellKomokuEnabled = !model.Registering;
-    const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
-    model.MenuMoveEnabled = count >= 2;
-    if (model.MenuMoveEnabled) {
-        for (int i = 0; i < count; ++i) {
-            Komoku& komoku = model.KomokuAt(i);
-            komoku.MoveItemCaption = komoku.TabCaption() + QStringLiteral("へ");
-            komoku.MoveItemEnabled = i != model.SelKomoku && HasFreeRow(komoku);
-        }
-    }
-    model.MenuRakusatuhinChecked = SlotSelected() && StatusOf(model.SelKomoku, model.SelRow - 1).Won;
+    // The menu's items follow the selection (CommandStates).
+    m_parts.View.render();
 }
 
 QString WatchListPresenter::FavouriteHint()
@@ -118,7 +98,6 @@ void WatchListPresenter::MenuRakusatuhinClick()
     shell::SlotStatus& status = StatusOf(komoku, row - 1);
     status.Won = !status.Won;
     const bool won = status.Won;
-    model.MenuRakusatuhinChecked = won;
     m_parts.View.repaintGrid(komoku);
     WriteAtOnce(komoku,
                 [row, won](IniFile& file) { file.WriteBool(SlotSection(row), settei::Rakusatuhin, won); });
@@ -163,7 +142,7 @@ void WatchListPresenter::DeleteSlot(int komoku, int row)
 void WatchListPresenter::MoveKomokuItemClick(int target)
 {
     WatchListModel& model = m_parts.Model;
-    if (model.KakakuChecking || !SlotSelected() || target < 0 ||
+    if (m_parts.Run.KakakuChecking() || !SlotSelected() || target < 0 ||
         target >= std::min(model.KomokuCount, static_cast<int>(model.Komokus.size())) ||
         target == model.SelKomoku)
         return;
@@ -183,7 +162,6 @@ void WatchListPresenter::MoveKomokuItemClick(int target)
     }
     const int freeSlot = static_cast<int>(free - to.Slots.begin());
     MoveSlotInto(*free, model.SlotAt(komoku, row));
-    free->BtnHyojiEnabled = true;
     const shell::SlotStatus status = StatusOf(komoku, row - 1);
     StatusOf(target, freeSlot) = status;
     // The picture goes along in memory: the save writes it under its new number together with

@@ -164,7 +164,6 @@ void WatchListPresenter::MoveSlots(int komoku, const std::array<int, SlotsPerKom
             category.HonmeiNo = i + 1;
         Slot& slot = category.Slots[static_cast<size_t>(i)];
         MoveSlotInto(slot, before[static_cast<size_t>(j)]);
-        slot.BtnHyojiEnabled = slot.InUse();
         StatusOf(komoku, i) = statuses[static_cast<size_t>(j)];
     }
 }

@@ -8,7 +8,6 @@ void SetSpeakTextChecked(store::WatchListModel& model, bool checked)
 {
     model.SpeakTextChecked = checked;
     model.Speech.MemoSpeakTextColor = checked ? store::SpeakTextColor::White : store::SpeakTextColor::Red;
-    model.MenuSaveEnabled = checked;
 }
 
 void RefusePlay(store::WatchListModel& model, platform::Dialogs& dialogs)

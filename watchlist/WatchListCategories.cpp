@@ -39,7 +39,6 @@ void WatchListPresenter::FormCreate()
     model.SpeakTextChecked = true;
     model.KomokuCount = 1;
     model.Komokus.assign(1, Komoku());
-    model.Komokus.front().MoveItemCaption = model.Komokus.front().TabCaption();
 
     const IniFile total(File(TotalIniName()));
     if (total.Existed()) {
@@ -56,7 +55,7 @@ void WatchListPresenter::BtnAddKomokuClick()
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
-    if (model.KakakuChecking)
+    if (m_parts.Run.KakakuChecking() || model.KomokuCount >= MaxKomokuCount)
         return;
     resident.StopMonitor();
     if (!model.Saved && !Save()) {
@@ -76,15 +75,9 @@ void WatchListPresenter::AddKomokuPage()
 {
     WatchListModel& model = m_parts.Model;
     ++model.KomokuCount;
-    if (model.KomokuCount == MaxKomokuCount)
-        model.BtnAddKomokuEnabled = false;
     Komoku added;
     added.AddedUnnamed = true;
-    added.MoveItemCaption = added.TabCaption();
     model.Komokus.push_back(std::move(added));
-    for (Komoku& komoku : model.Komokus)
-        komoku.BtnTabDelEnabled = true;
-    model.MenuMoveEnabled = true;
     const int k = model.KomokuCount - 1;
     model.ActivePage = k + 1;
     model.SelKomoku = k;
@@ -120,7 +113,6 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
         Komoku& to = model.KomokuAt(j - 1);
         to = std::move(model.KomokuAt(j));
         to.AddedUnnamed = false;
-        to.MoveItemCaption = to.TabCaption();
         for (int s = 0; s < SlotsPerKomoku; ++s)
             StatusOf(j - 1, s) = StatusOf(j, s);
     }
@@ -128,12 +120,6 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
     // The last category's files go with the save, once the others have moved down.
 
     model.KomokuCount = last;
-    if (model.KomokuCount < MaxKomokuCount)
-        model.BtnAddKomokuEnabled = true;
-    if (model.KomokuCount == 1) {
-        model.Komokus.front().BtnTabDelEnabled = false;
-        model.MenuMoveEnabled = false;
-    }
     // The page that showed may be gone; the selection follows the page that shows now.
     if (model.ActivePage > model.KomokuCount)
         model.ActivePage = model.KomokuCount;
@@ -167,25 +153,18 @@ void WatchListPresenter::PageControl1Change(int page)
     WatchListModel& model = m_parts.Model;
     model.ActivePage = page;
     model.SelKomoku = page - 1;
-    if (page > 0) {
-        if (!model.KakakuChecking) {
-            model.LabelMsgText = RegistrationGuidance();
-            model.LabelMsgVisible = true;
-            m_parts.View.render();
-            m_parts.View.layoutMessageLabel();
-        }
-    } else if (!model.KakakuChecking) {
-        model.LabelMsgVisible = false;
-    }
+    // The message line shows the guidance again, unless a pass shows its progress there.
+    if (!m_parts.Run.KakakuChecking())
+        model.LabelMsgNotice.clear();
     m_parts.View.render();
+    if (page > 0)
+        m_parts.View.layoutMessageLabel();
 }
 
 void WatchListPresenter::TabSheetAuctionShow(int komoku)
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = komoku + 1;
-    model.MenuSortEndEnabled = true;
-    model.MenuCheapEnabled = true;
     model.SelKomoku = komoku;
     model.ShownKomoku = komoku;
     m_parts.View.render();
@@ -195,8 +174,6 @@ void WatchListPresenter::TabSheetSetteiShow()
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = 0;
-    model.MenuSortEndEnabled = false;
-    model.MenuCheapEnabled = false;
     m_parts.View.render();
 }
 
@@ -217,7 +194,6 @@ void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const Q
     slot.Cells[static_cast<size_t>(column)] = text;
     if (column == ColKakaku)
         slot.KakakuText = text;
-    slot.BtnHyojiEnabled = slot.InUse();
     model.Saved = false;
     m_parts.View.repaintGrid(komoku);
     // A committed edit has arrived whole: an address in it is registered now.

@@ -19,26 +19,33 @@ CellColour WatchListPresenter::GridCellColour(int komoku, int column, int row, b
                                      m_parts.Clock.now());
 }
 
+CommandStates WatchListPresenter::States() const
+{
+    const WatchListModel& model = m_parts.Model;
+    const retrieval::PriceCheckPass& run = m_parts.Run;
+    const bool selected = model.SelRow >= 1 && model.SelRow <= SlotsPerKomoku;
+    const shell::SlotStatus* status =
+        selected ? m_parts.Resident.Status(model.SelKomoku, model.SelRow - 1) : nullptr;
+    return DeriveCommandStates(model, {run.KakakuChecking(), run.Registering(), run.Current()},
+                               status != nullptr && status->Won);
+}
+
 void WatchListPresenter::GridClick(int komoku, int row, int column)
 {
     WatchListModel& model = m_parts.Model;
     if (!model.WindowReady || komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
         return;
+    // The selection commands follow it (CommandStates).
     model.SelKomoku = komoku;
     model.SelRow = row;
     model.SelCol = column;
-    const bool titleOfSlot =
-        row >= 1 && row <= SlotsPerKomoku && column == ColTitle && model.SlotAt(komoku, row).InUse();
-    model.MenuDeleteEnabled = titleOfSlot;
-    model.MenuHonmeiEnabled = titleOfSlot;
+    m_parts.View.render();
 }
 
 void WatchListPresenter::GridExit()
 {
-    WatchListModel& model = m_parts.Model;
-    model.MenuDeleteEnabled = false;
-    model.MenuHonmeiEnabled = false;
-    model.SelRow = 0;
+    m_parts.Model.SelRow = 0;
+    m_parts.View.render();
 }
 
 void WatchListPresenter::BtnHyojiClick(int komoku, int slot)

@@ -28,7 +28,6 @@ void SetSpeakTextChecked(WatchListModel& model)
 {
     model.SpeakTextChecked = true;
     model.Speech.MemoSpeakTextColor = SpeakTextColor::White;
-    model.MenuSaveEnabled = true;
 }
 
 } // namespace
@@ -81,7 +80,7 @@ void WatchListPresenter::FormShow()
     if (!resident.KakakuChanged()) {
         model.KakakuCheckRequest = true;
         model.ActivePage = 0;
-        model.LabelMsgVisible = false;
+        model.LabelMsgNotice.clear();
         m_parts.View.render();
         m_parts.View.setActivePage(0);
     }
@@ -134,7 +133,6 @@ void WatchListPresenter::LoadKomoku(int komoku, const IniFile& file)
         slot.KakakuText = cells[ColKakaku];
 
         cells[ColURL] = file.ReadString(section, settei::URL);
-        slot.BtnHyojiEnabled = !cells[ColURL].isEmpty();
 
         slot.ArarmTime = file.ReadDateTime(section, settei::ArarmTime);
         if (slot.ArarmTime != 0) {

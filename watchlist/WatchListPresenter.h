@@ -4,10 +4,12 @@
 #include "platform/Dialogs.h"
 #include "platform/ShellOpen.h"
 #include "platform/WindowView.h"
+#include "retrieval/PriceCheckPass.h"
 #include "shell/RetrievalCalls.h"
 #include "shell/SpeechEngine.h"
 #include "store/WatchListModel.h"
 #include "watchlist/CellColours.h"
+#include "watchlist/CommandStates.h"
 #include "watchlist/ResidentSide.h"
 
 #include <QDate>
@@ -39,19 +41,20 @@ public:
         platform::Clock& Clock;
         shell::SpeechEngine& Speech;
         platform::ShellOpen& ShellOpen;
+        // The price-check pass and the registration fetch, with their run state.
+        retrieval::PriceCheckPass& Run;
     };
     // What the window's commands reach beyond the window itself.
     struct Commands {
         // "バージョン情報(&V)".
         std::function<void()> About;
-        // The price-check button.
-        std::function<void()> KakakuCheck;
-        // Fetches and reads the page of a slot that was just given its address.
-        std::function<void(int komoku, int row, const QString& url)> FetchRegistration;
     };
     explicit WatchListPresenter(Parts parts) : m_parts(parts) {}
 
     void SetCommands(Commands commands) { m_commands = std::move(commands); }
+
+    // The enabled states, captions and the message line the window shows now.
+    CommandStates States() const;
 
     // Builds the categories the stored count asks for; on a first start saves at once.
     void FormCreate();
@@ -113,6 +116,8 @@ public:
     void AboutOnseiClick();
     void V1Click();
     void BtnKakakuCheckClick();
+    // The About window's address label was clicked.
+    void LabelURLClick(const QString& address);
 
     // The slot commands act on the selected slot (SelKomoku, SelRow).
     // A mouse button went down on cell (column, row) of category komoku's grid; the right

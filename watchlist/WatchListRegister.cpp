@@ -91,28 +91,19 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
         if (!Save()) {
             m_parts.Dialogs.showMessage(SaveFirstMessage());
         } else {
-            Slot& selected = model.SlotAt(model.SelKomoku, model.SelRow);
-            if (!selected.Cells[ColURL].isEmpty() && selected.Cells[ColKakaku].isEmpty()) {
-                if (model.KakakuChecking || model.Fetching) {
-                    // The tick hands it over once the pass or the registration running now is over.
-                    model.PendingRegister = true;
-                    model.PendingKomoku = model.SelKomoku;
-                    model.PendingRow = model.SelRow;
-                    model.PendingURL = selected.Cells[ColURL];
-                } else if (m_parts.Resident.InternetProbe() && m_commands.FetchRegistration) {
-                    // Without a connection the address stays stored; later checks fill the slot.
-                    m_commands.FetchRegistration(model.SelKomoku, model.SelRow, selected.Cells[ColURL]);
-                }
-            }
+            const Slot& selected = model.SlotAt(model.SelKomoku, model.SelRow);
+            // While a pass or another registration runs it waits, and the tick hands it over.
+            if (!selected.Cells[ColURL].isEmpty() && selected.Cells[ColKakaku].isEmpty())
+                m_parts.Run.RegisterPage(model.SelKomoku, model.SelRow, selected.Cells[ColURL]);
         }
     }
 
     Slot& selected = model.SlotAt(model.SelKomoku, model.SelRow);
-    selected.BtnHyojiEnabled = selected.InUse();
     if (column == ColKakaku)
         selected.KakakuText = selected.Cells[ColKakaku];
     m_parts.View.repaintGrid(komoku);
-    if (selected.BtnHyojiEnabled && (column != entryColumn || row != entryRow))
+    m_parts.View.render();
+    if (selected.InUse() && (column != entryColumn || row != entryRow))
         m_parts.View.focusHyoji(komoku, row);
 }
 
@@ -127,15 +118,14 @@ void WatchListPresenter::DropURLTarget1Drop(const QString& address)
         Slot& slot = model.SlotAt(komoku, x);
         if (slot.InUse())
             continue;
-        if (!model.KakakuChecking && !model.Fetching) {
+        if (m_parts.Run.Mode() == shell::RunMode::Idle) {
             RegisterFromCell(komoku, ColURL, x, address);
         } else {
+            // Written at once; the tick hands it over once what runs is over.
             slot.Cells[ColURL] = address;
-            model.PendingRegister = true;
-            model.PendingKomoku = komoku;
-            model.PendingRow = x;
-            model.PendingURL = address;
+            m_parts.Run.QueueRegistration(komoku, x, address);
             m_parts.View.repaintGrid(komoku);
+            m_parts.View.render();
         }
         break;
     }

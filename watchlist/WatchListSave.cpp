@@ -277,7 +277,7 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
 void WatchListPresenter::WriteFailed(const QString& message)
 {
     // A registration's save fails quietly: the registration tells the user itself.
-    if (!m_parts.Model.Registering)
+    if (!m_parts.Run.Registering())
         m_parts.Dialogs.showMessage(message);
 }
 
@@ -300,6 +300,9 @@ bool WatchListPresenter::FormCloseQuery()
     ResidentSide& resident = m_parts.Resident;
     // What is typed into a cell whose editor is still open counts as a change to be saved.
     m_parts.View.commitEdits();
+    // A pass or a registration in flight ends with the window: the prices it would bring are
+    // left to the next check, and nothing changes the cells while the close stores them.
+    m_parts.Run.Stop();
     const auto close = [&] {
         resident.WatchListClosed();
         m_parts.View.hideWindow();

@@ -36,7 +36,7 @@ void WatchListPresenter::BtnPlayClick()
 
 void WatchListPresenter::H2Click()
 {
-    OpenReadMe(m_parts.Model, m_parts.ShellOpen, m_parts.Dialogs, m_parts.Resident.ExeDir());
+    OpenReadMe(m_parts.Run.KakakuChecking(), m_parts.ShellOpen, m_parts.Dialogs, m_parts.Resident.ExeDir());
 }
 
 void WatchListPresenter::AboutOnseiClick()
@@ -52,8 +52,12 @@ void WatchListPresenter::V1Click()
 
 void WatchListPresenter::BtnKakakuCheckClick()
 {
-    if (m_commands.KakakuCheck)
-        m_commands.KakakuCheck();
+    m_parts.Run.BtnKakakuCheckClick();
+}
+
+void WatchListPresenter::LabelURLClick(const QString& address)
+{
+    OpenAuthorSite(m_parts.ShellOpen, m_parts.Dialogs, address);
 }
 
 } // namespace watchlist

@@ -176,18 +176,19 @@ KomokuPage::KomokuPage(store::WatchListModel& model, int komoku, QWidget* parent
     connect(m_btnTabDel, &QPushButton::clicked, this, [this] { emit tabDelClicked(m_komoku); });
 }
 
-void KomokuPage::render()
+void KomokuPage::render(const watchlist::CommandStates& states)
 {
-    if (m_komoku >= static_cast<int>(m_model.Komokus.size()))
+    if (m_komoku >= static_cast<int>(m_model.Komokus.size()) ||
+        m_komoku >= static_cast<int>(states.BtnHyoji.size()))
         return;
     const store::Komoku& komoku = m_model.KomokuAt(m_komoku);
     // Only a text that differs is set, so that a render while the user types keeps the cursor.
     if (m_editKomoku->text() != komoku.Name)
         m_editKomoku->setText(komoku.Name);
-    m_btnTabDel->setEnabled(komoku.BtnTabDelEnabled);
+    m_btnTabDel->setEnabled(states.BtnTabDel);
     for (size_t s = 0; s < komoku.Slots.size(); ++s) {
         m_images[s]->setImage(komoku.Slots[s].SlotImage);
-        m_btnHyoji[s]->setEnabled(komoku.Slots[s].BtnHyojiEnabled);
+        m_btnHyoji[s]->setEnabled(states.BtnHyoji[static_cast<size_t>(m_komoku)][s]);
     }
     m_grid->refresh();
     placeCaptions();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/WatchListModel.h"
+#include "watchlist/CommandStates.h"
 
 #include <QWidget>
 
@@ -33,7 +34,7 @@ public:
     AuctionGrid* Grid() const { return m_grid; }
 
     // Shows the category's name, cells, pictures and enabled states.
-    void render();
+    void render(const watchlist::CommandStates& states);
     // Gives the focus to the "表示" button of row (1 to 10).
     void FocusHyoji(int row);
     // The grid scrolled: the picture boxes and "表示" buttons follow their rows.

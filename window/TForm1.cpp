@@ -273,10 +273,16 @@ void TForm1::CreateSlotMenu()
     m_menuRakusatuhin->setCheckable(true);
 }
 
+watchlist::CommandStates TForm1::states() const
+{
+    return m_presenter ? m_presenter->States() : watchlist::DeriveCommandStates(m_model, {}, false);
+}
+
 void TForm1::popupSlotMenu()
 {
-    m_menuDellKomoku->setEnabled(m_model.MenuDellKomokuEnabled);
-    m_menuMoveItem->menuAction()->setEnabled(m_model.MenuMoveEnabled);
+    const watchlist::CommandStates commands = states();
+    m_menuDellKomoku->setEnabled(commands.MenuDellKomoku);
+    m_menuMoveItem->menuAction()->setEnabled(commands.MenuMove);
     const size_t count = m_model.Komokus.size();
     while (m_moveKomokuItems.size() < count) {
         const int target = static_cast<int>(m_moveKomokuItems.size());
@@ -291,11 +297,11 @@ void TForm1::popupSlotMenu()
         delete m_moveKomokuItems.back();
         m_moveKomokuItems.pop_back();
     }
-    for (size_t i = 0; i < count; ++i) {
-        m_moveKomokuItems[i]->setText(m_model.Komokus[i].MoveItemCaption);
-        m_moveKomokuItems[i]->setEnabled(m_model.Komokus[i].MoveItemEnabled);
+    for (size_t i = 0; i < count && i < commands.MoveItems.size(); ++i) {
+        m_moveKomokuItems[i]->setText(commands.MoveItemCaptions[i]);
+        m_moveKomokuItems[i]->setEnabled(commands.MoveItems[i]);
     }
-    m_menuRakusatuhin->setChecked(m_model.MenuRakusatuhinChecked);
+    m_menuRakusatuhin->setChecked(commands.MenuRakusatuhinChecked);
     m_popupMenu2->exec(QCursor::pos());
 }
 
@@ -327,9 +333,10 @@ void TForm1::addKomokuPage(int komoku)
         forwardPicture([&](watchlist::PictureBoxCommands& c) { c.SlotImageMouseDown(k, slot, rightButton); });
         if (!rightButton)
             return;
-        m_p1->setEnabled(m_model.P1Enabled);
-        m_d1->setEnabled(m_model.D1Enabled);
-        m_kakudai->setEnabled(m_model.KakudaiEnabled);
+        const watchlist::CommandStates commands = states();
+        m_p1->setEnabled(commands.P1);
+        m_d1->setEnabled(commands.D1);
+        m_kakudai->setEnabled(commands.Kakudai);
         m_popupMenu1->popup(QCursor::pos());
     });
     connect(page, &KomokuPage::imageDoubleClicked, this, [this](int k, int slot) {
@@ -440,6 +447,7 @@ void TForm1::render()
 
 void TForm1::renderPages()
 {
+    const watchlist::CommandStates commands = states();
     const QSignalBlocker quiet(m_pageControl);
     const int count = static_cast<int>(m_model.Komokus.size());
     while (static_cast<int>(m_pages.size()) < count)
@@ -457,7 +465,7 @@ void TForm1::renderPages()
         const QString caption = m_model.KomokuAt(k).TabCaption();
         if (m_pageControl->tabText(k + 1) != caption)
             m_pageControl->setTabText(k + 1, caption);
-        m_pages[static_cast<size_t>(k)]->render();
+        m_pages[static_cast<size_t>(k)]->render(commands);
     }
     m_model.ActivePage = std::clamp(m_model.ActivePage, 0, count);
     m_pageControl->setCurrentIndex(m_model.ActivePage);
@@ -465,23 +473,21 @@ void TForm1::renderPages()
 
 void TForm1::renderCommands()
 {
-    m_menuSave->setEnabled(m_model.MenuSaveEnabled);
-    m_s1->setEnabled(m_model.MenuSortEndEnabled);
-    m_menuCheap->setEnabled(m_model.MenuCheapEnabled);
-    m_rowDell->setEnabled(m_model.MenuDeleteEnabled);
-    m_menuHonmei->setEnabled(m_model.MenuHonmeiEnabled);
+    const watchlist::CommandStates commands = states();
+    m_menuSave->setEnabled(commands.MenuSave);
+    m_s1->setEnabled(commands.MenuSortEnd);
+    m_menuCheap->setEnabled(commands.MenuCheap);
+    m_rowDell->setEnabled(commands.MenuDelete);
+    m_menuHonmei->setEnabled(commands.MenuHonmei);
 
-    const QString message = LabelCaption(m_model.LabelMsgText);
-    m_labelMsg->setVisible(m_model.LabelMsgVisible);
-    if (m_labelMsg->text() != message) {
+    const QString message = LabelCaption(commands.LabelMsgText);
+    m_labelMsg->setVisible(commands.LabelMsgVisible);
+    if (m_labelMsg->text() != message)
         m_labelMsg->setText(message);
-        // A price check's progress is set just before a page fetch blocks the window.
-        if (m_labelMsg->isVisible())
-            m_labelMsg->repaint();
-    }
-    m_btnOK->setEnabled(m_model.BtnOKEnabled);
-    m_btnAddKomoku->setEnabled(m_model.BtnAddKomokuEnabled);
-    m_btnKakakuCheck->setText(m_model.KakakuCheckButtonCaption);
+    m_btnOK->setEnabled(commands.BtnOK);
+    m_btnAddKomoku->setEnabled(commands.BtnAddKomoku);
+    if (m_btnKakakuCheck->text() != commands.KakakuCheckCaption)
+        m_btnKakakuCheck->setText(commands.KakakuCheckCaption);
 }
 
 void TForm1::PageControl1Change(int page)
@@ -582,7 +588,7 @@ void TForm1::hideWindow()
 void TForm1::repaintGrid(int komoku)
 {
     if (KomokuPage* p = page(komoku))
-        p->render();
+        p->render(states());
 }
 
 void TForm1::focusSpeechText()

@@ -57,6 +57,8 @@ public:
     void focusHyoji(int komoku, int row) override;
     void activatePriceCell(int komoku, int row) override;
     void commitEdits() override;
+    // The enabled states and texts the logic decides, as the window shows them now.
+    watchlist::CommandStates states() const;
     bool isEditing(int komoku, int row) const override;
     void hideHint() override;
     void popupSlotMenu() override;

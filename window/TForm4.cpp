@@ -2,10 +2,7 @@
 
 #include "store/TextRules.h"
 
-#include "platform/Dialogs.h"
-#include "platform/ShellOpen.h"
 #include "shell/AuthorSite.h"
-#include "shell/OpenWithShell.h"
 #include "window/Placement.h"
 #include "window/TBevelLabel.h"
 
@@ -41,9 +38,9 @@ void setTextColor(QLabel* label, const QColor& color)
 
 } // namespace
 
-TForm4::TForm4(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QIcon& appIcon,
+TForm4::TForm4(std::function<void(const QString& address)> linkClicked, const QIcon& appIcon,
                const std::function<void()>& startMonitorTimer, QWidget* parent)
-    : QDialog(parent), m_shellOpen(shellOpen), m_dialogs(dialogs)
+    : QDialog(parent), m_linkClicked(std::move(linkClicked))
 {
     setObjectName(u"Form4"_s);
     // A fixed dialog frame with only the close button.
@@ -124,8 +121,8 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return false;
-        if (m_labelUrl->rect().contains(mouse->position().toPoint()))
-            openAuthorSite();
+        if (m_labelUrl->rect().contains(mouse->position().toPoint()) && m_linkClicked)
+            m_linkClicked(m_labelUrl->text());
         return true;
     }
     default:
@@ -151,11 +148,6 @@ void TForm4::setLinkHover(bool hover)
     // The cursor belongs to the window; the label has none of its own and shows it too.
     setCursor(hover ? Qt::PointingHandCursor : Qt::ArrowCursor);
     setTextColor(m_labelUrl, hover ? QColor(255, 0, 0) : QColor(0, 0, 0));
-}
-
-void TForm4::openAuthorSite()
-{
-    shell::OpenWithShell(m_shellOpen, m_dialogs, m_labelUrl->text(), u"作者サイトへの接続に失敗しました。"_s);
 }
 
 } // namespace window

@@ -9,11 +9,6 @@ class QLabel;
 class QMouseEvent;
 class QShowEvent;
 
-namespace platform {
-class Dialogs;
-class ShellOpen;
-} // namespace platform
-
 namespace window {
 
 class TBevelLabel;
@@ -26,8 +21,9 @@ class TForm4 final : public QDialog {
 
 public:
     // startMonitorTimer is called once, when the window is complete: the
-    // auction monitor starts only after every window exists.
-    TForm4(platform::ShellOpen& shellOpen, platform::Dialogs& dialogs, const QIcon& appIcon,
+    // auction monitor starts only after every window exists. A click on the link hands
+    // its address to linkClicked, which opens it.
+    TForm4(std::function<void(const QString& address)> linkClicked, const QIcon& appIcon,
            const std::function<void()>& startMonitorTimer, QWidget* parent = nullptr);
 
     // Shows the window in the middle of the screen until the user closes it.
@@ -43,10 +39,8 @@ protected:
 
 private:
     void setLinkHover(bool hover);
-    void openAuthorSite();
 
-    platform::ShellOpen& m_shellOpen;
-    platform::Dialogs& m_dialogs;
+    std::function<void(const QString& address)> m_linkClicked;
 
     QLabel* m_image1 = nullptr;
     TBevelLabel* m_bevelLabel1 = nullptr;

@@ -12,6 +12,7 @@
 #include "store/DayCount.h"
 #include "store/Pictures.h"
 #include "store/StoredFiles.h"
+#include "support/FakeTransfers.h"
 #include "support/Fakes.h"
 #include "support/ResidentAccess.h"
 #include "watchlist/ResidentLink.h"
@@ -104,8 +105,10 @@ struct Program : testsupport::ResidentFakes {
         if (!form->FormCreate())
             std::exit(4);
         link = std::make_unique<watchlist::ResidentLink>(*form);
+        pass = std::make_unique<retrieval::PriceCheckPass>(
+            retrieval::PriceCheckPass::Parts{*form, model, pages, pictures, probe, view, dialogs, clock});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
-            model, *link, view, dialogs, clock, form->Speech(), shellOpen});
+            model, *link, view, dialogs, clock, form->Speech(), shellOpen, *pass});
         form->AttachWatchList(&view);
         presenter->FormCreate();
         // Start-up: the schedule read (the ended slots pruned), the window shown and loaded.
@@ -122,6 +125,9 @@ struct Program : testsupport::ResidentFakes {
     WatchListModel model;
     std::unique_ptr<shell::TMiruberoMainForm> form;
     std::unique_ptr<watchlist::ResidentLink> link;
+    testsupport::FakePages pages;
+    testsupport::FakePictures pictures;
+    std::unique_ptr<retrieval::PriceCheckPass> pass;
     std::unique_ptr<watchlist::WatchListPresenter> presenter;
 };
 

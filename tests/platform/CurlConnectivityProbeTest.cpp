@@ -4,6 +4,7 @@
 #include "support/FakeAuctionSite.h"
 #include "support/ScratchDir.h"
 #include "support/TestCertificates.h"
+#include "support/Transfers.h"
 
 #include <QElapsedTimer>
 
@@ -29,7 +30,7 @@ bool timedReach(CurlConnectivityProbe& probe, const QString& url, qint64& elapse
 {
     QElapsedTimer timer;
     timer.start();
-    const bool reached = probe.reach(url);
+    const bool reached = testsupport::ReachNow(probe, url);
     elapsedMs = timer.elapsed();
     return reached;
 }
@@ -40,7 +41,8 @@ TEST(CurlConnectivityProbe, AnyHttpStatusCountsAsReached)
     ASSERT_TRUE(server.isListening());
     CurlConnectivityProbe probe(AnswerTimeoutMs);
     for (const int status : {200, 404, 500})
-        EXPECT_TRUE(probe.reach(server.url(QStringLiteral("/status/%1").arg(status)))) << status;
+        EXPECT_TRUE(testsupport::ReachNow(probe, server.url(QStringLiteral("/status/%1").arg(status))))
+            << status;
 }
 
 TEST(CurlConnectivityProbe, ARedirectIsAnAnswerAndIsNotFollowed)
@@ -49,7 +51,7 @@ TEST(CurlConnectivityProbe, ARedirectIsAnAnswerAndIsNotFollowed)
     LocalHttpServer server(silent.url());
     CurlConnectivityProbe probe(AnswerTimeoutMs);
 
-    EXPECT_TRUE(probe.reach(server.url(QStringLiteral("/moved"))));
+    EXPECT_TRUE(testsupport::ReachNow(probe, server.url(QStringLiteral("/moved"))));
     EXPECT_EQ(silent.accepted(), 0);
 }
 
@@ -72,11 +74,11 @@ TEST(CurlConnectivityProbe, ConnectionsThatEndWithoutAnAnswerAreNotReached)
     EXPECT_LT(elapsed, 1000) << "a refused connection must not wait for the time-out";
 
     RawListener closing(RawListener::Mode::CloseAtOnce);
-    EXPECT_FALSE(probe.reach(closing.url()));
+    EXPECT_FALSE(testsupport::ReachNow(probe, closing.url()));
     EXPECT_EQ(closing.accepted(), 1);
 
     RawListener resetting(RawListener::Mode::Reset);
-    EXPECT_FALSE(probe.reach(resetting.url()));
+    EXPECT_FALSE(testsupport::ReachNow(probe, resetting.url()));
     EXPECT_EQ(resetting.accepted(), 1);
 }
 
@@ -107,7 +109,7 @@ TEST(CurlConnectivityProbe, ACertificateThatCannotBeVerifiedIsNotReached)
     ASSERT_EQ(answer->status, 200);
 
     CurlConnectivityProbe probe(AnswerTimeoutMs);
-    EXPECT_FALSE(probe.reach(server.url(QStringLiteral("/status/200"))));
+    EXPECT_FALSE(testsupport::ReachNow(probe, server.url(QStringLiteral("/status/200"))));
 }
 
 TEST(CurlConnectivityProbe, ProxyVariablesOfTheSessionAreIgnored)
@@ -121,7 +123,7 @@ TEST(CurlConnectivityProbe, ProxyVariablesOfTheSessionAreIgnored)
     unsetenv("NO_PROXY");
 
     CurlConnectivityProbe probe(ShortTimeoutMs * 4);
-    const bool reached = probe.reach(server.url(QStringLiteral("/status/200")));
+    const bool reached = testsupport::ReachNow(probe, server.url(QStringLiteral("/status/200")));
     for (const char* variable : {"http_proxy", "https_proxy", "ALL_PROXY"})
         unsetenv(variable);
 
@@ -134,7 +136,8 @@ TEST(CurlConnectivityProbe, OnlyHttpAndHttpsAreSpoken)
     RawListener silent(RawListener::Mode::Silent);
     CurlConnectivityProbe probe(ShortTimeoutMs);
     for (const QString& scheme : {QStringLiteral("ftp"), QStringLiteral("telnet"), QStringLiteral("gopher")})
-        EXPECT_FALSE(probe.reach(QStringLiteral("%1://127.0.0.1:%2/").arg(scheme).arg(silent.port())))
+        EXPECT_FALSE(
+            testsupport::ReachNow(probe, QStringLiteral("%1://127.0.0.1:%2/").arg(scheme).arg(silent.port())))
             << scheme.toStdString();
     EXPECT_EQ(silent.accepted(), 0);
 }

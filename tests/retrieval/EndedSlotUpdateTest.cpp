@@ -43,8 +43,8 @@ protected:
 
     retrieval::ScrapeResult Update(int komoku = 0, int row = 3)
     {
-        retrieval::ScrapeContext context{
-            model, schedule, dir.path() + u"/"_s, now, startingUp, notice, tray, window, dialogs, pictures};
+        retrieval::ScrapeContext context{model,  schedule, dir.path() + u"/"_s, now, startingUp, notice, tray,
+                                         window, dialogs};
         return retrieval::UpdateEndedSlot(context, komoku, row);
     }
     QString Title(int row = 3) { return model.SlotAt(0, row).Cells[store::ColTitle]; }
@@ -62,7 +62,6 @@ protected:
     RecordingTray tray;
     testsupport::FakeWindowView window;
     testsupport::FakeDialogs dialogs;
-    RecordingPictures pictures;
 };
 
 TEST_F(ScrapeEndedSlotUpdateTest, MarksOnceAndStoresTheFinalFigures)
@@ -156,8 +155,8 @@ TEST_F(ScrapeEndedSlotUpdateTest, UnreadableEndTimeStopsAfterTheTitle)
 TEST_F(ScrapeEndedSlotUpdateTest, MissingDataFolderIsAnErrorAndNotCreated)
 {
     const QString gone = dir.path() + u"/gone"_s;
-    retrieval::ScrapeContext context{model,  schedule, gone + u"/"_s, now,     startingUp,
-                                     notice, tray,     window,        dialogs, pictures};
+    retrieval::ScrapeContext context{model,  schedule, gone + u"/"_s, now,    startingUp,
+                                     notice, tray,     window,        dialogs};
     EXPECT_FALSE(retrieval::UpdateEndedSlot(context, 0, 3).Ok);
     EXPECT_FALSE(QFileInfo::exists(gone));
     EXPECT_FALSE(schedule.At(0, 2).Ended);

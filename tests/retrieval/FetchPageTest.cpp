@@ -1,5 +1,6 @@
 #include "retrieval/FetchPage.h"
 #include "support/FakeAuctionSite.h"
+#include "support/Transfers.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -73,7 +74,7 @@ TEST(FetchProfile, SendsExactlyTheProfileHeadersOverHttp11AndTls12)
     site.setPage(ItemPath, itemPage());
     PageFetcher fetcher(site.fetcherOptions());
 
-    const auto result = fetcher.FetchPage(site.url(ItemPath));
+    const auto result = testsupport::FetchNow(fetcher, site.url(ItemPath));
 
     ASSERT_TRUE(result.Ok) << result.ErrorText.toStdString();
     EXPECT_EQ(result.Error, FetchError::None);
@@ -106,10 +107,11 @@ TEST(FetchProfile, PicturesArriveUnchanged)
     site.setPicture(QStringLiteral("/i/b.gif"), gif);
     PageFetcher fetcher(site.fetcherOptions());
 
-    EXPECT_EQ(
-        fetcher.FetchPage(site.url(QStringLiteral("/i/a.jpg"), QStringLiteral("auctions.c.yimg.jp"))).Body,
-        jpeg);
-    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/i/b.gif"))).Body, gif);
+    EXPECT_EQ(testsupport::FetchNow(
+                  fetcher, site.url(QStringLiteral("/i/a.jpg"), QStringLiteral("auctions.c.yimg.jp")))
+                  .Body,
+              jpeg);
+    EXPECT_EQ(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/i/b.gif"))).Body, gif);
 }
 
 TEST(FetchProfile, ProxyVariablesOfTheSessionAreIgnored)
@@ -127,7 +129,7 @@ TEST(FetchProfile, ProxyVariablesOfTheSessionAreIgnored)
     options.ConnectTimeout = 2s; // a proxy in use would show as a time-out, not a hang
     PageFetcher fetcher(options);
 
-    EXPECT_TRUE(fetcher.FetchPage(site.url(ItemPath)).Ok);
+    EXPECT_TRUE(testsupport::FetchNow(fetcher, site.url(ItemPath)).Ok);
     EXPECT_EQ(proxy.accepted(), 0);
 }
 
@@ -137,8 +139,8 @@ TEST(FetchCookies, CookieFromOneResponseIsSentBackOnTheNext)
     site.setCookiePage(QStringLiteral("/login"), "B=abc123; Path=/");
     PageFetcher fetcher(site.fetcherOptions());
 
-    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/login"))).Ok);
-    const auto echoed = fetcher.FetchPage(site.url(QStringLiteral("/echo-cookie")));
+    ASSERT_TRUE(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/login"))).Ok);
+    const auto echoed = testsupport::FetchNow(fetcher, site.url(QStringLiteral("/echo-cookie")));
 
     ASSERT_TRUE(echoed.Ok);
     EXPECT_EQ(echoed.Body, "B=abc123");
@@ -151,11 +153,11 @@ TEST(FetchCookies, CookiesStayWithTheirFetcher)
     site.setCookiePage(QStringLiteral("/login"), "B=abc123; Path=/; Max-Age=3600");
     {
         PageFetcher first(site.fetcherOptions());
-        ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/login"))).Ok);
+        ASSERT_TRUE(testsupport::FetchNow(first, site.url(QStringLiteral("/login"))).Ok);
     }
     PageFetcher second(site.fetcherOptions());
 
-    const auto echoed = second.FetchPage(site.url(QStringLiteral("/echo-cookie")));
+    const auto echoed = testsupport::FetchNow(second, site.url(QStringLiteral("/echo-cookie")));
 
     ASSERT_TRUE(echoed.Ok);
     EXPECT_TRUE(echoed.Body.isEmpty()) << echoed.Body.toStdString();
@@ -167,7 +169,7 @@ TEST(FetchRedirects, FifteenInARowAreFollowed)
     site.setPage(ItemPath, itemPage());
     PageFetcher fetcher(site.fetcherOptions());
 
-    const auto result = fetcher.FetchPage(site.redirectUrl(15, ItemPath));
+    const auto result = testsupport::FetchNow(fetcher, site.redirectUrl(15, ItemPath));
 
     ASSERT_TRUE(result.Ok) << result.ErrorText.toStdString();
     EXPECT_EQ(result.Body, itemPage()); // nothing of the redirect bodies
@@ -180,7 +182,7 @@ TEST(FetchRedirects, TheSixteenthIsTooMany)
     site.setPage(ItemPath, itemPage());
     PageFetcher fetcher(site.fetcherOptions());
 
-    const auto result = fetcher.FetchPage(site.redirectUrl(16, ItemPath));
+    const auto result = testsupport::FetchNow(fetcher, site.redirectUrl(16, ItemPath));
 
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Error, FetchError::TooManyRedirects);
@@ -198,7 +200,7 @@ TEST(FetchRedirects, OtherSchemesAreNotFollowed)
     options.ConnectTimeout = 1s;
     PageFetcher fetcher(options);
 
-    EXPECT_FALSE(fetcher.FetchPage(site.url(QStringLiteral("/to-ftp"))).Ok);
+    EXPECT_FALSE(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/to-ftp"))).Ok);
     EXPECT_EQ(ftp.accepted(), 0);
 }
 
@@ -207,7 +209,7 @@ retrieval::FetchResult fetchItemPage(FakeAuctionSite& site)
 {
     site.setPage(ItemPath, itemPage());
     PageFetcher fetcher(site.fetcherOptions());
-    return fetcher.FetchPage(site.url(ItemPath));
+    return testsupport::FetchNow(fetcher, site.url(ItemPath));
 }
 
 TEST(FetchTls, AServerThatOnlySpeaksTls13IsRefused)
@@ -253,7 +255,7 @@ TEST(FetchTls, TheTestAuthorityIsTrustedOnlyWhenGiven)
     options.ExtraCaFile.clear();
     PageFetcher fetcher(options);
 
-    EXPECT_EQ(fetcher.FetchPage(site.url(ItemPath)).Error, FetchError::Tls);
+    EXPECT_EQ(testsupport::FetchNow(fetcher, site.url(ItemPath)).Error, FetchError::Tls);
 }
 
 // The time-outs are short here; the program's own are 15 s and 60 s.
@@ -267,7 +269,7 @@ TEST(FetchTimeouts, AStalledServerEndsInATimeOut)
     QElapsedTimer clock;
     clock.start();
 
-    const auto result = fetcher.FetchPage(site.url(ItemPath));
+    const auto result = testsupport::FetchNow(fetcher, site.url(ItemPath));
 
     const qint64 elapsed = clock.elapsed();
     RecordProperty("elapsed_ms", static_cast<int>(elapsed));
@@ -287,7 +289,7 @@ TEST(FetchTimeouts, ATricklingBodyIsCutByTheWholeTransferLimit)
     QElapsedTimer clock;
     clock.start();
 
-    const auto result = fetcher.FetchPage(site.url(ItemPath));
+    const auto result = testsupport::FetchNow(fetcher, site.url(ItemPath));
 
     const qint64 elapsed = clock.elapsed();
     RecordProperty("elapsed_ms", static_cast<int>(elapsed));
@@ -306,8 +308,8 @@ TEST(FetchTimeouts, AHandshakeThatNeverStartsIsCutByTheConnectLimit)
     QElapsedTimer clock;
     clock.start();
 
-    const auto result = fetcher.FetchPage(
-        QStringLiteral("https://page.auctions.yahoo.co.jp:%1/jp/auction/x1").arg(silent.port()));
+    const auto result = testsupport::FetchNow(
+        fetcher, QStringLiteral("https://page.auctions.yahoo.co.jp:%1/jp/auction/x1").arg(silent.port()));
 
     const qint64 elapsed = clock.elapsed();
     RecordProperty("elapsed_ms", static_cast<int>(elapsed));
@@ -325,7 +327,7 @@ TEST(FetchFailures, ErrorStatusesAreReportedWithTheStatus)
 
     for (const auto& [path, status] :
          {std::pair{QStringLiteral("/gone"), 404}, {QStringLiteral("/broken"), 500}}) {
-        const auto result = fetcher.FetchPage(site.url(path));
+        const auto result = testsupport::FetchNow(fetcher, site.url(path));
         EXPECT_FALSE(result.Ok) << status;
         EXPECT_EQ(result.Error, FetchError::HttpStatus);
         EXPECT_EQ(result.HttpStatus, status);
@@ -341,7 +343,7 @@ TEST(FetchFailures, ARefusedOrBrokenConnectionIsAConnectionError)
     site.setBrokenPage(ItemPath, page, 40'000);
     PageFetcher fetcher(site.fetcherOptions());
 
-    const auto broken = fetcher.FetchPage(site.url(ItemPath));
+    const auto broken = testsupport::FetchNow(fetcher, site.url(ItemPath));
     EXPECT_EQ(broken.Error, FetchError::Connection);
     EXPECT_TRUE(broken.Body.isEmpty());
 
@@ -349,8 +351,10 @@ TEST(FetchFailures, ARefusedOrBrokenConnectionIsAConnectionError)
     FetchOptions options;
     options.Resolve = testsupport::loopbackResolve(closed);
     PageFetcher refused(options);
-    EXPECT_EQ(refused.FetchPage(QStringLiteral("https://page.auctions.yahoo.co.jp:%1/").arg(closed)).Error,
-              FetchError::Connection);
+    EXPECT_EQ(
+        testsupport::FetchNow(refused, QStringLiteral("https://page.auctions.yahoo.co.jp:%1/").arg(closed))
+            .Error,
+        FetchError::Connection);
 }
 
 TEST(FetchFailures, BodiesOverEightMebibytesAreTooLarge)
@@ -362,10 +366,12 @@ TEST(FetchFailures, BodiesOverEightMebibytesAreTooLarge)
     site.setChunkedPage(QStringLiteral("/exact"), limit);
     PageFetcher fetcher(site.fetcherOptions());
 
-    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/declared"))).Error, FetchError::TooLarge);
-    EXPECT_EQ(fetcher.FetchPage(site.url(QStringLiteral("/chunked"))).Error, FetchError::TooLarge);
+    EXPECT_EQ(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/declared"))).Error,
+              FetchError::TooLarge);
+    EXPECT_EQ(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/chunked"))).Error,
+              FetchError::TooLarge);
     // The limit itself still fits, and a failure leaves nothing behind for the next fetch.
-    const auto exact = fetcher.FetchPage(site.url(QStringLiteral("/exact")));
+    const auto exact = testsupport::FetchNow(fetcher, site.url(QStringLiteral("/exact")));
     EXPECT_TRUE(exact.Ok) << exact.ErrorText.toStdString();
     EXPECT_EQ(exact.Body.size(), limit.size());
 }
@@ -377,8 +383,8 @@ TEST(FetchConnections, OneFetcherKeepsItsConnectionBetweenPages)
     site.setPage(QStringLiteral("/jp/auction/b"), "b");
     PageFetcher fetcher(site.fetcherOptions());
 
-    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).Ok);
-    ASSERT_TRUE(fetcher.FetchPage(site.url(QStringLiteral("/jp/auction/b"))).Ok);
+    ASSERT_TRUE(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/jp/auction/a"))).Ok);
+    ASSERT_TRUE(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/jp/auction/b"))).Ok);
 
     EXPECT_EQ(site.requests().size(), 2);
     EXPECT_EQ(site.connectionCount(), 1);
@@ -392,8 +398,8 @@ TEST(FetchConnections, TwoFetchersUseTwoConnections)
     PageFetcher first(site.fetcherOptions());
     PageFetcher second(site.fetcherOptions());
 
-    ASSERT_TRUE(first.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).Ok);
-    ASSERT_TRUE(second.FetchPage(site.url(QStringLiteral("/jp/auction/a"))).Ok);
+    ASSERT_TRUE(testsupport::FetchNow(first, site.url(QStringLiteral("/jp/auction/a"))).Ok);
+    ASSERT_TRUE(testsupport::FetchNow(second, site.url(QStringLiteral("/jp/auction/a"))).Ok);
 
     EXPECT_EQ(site.connectionCount(), 2);
 }

@@ -1,9 +1,12 @@
 #include "retrieval/PriceCheckPass.h"
 #include "retrieval/ScrapeTestSupport.h"
-#include "shell/ResidentFixture.h"
 #include "support/FakeAuctionSite.h"
+#include "support/FakePassResident.h"
+#include "support/FakeTransfers.h"
+#include "support/Fakes.h"
 #include "support/NetworkFaults.h"
-#include "support/ResidentAccess.h"
+#include "support/ScratchDir.h"
+#include "support/Transfers.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,31 +19,33 @@ using namespace scrapetest;
 
 namespace {
 
-class PassTest : public testsupport::ResidentFixture {
+// The pass over the fake site with the real page client, a resident that records what the pass
+// reports, and fakes of the window and the probe.
+class PassTest : public ::testing::Test, protected testsupport::ResidentFakes {
 protected:
     PassTest()
     {
-        EXPECT_TRUE(form->FormCreate());
-        QDir().mkpath(form->DataDir());
-        form->AttachWatchList(&view);
-        testsupport::State(*form).StartingUp = false;
+        resident.dataDir = scratch.path() + u"/"_s;
         model.KomokuCount = 1;
         model.Komokus[0].Name = u"カメラ"_s;
-        form->Schedule().Komoku.resize(1);
-        testsupport::Alarms(*form).resize(1);
+        resident.schedule.Komoku.resize(1);
         clock.current = QDateTime(QDate(2024, 5, 11), QTime(12, 0));
-        // Events pumped during the pass record the progress text, and may act as the user.
-        eventLoop.onPump = [this] {
-            progress << model.LabelMsgText;
-            if (onPump)
-                onPump();
+        // Every fetch records the progress the window shows for it, and may act as the user.
+        pages.onFetch = [this](const QString&) {
+            if (const auto current = pass.Current())
+                progress << retrieval::PriceCheckPass::ProgressText(current->Komoku, current->Row);
+        };
+        pages.beforeAnswer = [this](const retrieval::FetchResult&) {
+            if (whilePageArrives)
+                whilePageArrives();
         };
     }
+    ~PassTest() override { pass.Stop(); }
 
     // A slot whose page the site serves, ending on the given day.
     void addSlot(int row, const QString& path, QDate endDay, const QByteArray& page)
     {
-        auto& slot = form->Schedule().At(0, row - 1);
+        auto& slot = resident.schedule.At(0, row - 1);
         slot.URL = site.url(path);
         slot.EndAt = endDay.isValid() ? store::ToDayCount(QDateTime(endDay, QTime(23, 59))) : 0;
         model.SlotAt(0, row).Cells[store::ColURL] = slot.URL;
@@ -62,13 +67,25 @@ protected:
             paths << QString::fromLatin1(request.target);
         return paths;
     }
+    // A pass as the tick retries one (no probe first), run until it is over.
+    void runPass(retrieval::PriceCheckPass& which)
+    {
+        which.RunPriceCheckPass(shell::PassStart::Retry);
+        ASSERT_TRUE(testsupport::Spin([&which] { return which.Mode() == shell::RunMode::Idle; }));
+    }
+    void runPass() { runPass(pass); }
 
+    testsupport::ScratchDir scratch;
+    testsupport::FakePassResident resident;
+    testsupport::FakeWindowView view;
+    store::WatchListModel model;
     testsupport::FakeAuctionSite site;
     retrieval::PageFetcher fetcher{site.fetcherOptions()};
-    RecordingPictures pictures;
+    testsupport::WatchedPages pages{fetcher};
+    testsupport::FakePictures pictures;
     QStringList progress;
-    std::function<void()> onPump;
-    retrieval::PriceCheckPass pass{{*form, model, fetcher, pictures, view, dialogs, eventLoop, clock, {}}};
+    std::function<void()> whilePageArrives;
+    retrieval::PriceCheckPass pass{{resident, model, pages, pictures, probe, view, dialogs, clock}};
 };
 
 TEST_F(PassTest, HiddenWindowChecksOnlyTodayAndTomorrow)
@@ -81,15 +98,15 @@ TEST_F(PassTest, HiddenWindowChecksOnlyTodayAndTomorrow)
     addSlot(5, u"/no-end"_s, QDate(), page());
 
     view.visible = false;
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths(), (QStringList{u"/today"_s, u"/tomorrow"_s}));
     EXPECT_EQ(progress.value(0), u"現在価格のチェック中(0-1)..."_s);
-    EXPECT_FALSE(model.KakakuChecking);
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
+    EXPECT_EQ(pass.Mode(), shell::RunMode::Idle);
+    EXPECT_EQ(resident.retryCount, 0);
 
     site.clearRequests();
     view.visible = true;
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths().size(), 5);
 }
 
@@ -98,70 +115,71 @@ TEST_F(PassTest, SwitchingChecksOffStopsThePassBeforeTheNextFetch)
     for (int row = 1; row <= 3; ++row)
         addSlot(row, u"/p%1"_s.arg(row), clock.current.date(), page());
     view.visible = true;
-    testsupport::State(*form).RetryCount = 3;
-    onPump = [this] {
-        if (model.KakakuChecking)
+    resident.retryCount = 3;
+    // Switched off while the first page is on its way: that page is dropped, no other is fetched.
+    whilePageArrives = [this] {
+        if (pass.KakakuChecking())
             pass.BtnKakakuCheckClick();
     };
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
+    EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColNyusatu], QString());
+    EXPECT_EQ(resident.retryCount, 0);
+    EXPECT_EQ(resident.stops, 1);
+    EXPECT_EQ(resident.ends, 1);
     EXPECT_EQ(model.KakakuCheckButtonCaption, u"価格チェック開始"_s);
-    EXPECT_TRUE(form->MonitorRunning());
 
     // Switched on again, the next tick's periodic test is met at once.
-    testsupport::State(*form).LastPassEnd = 100'000;
     pass.BtnKakakuCheckClick();
     EXPECT_EQ(model.KakakuCheckButtonCaption, store::KakakuCheckStopCaption());
-    EXPECT_EQ(testsupport::State(*form).LastPassEnd, 60'000u);
+    EXPECT_EQ(resident.soon, 1);
 }
 
 TEST_F(PassTest, ChangedPriceBringsTheWindowForwardAndShowsABalloon)
 {
-    form->Schedule().Settings.Kido = true;
-    form->Schedule().Settings.Balloon = true;
+    resident.schedule.Settings.Kido = true;
+    resident.schedule.Settings.Balloon = true;
     addSlot(1, u"/p1"_s, clock.current.date(), page(u"1,200円"_s));
-    form->Schedule().At(0, 0).OverBudget = true;
+    resident.schedule.At(0, 0).OverBudget = true;
     view.visible = true;
-    pass.RunPriceCheckPass();
+    runPass();
 
     EXPECT_EQ(dialogs.texts(), QStringList{u"カメラ-No1の価格が更新されました。"_s});
     EXPECT_EQ(view.log, (QStringList{u"top"_s, u"normal"_s, u"cell 0-1"_s}));
-    ASSERT_EQ(tray.balloons.size(), 1u);
-    EXPECT_EQ(tray.balloons[0].first, u"価格更新"_s);
-    EXPECT_EQ(tray.balloons[0].second, u"予算オーバー 1,200円\rカメラ-No1-Nikon F3"_s);
-    EXPECT_FALSE(form->Notice().KakakuChanged);
+    ASSERT_EQ(resident.balloons.size(), 1u);
+    EXPECT_EQ(resident.balloons[0].first, u"価格更新"_s);
+    EXPECT_EQ(resident.balloons[0].second, u"予算オーバー 1,200円\rカメラ-No1-Nikon F3"_s);
+    EXPECT_FALSE(resident.notice.KakakuChanged);
 }
 
 TEST_F(PassTest, NoNoticeWhileTheWindowAsksForACheckOrDuringARegistration)
 {
-    form->Schedule().Settings.Kido = true;
-    form->Schedule().Settings.Balloon = true;
+    resident.schedule.Settings.Kido = true;
+    resident.schedule.Settings.Balloon = true;
     addSlot(1, u"/p1"_s, clock.current.date(), page(u"1,300円"_s));
     view.visible = true;
     model.KakakuCheckRequest = true;
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(tray.balloons.empty());
-    EXPECT_FALSE(form->Notice().KakakuChanged);
+    EXPECT_TRUE(resident.balloons.empty());
+    EXPECT_FALSE(resident.notice.KakakuChanged);
 
     // A registration's page: no notice, and the registration ends instead of the pass.
     model.KakakuCheckRequest = false;
-    model.Registering = true;
-    model.Fetching = true;
-    model.FetchQueue = {{form->Schedule().At(0, 0).URL, 0, 1}};
-    model.FetchIndex = 0;
     site.setPage(u"/p1"_s, page(u"1,400円"_s));
-    ASSERT_TRUE(pass.ProcessFetchedPage(fetcher.FetchPage(form->Schedule().At(0, 0).URL).Body).Ok);
+    bool saved = false;
+    pass.SetSave([&saved] { return saved = true; });
+    pass.RegisterPage(0, 1, resident.schedule.At(0, 0).URL);
+    ASSERT_TRUE(testsupport::Spin([this] { return pass.Mode() == shell::RunMode::Idle; }));
+    EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColKakaku], u"1,400円"_s);
+    EXPECT_TRUE(saved);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(model.Registering);
-    EXPECT_FALSE(model.Fetching);
-    EXPECT_TRUE(model.FetchQueue.empty());
+    EXPECT_TRUE(resident.balloons.empty());
 }
 
 TEST_F(PassTest, PagesWhoseMarkersMovedKeepTheirValuesAndAreReportedOnceARun)
 {
-    form->Schedule().Settings.Balloon = true;
+    resident.schedule.Settings.Balloon = true;
     // The site renamed its classes: the page arrives whole, and nothing in it is found.
     const QByteArray renamed = page(u"1,500円"_s)
                                    .replace("Price__title", "PriceTitle")
@@ -171,17 +189,17 @@ TEST_F(PassTest, PagesWhoseMarkersMovedKeepTheirValuesAndAreReportedOnceARun)
     addSlot(2, u"/p2"_s, clock.current.date(), renamed);
     addSlot(3, u"/p3"_s, clock.current.date(), page());
     view.visible = true;
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColKakaku], u"1,000円"_s);
     EXPECT_EQ(model.SlotAt(0, 1).LastCheckError, retrieval::PriceCheckPass::UnreadPageText());
     EXPECT_TRUE(model.SlotAt(0, 3).LastCheckError.isEmpty());
     const QString told = retrieval::PriceCheckPass::LayoutChangedMessage() + u"（2件）"_s;
-    EXPECT_EQ(model.LabelMsgText, told);
-    ASSERT_EQ(tray.balloons.size(), 1u);
-    EXPECT_EQ(tray.balloons[0].second, told);
+    EXPECT_EQ(model.LabelMsgNotice, told);
+    ASSERT_EQ(resident.balloons.size(), 1u);
+    EXPECT_EQ(resident.balloons[0].second, told);
 
-    pass.RunPriceCheckPass();
-    EXPECT_EQ(tray.balloons.size(), 1u) << "told once a run, not at every pass";
+    runPass();
+    EXPECT_EQ(resident.balloons.size(), 1u) << "told once a run, not at every pass";
     EXPECT_EQ(model.SlotAt(0, 2).LastCheckError, retrieval::PriceCheckPass::UnreadPageText());
 }
 
@@ -192,21 +210,21 @@ TEST_F(PassTest, DeletedAuctionIsSkippedAndALostConnectionEndsThePass)
     site.setStatus(u"/deleted"_s, 404);
     addSlot(3, u"/p3"_s, clock.current.date(), page());
     view.visible = true;
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths(), (QStringList{u"/p1"_s, u"/deleted"_s, u"/p3"_s}));
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s));
     EXPECT_TRUE(model.SlotAt(0, 1).LastCheckError.isEmpty());
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
-    EXPECT_FALSE(model.KakakuChecking);
-    EXPECT_NE(testsupport::State(*form).LastPassEnd, 0u);
+    EXPECT_EQ(resident.retryCount, 0);
+    EXPECT_EQ(pass.Mode(), shell::RunMode::Idle);
+    EXPECT_EQ(resident.ends, 1);
 
     // A page whose connection breaks: the pass ends as a failed one, the rest waits for the retry.
     site.clearRequests();
     site.setBrokenPage(u"/p1"_s, page(), 10);
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 1);
-    EXPECT_FALSE(model.KakakuChecking);
+    EXPECT_EQ(resident.retryCount, 1);
+    EXPECT_EQ(pass.Mode(), shell::RunMode::Idle);
     EXPECT_FALSE(model.SlotAt(0, 1).LastCheckError.isEmpty());
     EXPECT_TRUE(model.SlotAt(0, 2).LastCheckError.contains(u"404"_s)) << "kept until a check succeeds";
 }
@@ -218,22 +236,22 @@ TEST_F(PassTest, AHostThatDoesNotResolveIsItsSlotsFaultWhileTheInternetAnswers)
     addSlot(3, u"/p3"_s, clock.current.date(), page());
     // A typo in the URL cell: a name that no resolver knows.
     const QString typo = u"https://page.auctions.yahoo.co.jp.invalid/jp/auction/x"_s;
-    form->Schedule().At(0, 1).URL = typo;
+    resident.schedule.At(0, 1).URL = typo;
     model.SlotAt(0, 2).Cells[store::ColURL] = typo;
     view.visible = true;
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths(), (QStringList{u"/p1"_s, u"/p3"_s}));
     EXPECT_EQ(model.SlotAt(0, 2).LastCheckError,
               retrieval::fetchErrorText(retrieval::FetchError::NameNotFound, 0));
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
+    EXPECT_EQ(resident.retryCount, 0);
     EXPECT_EQ(probe.probed.size(), 1);
 
     // Without the Internet no name resolves: the pass ends there, for the tick's retry.
     probe.reachable = false;
     site.clearRequests();
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 1);
+    EXPECT_EQ(resident.retryCount, 1);
 }
 
 TEST_F(PassTest, AnOpenCellEditorStaysOpenAndItsSlotWaitsForTheNextPass)
@@ -244,16 +262,16 @@ TEST_F(PassTest, AnOpenCellEditorStaysOpenAndItsSlotWaitsForTheNextPass)
     // The user is typing into row 2; committing would store what is typed so far.
     view.editing = std::pair(0, 2);
     view.onCommit = [this] { model.SlotAt(0, 2).Cells[store::ColURL] = u"https://page.auc"_s; };
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths(), (QStringList{u"/p1"_s, u"/p3"_s}));
     EXPECT_EQ(view.commits, 0);
     EXPECT_EQ(model.SlotAt(0, 2).Cells[store::ColKakaku], u"1,000円"_s);
     EXPECT_EQ(model.SlotAt(0, 3).Cells[store::ColKakaku], u"2,000円"_s);
-    EXPECT_FALSE(model.KakakuChecking);
+    EXPECT_EQ(pass.Mode(), shell::RunMode::Idle);
 
     site.clearRequests();
     view.editing.reset();
-    pass.RunPriceCheckPass();
+    runPass();
     EXPECT_EQ(fetchedPaths().size(), 3);
     EXPECT_EQ(model.SlotAt(0, 2).Cells[store::ColKakaku], u"2,000円"_s);
 }
@@ -263,7 +281,7 @@ TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsA
     constexpr int Rows = 4;
     const testsupport::NetworkFaults faults(site);
     view.visible = true;
-    const QString stored = form->DataDir() + store::SetteiIniName(0);
+    const QString stored = resident.dataDir + store::SetteiIniName(0);
     const auto storedBytes = [&stored] {
         QFile file(stored);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
@@ -274,7 +292,7 @@ TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsA
         for (int row = 1; row <= Rows; ++row) {
             addSlot(row, u"/unused"_s, clock.current.date(), {});
             const QString url = fault.address + u"?r="_s + QString::number(row);
-            form->Schedule().At(0, row - 1).URL = url;
+            resident.schedule.At(0, row - 1).URL = url;
             store::Slot& slot = model.SlotAt(0, row);
             slot.Cells[store::ColURL] = url;
             slot.Cells[store::ColNyusatu] = u"3"_s;
@@ -290,14 +308,15 @@ TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsA
         std::vector<std::array<QString, store::ColumnCount>> cellsBefore;
         for (int row = 1; row <= Rows; ++row)
             cellsBefore.push_back(model.SlotAt(0, row).Cells);
-        testsupport::State(*form).RetryCount = 0;
+        resident.retryCount = 0;
+        const int ends = resident.ends;
 
         retrieval::PageFetcher faultyFetcher(faults.fetcherOptions());
         retrieval::PriceCheckPass faultyPass{
-            {*form, model, faultyFetcher, pictures, view, dialogs, eventLoop, clock, {}}};
+            {resident, model, faultyFetcher, pictures, probe, view, dialogs, clock}};
         QElapsedTimer elapsed;
         elapsed.start();
-        faultyPass.RunPriceCheckPass();
+        runPass(faultyPass);
         EXPECT_LT(elapsed.elapsed(), 5000);
 
         // A lost connection ends the pass at its first page, for the tick's retry; a bad
@@ -306,10 +325,8 @@ TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsA
         if (fault.seen) {
             EXPECT_EQ(fault.seen(), fault.seenPerFetch * fetched) << "one try per page";
         }
-        EXPECT_FALSE(model.KakakuChecking);
-        EXPECT_FALSE(model.Fetching);
-        EXPECT_TRUE(form->MonitorRunning());
-        EXPECT_EQ(testsupport::State(*form).RetryCount, fault.connectionLost ? 1 : 0);
+        EXPECT_EQ(resident.ends, ends + 1);
+        EXPECT_EQ(resident.retryCount, fault.connectionLost ? 1 : 0);
         for (int row = 1; row <= Rows; ++row) {
             EXPECT_EQ(model.SlotAt(0, row).Cells, cellsBefore[static_cast<size_t>(row - 1)]) << row;
             EXPECT_EQ(model.SlotAt(0, row).LastCheckError, row <= fetched ? fault.failure : QString()) << row;
@@ -318,7 +335,7 @@ TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsA
         EXPECT_TRUE(dialogs.shown.empty()) << "a pass in the background asks nothing";
         // Pages that arrived and showed nothing are told about; failed ones only in the hint.
         if (fault.failure == retrieval::PriceCheckPass::UnreadPageText()) {
-            EXPECT_EQ(model.LabelMsgText,
+            EXPECT_EQ(model.LabelMsgNotice,
                       retrieval::PriceCheckPass::LayoutChangedMessage() + u"（%1件）"_s.arg(Rows));
         }
     }
@@ -333,11 +350,11 @@ TEST_F(PassTest, PagesThatFailOnTheirOwnEndTheRetriesOfAnEarlierFailedPass)
     addSlot(3, u"/ftp"_s, clock.current.date(), {});
     site.setRedirect(u"/ftp"_s, "ftp://127.0.0.1/item");
     view.visible = true;
-    testsupport::State(*form).RetryCount = 2;
-    pass.RunPriceCheckPass();
+    resident.retryCount = 2;
+    runPass();
     EXPECT_TRUE(fetchedPaths().contains(u"/ftp"_s));
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 0) << "the tick would run this pass again every second";
-    EXPECT_FALSE(model.KakakuChecking);
+    EXPECT_EQ(resident.retryCount, 0) << "the tick would run this pass again every second";
+    EXPECT_EQ(pass.Mode(), shell::RunMode::Idle);
     for (int row = 1; row <= 3; ++row)
         EXPECT_FALSE(model.SlotAt(0, row).LastCheckError.isEmpty()) << row;
 }
@@ -346,12 +363,12 @@ TEST_F(PassTest, DeletingACategoryDuringThePassSkipsItsEntries)
 {
     site.setPage(u"/p1"_s, page(u"1,500円"_s));
     site.setPage(u"/k1"_s, page(u"9,999円"_s));
-    form->Schedule().Settings.Kido = true;
-    form->Schedule().Settings.Balloon = true;
+    resident.schedule.Settings.Kido = true;
+    resident.schedule.Settings.Balloon = true;
     view.visible = true;
     const auto put = [this](int komoku, const QString& path) {
-        form->Schedule().At(komoku, 0).URL = site.url(path);
-        form->Schedule().At(komoku, 0).EndAt = store::ToDayCount(clock.current);
+        resident.schedule.At(komoku, 0).URL = site.url(path);
+        resident.schedule.At(komoku, 0).EndAt = store::ToDayCount(clock.current);
         store::Slot& slot = model.SlotAt(komoku, 1);
         slot.Cells[store::ColURL] = site.url(path);
         slot.Cells[store::ColKakaku] = slot.KakakuText = u"1,000円"_s;
@@ -363,23 +380,23 @@ TEST_F(PassTest, DeletingACategoryDuringThePassSkipsItsEntries)
         SCOPED_TRACE(deleted);
         model.Komokus.assign(2, store::Komoku());
         model.KomokuCount = 2;
-        form->Schedule().Komoku.assign(2, {});
+        resident.schedule.Komoku.assign(2, {});
         put(deleted, u"/p1"_s);
         if (deleted == 0)
             put(1, u"/k1"_s);
         site.clearRequests();
-        onPump = [this, deleted] {
+        whilePageArrives = [this, deleted] {
             if (model.Komokus.size() == 2) {
                 model.Komokus.erase(model.Komokus.begin() + deleted);
                 model.KomokuCount = 1;
             }
         };
-        pass.RunPriceCheckPass();
+        runPass();
         EXPECT_EQ(fetchedPaths(), QStringList{u"/p1"_s});
         EXPECT_EQ(model.SlotAt(0, 1).Cells[store::ColKakaku], deleted == 0 ? u"1,000円"_s : QString());
         EXPECT_TRUE(dialogs.shown.empty());
-        EXPECT_TRUE(tray.balloons.empty());
-        EXPECT_FALSE(model.KakakuChecking);
+        EXPECT_TRUE(resident.balloons.empty());
+        EXPECT_EQ(pass.Mode(), shell::RunMode::Idle);
     }
 }
 
@@ -387,15 +404,13 @@ TEST_F(PassTest, NothingDueOnlyNotesTheEnd)
 {
     addSlot(1, u"/later"_s, clock.current.date().addDays(5), page());
     view.visible = false;
-    model.MenuSaveEnabled = true;
-    clock.ticks = 123'456;
-    testsupport::State(*form).RetryCount = 3;
-    pass.RunPriceCheckPass();
+    resident.retryCount = 3;
+    runPass();
     EXPECT_TRUE(site.requests().isEmpty());
-    EXPECT_EQ(testsupport::State(*form).RetryCount, 0);
-    EXPECT_EQ(testsupport::State(*form).LastPassEnd, 123'456u);
-    EXPECT_TRUE(model.MenuSaveEnabled);
-    EXPECT_FALSE(model.LabelMsgVisible);
+    EXPECT_EQ(resident.retryCount, 0);
+    EXPECT_EQ(resident.skips, 1);
+    EXPECT_EQ(resident.ends, 0);
+    EXPECT_EQ(view.renders, 0) << "the window never showed a pass";
 }
 
 } // namespace

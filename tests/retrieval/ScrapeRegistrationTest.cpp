@@ -15,7 +15,7 @@ namespace {
 
 class ScrapeRegistrationTest : public ScrapeTest {
 protected:
-    ScrapeRegistrationTest() { model.Registering = true; }
+    ScrapeRegistrationTest() { registering = true; }
 };
 
 TEST_F(ScrapeRegistrationTest, TitleLosesTheSitePrefixAndItsBlanks)
@@ -40,30 +40,23 @@ TEST_F(ScrapeRegistrationTest, TitleClosingOnTheNextLineOrTooFarLeavesItEmpty)
     EXPECT_EQ(Cells()[ColTitle], QString());
 }
 
-TEST_F(ScrapeRegistrationTest, PictureAddressMustEndInJpgOrGif)
+TEST_F(ScrapeRegistrationTest, EveryPictureBlockWhoseAddressEndsInJpgOrGifIsOfferedInTurn)
 {
     const QString base = u"https://auctions.c.yimg.jp/images/a"_s;
     const QStringList page = QStringList{u"<title>x</title>"_s} + PictureBlock(base + u".JPG"_s) +
                              PictureBlock(base + u".jpeg"_s) + PictureBlock(base + u".jpg?w=600"_s) +
                              PictureBlock(base + u".jpg"_s) + PictureBlock(base + u"2.jpg"_s);
-    ASSERT_TRUE(Scrape(Page(page), 3).Ok);
-    ASSERT_EQ(pictures.calls.size(), 1u);
-    EXPECT_EQ(pictures.calls[0].url, base + u".jpg"_s);
-    EXPECT_EQ(pictures.calls[0].fileName, dir.path() + u"/Image0_2.jpg"_s);
-    EXPECT_EQ(pictures.calls[0].row, 3);
-    EXPECT_EQ(pictures.calls[0].komoku, 0);
-    EXPECT_EQ(pictures.scrapingSeen, std::vector<bool>{true});
-}
-
-TEST_F(ScrapeRegistrationTest, FailedDownloadTriesTheNextBlock)
-{
-    pictures.results = {false, true};
-    const QStringList page = PictureBlock(u"https://x/a.gif"_s) + PictureBlock(u"https://x/b.jpg"_s) +
-                             PictureBlock(u"https://x/c.jpg"_s);
-    ASSERT_TRUE(Scrape(Page(page)).Ok);
-    ASSERT_EQ(pictures.calls.size(), 2u);
-    EXPECT_EQ(pictures.calls[0].fileName, dir.path() + u"/Image0_0.gif"_s);
-    EXPECT_EQ(pictures.calls[1].url, u"https://x/b.jpg"_s);
+    const auto result = Scrape(Page(page), 3);
+    ASSERT_TRUE(result.Ok);
+    ASSERT_EQ(result.Pictures.size(), 2u);
+    EXPECT_EQ(result.Pictures[0].Url, base + u".jpg"_s);
+    EXPECT_EQ(result.Pictures[0].FileName, dir.path() + u"/Image0_2.jpg"_s);
+    EXPECT_EQ(result.Pictures[1].Url, base + u"2.jpg"_s);
+    // A GIF keeps its extension; a check reads no pictures.
+    EXPECT_EQ(Scrape(Page(PictureBlock(u"https://x/a.gif"_s))).Pictures[0].FileName,
+              dir.path() + u"/Image0_0.gif"_s);
+    registering = false;
+    EXPECT_TRUE(Scrape(Page(page), 3).Pictures.empty());
 }
 
 TEST_F(ScrapeRegistrationTest, EndedPageIsUpdatedFirstThenGetsThePageTitle)

@@ -34,34 +34,6 @@ public:
     std::vector<std::pair<QString, QString>> balloons;
 };
 
-struct Download {
-    QString url;
-    QString fileName;
-    int row;
-    int komoku;
-};
-
-// Records every download; answers from `results` in turn (true once they run out).
-class RecordingPictures final : public retrieval::SlotImageDownloader {
-public:
-    bool DownloadSlotImage(const QString& url, const QString& fileName, int row, int komoku) override
-    {
-        calls.push_back({url, fileName, row, komoku});
-        if (scrapingFlag)
-            scrapingSeen.push_back(*scrapingFlag);
-        if (results.empty())
-            return true;
-        const bool result = results.front();
-        results.erase(results.begin());
-        return result;
-    }
-
-    std::vector<Download> calls;
-    std::vector<bool> results;
-    const bool* scrapingFlag = nullptr;
-    std::vector<bool> scrapingSeen;
-};
-
 // The blocks of an item page, written the way the site lays them out.
 inline QStringList PriceBlock(const QString& value)
 {
@@ -166,9 +138,8 @@ protected:
 
     retrieval::ScrapeResult Scrape(const QByteArray& page, int row = 1, const QString& url = ItemUrl())
     {
-        retrieval::ScrapeContext context{
-            model, schedule, dir.path() + u"/"_s, now, startingUp, notice, tray, window, dialogs, pictures};
-        pictures.scrapingFlag = &model.Scraping;
+        retrieval::ScrapeContext context{model,  schedule, dir.path() + u"/"_s, now, startingUp, notice, tray,
+                                         window, dialogs,  registering};
         const auto result = retrieval::ScrapeItemPage(context, page, url, 0, row);
         EXPECT_FALSE(model.Scraping) << "Scraping must be cleared on every way out";
         return result;
@@ -190,7 +161,7 @@ protected:
     RecordingTray tray;
     testsupport::FakeWindowView window;
     testsupport::FakeDialogs dialogs;
-    RecordingPictures pictures;
+    bool registering = false;
 };
 
 } // namespace scrapetest

@@ -3,6 +3,7 @@
 #include "store/Pictures.h"
 #include "support/FakeAuctionSite.h"
 #include "support/ScratchDir.h"
+#include "support/Transfers.h"
 
 #include <QFile>
 #include <QImage>
@@ -27,11 +28,17 @@ class SlotPicturesTest : public ::testing::Test {
 protected:
     QString Target(const QString& name) const { return m_dir.path() + u"/"_s + name; }
     store::Slot& SlotAt(int row) { return m_model.SlotAt(0, row); }
+    // Downloads url and puts the picture into the slot, as a registration does.
+    bool DownloadSlotImage(const QString& url, const QString& fileName, int row, int komoku)
+    {
+        return retrieval::PutSlotPicture(m_model, m_dir.path() + u"/"_s,
+                                         testsupport::DownloadNow(m_pictures, url), fileName, row, komoku);
+    }
 
     FakeAuctionSite m_site;
     testsupport::ScratchDir m_dir;
     store::WatchListModel m_model;
-    SlotPictureDownloader m_pictures{m_model, m_dir.path() + u"/"_s, m_site.fetcherOptions()};
+    SlotPictureDownloader m_pictures{m_site.fetcherOptions()};
 };
 
 } // namespace
@@ -45,8 +52,7 @@ TEST_F(SlotPicturesTest, JpegAndGifFillTheSlot)
     m_site.setPicture(u"/i/b.gif"_s, OnePixelGif(10000, 8));
 
     // Behind a redirect, as picture hosts answer.
-    ASSERT_TRUE(
-        m_pictures.DownloadSlotImage(m_site.redirectUrl(1, u"/i/a.jpg"_s), Target(u"Image0_2.jpg"_s), 3, 0));
+    ASSERT_TRUE(DownloadSlotImage(m_site.redirectUrl(1, u"/i/a.jpg"_s), Target(u"Image0_2.jpg"_s), 3, 0));
     EXPECT_TRUE(SlotAt(3).PictureExist);
     EXPECT_EQ(SlotAt(3).SlotImage.size(), QSize(40, 30));
     QFile stored(Target(u"Image0_2.jpg"_s));
@@ -56,8 +62,8 @@ TEST_F(SlotPicturesTest, JpegAndGifFillTheSlot)
     EXPECT_EQ(SlotAt(3).PictureFile, Target(u"Image0_2.jpg"_s));
     EXPECT_EQ(SlotAt(3).PictureKey, SlotAt(3).SlotImage.cacheKey());
 
-    ASSERT_TRUE(m_pictures.DownloadSlotImage(m_site.url(u"/i/b.gif"_s, u"auctions.c.yimg.jp"_s),
-                                             Target(u"Image0_3.gif"_s), 4, 0));
+    ASSERT_TRUE(DownloadSlotImage(m_site.url(u"/i/b.gif"_s, u"auctions.c.yimg.jp"_s),
+                                  Target(u"Image0_3.gif"_s), 4, 0));
     EXPECT_TRUE(SlotAt(4).PictureExist);
     EXPECT_EQ(SlotAt(4).SlotImage.size(), QSize(10000, 8));
     EXPECT_FALSE(QFile::exists(Target(u"Image0_3.gif"_s)));
@@ -92,7 +98,7 @@ TEST_F(SlotPicturesTest, FailedDownloadLeavesSlotAndFolderAlone)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const QString target = Target(c.url.endsWith(u".gif"_s) ? u"Image0_0.gif"_s : u"Image0_0.jpg"_s);
-        EXPECT_FALSE(m_pictures.DownloadSlotImage(c.url, target, 1, 0));
+        EXPECT_FALSE(DownloadSlotImage(c.url, target, 1, 0));
         EXPECT_FALSE(SlotAt(1).PictureExist);
         EXPECT_TRUE(SlotAt(1).SlotImage.isNull());
         EXPECT_EQ(m_dir.listFiles(), QStringList());

@@ -1,4 +1,5 @@
 #include "shell/MiruberoMainForm.h"
+#include "FakeRetrieval.h"
 #include "ResidentFixture.h"
 #include "store/Cp932.h"
 
@@ -158,13 +159,6 @@ TEST_F(MainFormTest, FirstTicksShowTheWatchListAndEndTheStartUpStage)
     form->AttachWatchList(&view);
     view.onShow = [this] { model.KakakuCheckRequest = true; };
 
-    // A tick while a price check runs does nothing at all.
-    model.KakakuChecking = true;
-    form->MainTimerTimer();
-    EXPECT_EQ(view.shows, 0);
-    EXPECT_TRUE(testsupport::State(*form).StartingUp);
-
-    model.KakakuChecking = false;
     form->MainTimerTimer();
     EXPECT_EQ(view.shows, 1);
     EXPECT_GE(eventLoop.pumped, 1);
@@ -182,6 +176,10 @@ TEST_F(MainFormTest, TicksDuringTheStartUpOfflineMessageDoNotRaiseTheWindowOverI
     ASSERT_TRUE(form->FormCreate());
     form->AttachWatchList(&view);
     view.onShow = [this] { model.KakakuCheckRequest = true; };
+    testsupport::FakeRetrieval retrieval;
+    retrieval.form = form.get();
+    retrieval.probe = &probe;
+    form->AttachPriceCheck(&retrieval);
     probe.reachable = false;
     // The message box runs its own loop, in which the timer goes on ticking.
     int nested = 0;
@@ -224,6 +222,10 @@ TEST_F(MainFormTest, TicksRebuildTheScheduleFromTheDataFolder)
     ASSERT_TRUE(form->FormCreate());
     form->AttachWatchList(&view);
     view.onShow = [this] { model.KakakuCheckRequest = true; };
+    testsupport::FakeRetrieval retrieval;
+    retrieval.form = form.get();
+    retrieval.probe = &probe;
+    form->AttachPriceCheck(&retrieval);
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0));
     WriteCp932(form->DataDir() + QStringLiteral("Total.ini"),
                QStringLiteral("[KomokuCount]\r\nValue=1\r\n[EndAuction]\r\nDel=2\r\n"));

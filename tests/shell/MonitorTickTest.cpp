@@ -1,3 +1,4 @@
+#include "FakeRetrieval.h"
 #include "ResidentFixture.h"
 
 #include "shell/MiruberoMainForm.h"
@@ -13,26 +14,6 @@ using shell::TMiruberoMainForm;
 
 namespace {
 
-// Passes that succeed or fail on demand, as the page retrieval reports them.
-class FakeRetrieval final : public shell::PriceCheckRunner, public shell::CellRegistration {
-public:
-    void RunPriceCheckPass() override
-    {
-        log << QStringLiteral("pass");
-        form->EndKakakuCheck();
-        testsupport::State(*form).RetryCount = failing ? testsupport::State(*form).RetryCount + 1 : 0;
-    }
-    void RegisterFromCell(int komoku, int column, int row, const QString& url) override
-    {
-        log << QStringLiteral("register %1 %2 %3 %4").arg(komoku).arg(column).arg(row).arg(url);
-    }
-    int passes() const { return static_cast<int>(log.count(QStringLiteral("pass"))); }
-
-    TMiruberoMainForm* form = nullptr;
-    bool failing = false;
-    QStringList log;
-};
-
 class MonitorTest : public ResidentFixture {
 protected:
     MonitorTest()
@@ -40,6 +21,7 @@ protected:
         EXPECT_TRUE(form->FormCreate());
         form->AttachWatchList(&view);
         retrieval.form = form.get();
+        retrieval.probe = &probe;
         form->AttachPriceCheck(&retrieval);
         form->AttachRegistration(&retrieval);
         testsupport::State(*form).StartingUp = false;
@@ -256,7 +238,9 @@ TEST_F(MonitorTest, PassesStartOnlyWhenNothingHoldsThemBack)
     EXPECT_EQ(heldBack([&] { model.Rearranging = true; }, [&] { model.Rearranging = false; }), before);
     run(100);
     before = retrieval.passes();
-    EXPECT_EQ(heldBack([&] { model.Fetching = true; }, [&] { model.Fetching = false; }), before);
+    EXPECT_EQ(heldBack([&] { retrieval.mode = shell::RunMode::Registration; },
+                       [&] { retrieval.mode = shell::RunMode::Idle; }),
+              before);
     run(100);
     before = retrieval.passes();
     EXPECT_EQ(heldBack([&] { model.KakakuCheckButtonCaption = QStringLiteral("価格チェック開始"); },
@@ -288,10 +272,15 @@ TEST_F(MonitorTest, FailedPassesAreRetriedFiveTimesThenLeftToThePeriodicCheck)
     retrieval.failing = true;
     model.KakakuCheckRequest = true;
     tick();
-    EXPECT_EQ(retrieval.passes(), 2) << "the first retry comes in the same tick";
-    EXPECT_EQ(clock.slept, 1000);
+    EXPECT_EQ(retrieval.passes(), 1);
+    // A second after the failure, counted on the clock: the window is never held meanwhile.
+    run(900);
+    EXPECT_EQ(retrieval.passes(), 1);
+    run(100);
+    EXPECT_EQ(retrieval.passes(), 2);
+    EXPECT_EQ(clock.slept, 0);
     for (int i = 0; i < 4; ++i)
-        tick();
+        run(1000);
     EXPECT_EQ(retrieval.passes(), 6);
     EXPECT_EQ(testsupport::State(*form).RetryCount, 6);
     tick();
@@ -404,15 +393,12 @@ TEST_F(MonitorTest, ASaveWhileTheScheduleIsRebuiltGetsARebuildOfItsOwn)
 
 TEST_F(MonitorTest, PendingRegistrationIsHandedOverOnceAfterThePass)
 {
-    model.PendingRegister = true;
-    model.PendingKomoku = 1;
-    model.PendingRow = 4;
-    model.PendingURL = QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/z9");
-    model.KakakuChecking = true;
+    retrieval.pending = {{QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/z9"), 1, 4}};
+    retrieval.mode = shell::RunMode::Pass;
     tick();
     EXPECT_TRUE(retrieval.log.isEmpty());
 
-    model.KakakuChecking = false;
+    retrieval.mode = shell::RunMode::Idle;
     model.KakakuCheckRequest = true;
     tick();
     tick();
@@ -420,50 +406,33 @@ TEST_F(MonitorTest, PendingRegistrationIsHandedOverOnceAfterThePass)
         retrieval.log,
         (QStringList{QStringLiteral("pass"),
                      QStringLiteral("register 1 6 4 https://page.auctions.yahoo.co.jp/jp/auction/z9")}));
-    EXPECT_FALSE(model.PendingRegister);
+    EXPECT_TRUE(retrieval.pending.empty());
 }
 
 TEST_F(MonitorTest, EndOfPassBookkeeping)
 {
-    model.KakakuChecking = true;
-    model.Fetching = true;
-    model.FetchQueue = {{QStringLiteral("https://page/a"), 0, 3}, {QStringLiteral("https://page/b"), 0, 4}};
-    model.MenuSaveEnabled = false;
-    model.BtnOKEnabled = false;
-    model.ActivePage = 0;
-    model.LabelMsgVisible = true;
+    form->StopMonitor();
+    clock.ticks = 7'654'321;
     form->EndKakakuCheck();
-    EXPECT_FALSE(model.KakakuChecking);
-    EXPECT_FALSE(model.Fetching);
-    EXPECT_TRUE(model.FetchQueue.empty());
-    EXPECT_FALSE(model.LabelMsgVisible);
-    EXPECT_TRUE(model.MenuSaveEnabled);
-    EXPECT_TRUE(model.BtnOKEnabled);
-    EXPECT_FALSE(model.MenuSortEndEnabled);
     EXPECT_EQ(testsupport::State(*form).LastPassEnd, clock.ticks);
     EXPECT_TRUE(form->MonitorRunning());
-
-    // On a category page: the guidance, the sort commands, and the slot commands for a used row.
-    model.ActivePage = 2;
-    model.SelKomoku = 1;
-    model.SelRow = 3;
-    model.SelCol = 1;
-    model.SlotAt(1, 3).Cells[store::ColURL] = QStringLiteral("https://page/x");
-    form->EndKakakuCheck();
-    EXPECT_TRUE(model.LabelMsgText.startsWith(QStringLiteral("ブラウザで表示したオークションサイトの")));
+    // The window shows what the run state now says, the message line laid out anew.
     EXPECT_EQ(view.layouts, 1);
-    EXPECT_TRUE(model.MenuSortEndEnabled);
-    EXPECT_TRUE(model.MenuCheapEnabled);
-    EXPECT_TRUE(model.MenuDeleteEnabled);
-    EXPECT_TRUE(model.MenuHonmeiEnabled);
+    EXPECT_GE(view.renders, 1);
+
+    // Checks switched on again: the next tick's 40-second test is met at once.
+    testsupport::State(*form).LastPassEnd = 100'000;
+    form->CheckSoon();
+    EXPECT_EQ(testsupport::State(*form).LastPassEnd, 60'000u);
 }
 
 TEST_F(MonitorTest, SuspendEndsARunningPassAndStopsTheTimer)
 {
     form->StartMonitor();
-    model.KakakuChecking = true;
+    retrieval.mode = shell::RunMode::Pass;
     form->PowerEvent(4);
-    EXPECT_FALSE(model.KakakuChecking);
+    EXPECT_EQ(retrieval.mode, shell::RunMode::Idle);
+    EXPECT_EQ(retrieval.stops, 1) << "the transfer in flight is cancelled";
     EXPECT_FALSE(form->MonitorRunning());
     form->PowerEvent(3); // not a power code the monitor knows
     EXPECT_FALSE(form->MonitorRunning());

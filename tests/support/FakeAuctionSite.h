@@ -34,7 +34,7 @@ namespace testsupport {
 //   FakeAuctionSite site;
 //   site.setPage("/jp/auction/x1", bytes);
 //   retrieval::PageFetcher fetcher(site.fetcherOptions());
-//   fetcher.FetchPage(site.url("/jp/auction/x1"));   // https://page.auctions.yahoo.co.jp:PORT/…
+//   FetchNow(fetcher, site.url("/jp/auction/x1"));   // https://page.auctions.yahoo.co.jp:PORT/…
 //   site.requests();                                  // what went over the wire
 //
 // Built in, besides what the test sets:

@@ -175,18 +175,41 @@ public:
     std::vector<std::pair<QByteArray, int>> played;
 };
 
+// Answers at once with `reachable`, or, when deferred, once the test calls answer().
 class FakeProbe final : public platform::ConnectivityProbe {
 public:
-    bool reach(const QString& url) override
+    void reach(const QString& url, Done done) override
     {
         probed << url;
         if (onReach)
             onReach();
-        return reachable;
+        if (deferred) {
+            waiting = std::move(done);
+            return;
+        }
+        done(reachable);
+    }
+    void cancel() override
+    {
+        ++cancels;
+        waiting = {};
+    }
+    // Answers the probe that waits; false when none does.
+    bool answer(bool reached)
+    {
+        Done done = std::move(waiting);
+        waiting = {};
+        if (!done)
+            return false;
+        done(reached);
+        return true;
     }
 
     QStringList probed;
     bool reachable = true;
+    bool deferred = false;
+    Done waiting;
+    int cancels = 0;
     std::function<void()> onReach;
 };
 
@@ -269,10 +292,7 @@ public:
 
 // Every fake the resident side is built over, handed to it as one.
 struct ResidentFakes {
-    shell::ShellPlatform Platform()
-    {
-        return {dialogs, tray, shellOpen, folders, clock, eventLoop, speech, probe};
-    }
+    shell::ShellPlatform Platform() { return {dialogs, tray, shellOpen, folders, clock, eventLoop, speech}; }
 
     FakeDialogs dialogs;
     FakeTray tray;

@@ -13,21 +13,34 @@ TEST(HelpCommands, ReadMeOpensBesideTheProgramButNotDuringAPriceCheck)
 {
     FakeShellOpen shellOpen;
     FakeDialogs dialogs;
-    store::WatchListModel model;
-
-    model.KakakuChecking = true;
-    watchlist::OpenReadMe(model, shellOpen, dialogs, ExeDir);
+    watchlist::OpenReadMe(true, shellOpen, dialogs, ExeDir);
     EXPECT_TRUE(shellOpen.opened.isEmpty());
     EXPECT_TRUE(dialogs.shown.empty());
 
-    model.KakakuChecking = false;
-    watchlist::OpenReadMe(model, shellOpen, dialogs, ExeDir);
+    watchlist::OpenReadMe(false, shellOpen, dialogs, ExeDir);
     EXPECT_EQ(shellOpen.opened, QStringList{ExeDir + QStringLiteral("ReadMe.txt")});
     EXPECT_TRUE(dialogs.shown.empty());
 
     shellOpen.succeed = false;
-    watchlist::OpenReadMe(model, shellOpen, dialogs, ExeDir);
+    watchlist::OpenReadMe(false, shellOpen, dialogs, ExeDir);
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("\"ReadMe.txt\"を開けませんでした。")});
+}
+
+TEST(HelpCommands, TheAuthorsSiteOpensOrTheFailureIsReported)
+{
+    FakeShellOpen shellOpen;
+    FakeDialogs dialogs;
+    watchlist::OpenAuthorSite(shellOpen, dialogs, QStringLiteral("https://auctions.yahoo.co.jp/"));
+    EXPECT_EQ(shellOpen.opened, QStringList{QStringLiteral("https://auctions.yahoo.co.jp/")});
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    shellOpen.succeed = false;
+    watchlist::OpenAuthorSite(shellOpen, dialogs, QStringLiteral("https://auctions.yahoo.co.jp/"));
+    shellOpen.throws = true;
+    watchlist::OpenAuthorSite(shellOpen, dialogs, QStringLiteral("https://auctions.yahoo.co.jp/"));
+    EXPECT_EQ(dialogs.texts(), QStringList(2, QStringLiteral("作者サイトへの接続に失敗しました。")));
+    for (const auto& message : dialogs.shown)
+        EXPECT_TRUE(message.caption.isEmpty());
 }
 
 TEST(HelpCommands, NotationHelpOpensEvenDuringAPriceCheck)

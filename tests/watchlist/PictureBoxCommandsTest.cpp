@@ -22,7 +22,11 @@ protected:
     store::Slot& slot(int s) { return model.SlotAt(0, s + 1); }
     void rightClick(int s) { commands.SlotImageMouseDown(0, s, true); }
     // The picture menu's items as the user finds them enabled.
-    std::array<bool, 3> menu() const { return {model.P1Enabled, model.D1Enabled, model.KakudaiEnabled}; }
+    std::array<bool, 3> menu() const
+    {
+        const watchlist::CommandStates shown = states();
+        return {shown.P1, shown.D1, shown.Kakudai};
+    }
 
     testsupport::FakeClipboard clipboard;
     QStringList enlarged;

@@ -105,7 +105,7 @@ TEST_F(SlotCommands, DeletingARowMovesEverythingBelowItUp)
     EXPECT_TRUE(won(0, 4));
     EXPECT_FALSE(won(0, 5));
     for (int r = 1; r <= 10; ++r)
-        EXPECT_EQ(model.SlotAt(0, r).BtnHyojiEnabled, r <= 5) << r;
+        EXPECT_EQ(states().BtnHyoji[0][static_cast<size_t>(r - 1)], r <= 5) << r;
     EXPECT_TRUE(model.SlotAt(0, 6).SlotImage.isNull());
     EXPECT_TRUE(near(pictureColour(u"Image0_2.jpg"_s), Red));
     EXPECT_TRUE(near(pictureColour(u"Image0_4.jpg"_s), Blue));
@@ -121,7 +121,7 @@ TEST_F(SlotCommands, DeletingARowMovesEverythingBelowItUp)
     EXPECT_TRUE(numbered(1));
     EXPECT_EQ(cell(1, 9, ColTitle), u"u9"_s);
     EXPECT_TRUE(cell(1, 10, ColTitle).isEmpty());
-    EXPECT_FALSE(model.SlotAt(1, 10).BtnHyojiEnabled);
+    EXPECT_FALSE(states().BtnHyoji[1][static_cast<size_t>(10 - 1)]);
     EXPECT_TRUE(section(1, 10).isEmpty());
     EXPECT_FALSE(section(1, 9).isEmpty());
 }
@@ -198,7 +198,7 @@ TEST_F(SlotCommands, AMovedSlotTakesItsMarksAndPictureButNotTheFavourite)
     EXPECT_EQ(cell(1, 3, ColTitle), u"[終了]t2"_s);
     EXPECT_EQ(model.SlotAt(1, 3).KakakuText, u"2,500円"_s);
     EXPECT_TRUE(model.SlotAt(1, 3).PictureExist);
-    EXPECT_TRUE(model.SlotAt(1, 3).BtnHyojiEnabled);
+    EXPECT_TRUE(states().BtnHyoji[1][static_cast<size_t>(3 - 1)]);
     EXPECT_TRUE(won(1, 3));
     EXPECT_TRUE(form->Schedule().At(1, 2).Ended);
     EXPECT_TRUE(near(pictureColour(u"Image1_2.jpg"_s), Green));
@@ -225,24 +225,25 @@ TEST_F(SlotCommands, TheSlotMenuOffersCategoriesWithAFreeRowOnly)
     start(3);
 
     presenter->GridMouseDown(0, 0, 1, true);
-    EXPECT_TRUE(model.MenuMoveEnabled);
-    EXPECT_EQ(model.KomokuAt(0).MoveItemCaption, u"カメラへ"_s);
-    EXPECT_EQ(model.KomokuAt(2).MoveItemCaption, u"名前なしへ"_s);
-    EXPECT_FALSE(model.KomokuAt(0).MoveItemEnabled) << "its own category";
-    EXPECT_FALSE(model.KomokuAt(1).MoveItemEnabled) << "full";
-    EXPECT_TRUE(model.KomokuAt(2).MoveItemEnabled);
+    EXPECT_TRUE(states().MenuMove);
+    EXPECT_EQ(states().MoveItemCaptions[0], u"カメラへ"_s);
+    EXPECT_EQ(states().MoveItemCaptions[2], u"名前なしへ"_s);
+    EXPECT_FALSE(states().MoveItems[0]) << "its own category";
+    EXPECT_FALSE(states().MoveItems[1]) << "full";
+    EXPECT_TRUE(states().MoveItems[2]);
     presenter->GridMouseDown(1, ColTitle, 4, true);
-    EXPECT_TRUE(model.KomokuAt(0).MoveItemEnabled);
-    EXPECT_FALSE(model.KomokuAt(1).MoveItemEnabled);
+    EXPECT_TRUE(states().MoveItems[0]);
+    EXPECT_FALSE(states().MoveItems[1]);
     EXPECT_EQ(view.log.count(u"slot menu"_s), 2);
 
     // No menu over a free row, for the left button or during a price check; the first still selects.
     presenter->GridMouseDown(0, ColTitle, 2, true);
     EXPECT_EQ(model.SelRow, 2);
     presenter->GridMouseDown(1, ColTitle, 5, false);
-    model.KakakuChecking = true;
+    pass->RunPriceCheckPass(shell::PassStart::Retry);
+    ASSERT_TRUE(pass->KakakuChecking());
     presenter->GridMouseDown(1, ColTitle, 5, true);
-    model.KakakuChecking = false;
+    pass->Stop();
     EXPECT_EQ(view.log.count(u"slot menu"_s), 2);
     EXPECT_EQ(model.SelRow, 2);
 
@@ -251,7 +252,7 @@ TEST_F(SlotCommands, TheSlotMenuOffersCategoriesWithAFreeRowOnly)
     presenter->BtnTabDelClick(2);
     presenter->BtnTabDelClick(1);
     presenter->GridMouseDown(0, ColTitle, 1, true);
-    EXPECT_FALSE(model.MenuMoveEnabled);
+    EXPECT_FALSE(states().MenuMove);
 }
 
 TEST_F(SlotCommands, TheWonMarkAndTheFavouriteAreWrittenAtOnce)
@@ -265,12 +266,12 @@ TEST_F(SlotCommands, TheWonMarkAndTheFavouriteAreWrittenAtOnce)
 
     select(0, 3);
     presenter->PopupMenu2Popup();
-    EXPECT_FALSE(model.MenuRakusatuhinChecked);
+    EXPECT_FALSE(states().MenuRakusatuhinChecked);
     presenter->MenuRakusatuhinClick();
     EXPECT_TRUE(won(0, 3));
     EXPECT_TRUE(section(0, 3).contains(u"Rakusatuhin=1\r\n"_s));
     presenter->PopupMenu2Popup();
-    EXPECT_TRUE(model.MenuRakusatuhinChecked);
+    EXPECT_TRUE(states().MenuRakusatuhinChecked);
     presenter->MenuRakusatuhinClick();
     EXPECT_FALSE(won(0, 3));
     EXPECT_TRUE(section(0, 3).contains(u"Rakusatuhin=0\r\n"_s));

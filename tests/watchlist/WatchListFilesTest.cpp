@@ -73,7 +73,7 @@ TEST_F(WatchListFiles, TheAddAndDeleteButtonsFollowTheCount)
     putTotal(5);
     create();
     startUp();
-    EXPECT_FALSE(model.BtnAddKomokuEnabled);
+    EXPECT_FALSE(states().BtnAddKomoku);
 
     // No to the question changes nothing.
     presenter->BtnTabDelClick(4);
@@ -84,10 +84,10 @@ TEST_F(WatchListFiles, TheAddAndDeleteButtonsFollowTheCount)
     for (int k = 4; k >= 1; --k) {
         dialogs.answers.push_back(true);
         presenter->BtnTabDelClick(k);
-        EXPECT_TRUE(model.BtnAddKomokuEnabled);
+        EXPECT_TRUE(states().BtnAddKomoku);
     }
     EXPECT_EQ(captions().size(), 2);
-    EXPECT_FALSE(model.Komokus[0].BtnTabDelEnabled);
+    EXPECT_FALSE(states().BtnTabDel);
     dialogs.shown.clear();
     (*presenter).BtnTabDelClick(0);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -256,8 +256,8 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
     EXPECT_EQ(cell(0, 2, store::ColNyusatugaku), QString());
     EXPECT_EQ(cell(0, 3, store::ColNyusatugaku), u"1500円"_s);
     EXPECT_TRUE(model.SlotAt(0, 1).SokketuEnd);
-    EXPECT_TRUE(model.SlotAt(0, 1).BtnHyojiEnabled);
-    EXPECT_FALSE(model.SlotAt(0, 7).BtnHyojiEnabled);
+    EXPECT_TRUE(states().BtnHyoji[0][0]);
+    EXPECT_FALSE(states().BtnHyoji[0][6]);
     EXPECT_EQ(form->TrayHint(), u" No3: 1,500円\r\n本 No1: 800円"_s);
 
     // The picture of row 4 shows although the key says none; row 5 has a key but no file.

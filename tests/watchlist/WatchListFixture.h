@@ -5,6 +5,7 @@
 #include "shell/ResidentFixture.h"
 #include "store/Cp932.h"
 #include "store/Pictures.h"
+#include "support/FakeTransfers.h"
 #include "watchlist/ResidentLink.h"
 
 #include <QFile>
@@ -26,7 +27,13 @@ inline const QString Url = u"https://page.auctions.yahoo.co.jp/jp/auction/x1"_s;
 
 class WatchListFiles : public testsupport::ResidentFixture {
 protected:
-    WatchListFiles() { clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0)); }
+    WatchListFiles()
+    {
+        clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
+        // Offline unless a test goes online: an address typed into a URL cell is stored, and no
+        // registration fetch waits for a page nobody answers.
+        probe.reachable = false;
+    }
     void SetUp() override { ASSERT_TRUE(form->FormCreate()); }
 
     QString path(const QString& name) const { return form->DataDir() + name; }
@@ -59,15 +66,25 @@ protected:
                std::abs(qBlue(a) - qBlue(b)) < 24;
     }
 
-    // Creates the window's behaviour as the program does at start-up.
-    void create()
+    // Creates the window's behaviour as the program does at start-up: the presenter, and the
+    // pass and registration fetch over `pages` (fakes the test answers, unless it gives others).
+    void create(retrieval::PageClient* pageClient = nullptr,
+                retrieval::PictureClient* pictureClient = nullptr)
     {
         link = std::make_unique<watchlist::ResidentLink>(*form);
+        pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+            *form, model, pageClient ? *pageClient : pages, pictureClient ? *pictureClient : pictures, probe,
+            view, dialogs, clock});
         presenter = std::make_unique<WatchListPresenter>(
-            WatchListPresenter::Parts{model, *link, view, dialogs, clock, form->Speech(), shellOpen});
+            WatchListPresenter::Parts{model, *link, view, dialogs, clock, form->Speech(), shellOpen, *pass});
+        pass->SetSave([this] { return presenter->Save(); });
         form->AttachWatchList(&view);
+        form->AttachPriceCheck(pass.get());
+        form->AttachRegistration(presenter.get());
         presenter->FormCreate();
     }
+    // The window's enabled states and message line as they stand.
+    watchlist::CommandStates states() const { return presenter->States(); }
     // The window is shown: its show handler, then the handler of the page in front.
     void show()
     {
@@ -115,7 +132,10 @@ protected:
     }
     QString lastMessage() const { return dialogs.shown.empty() ? QString() : dialogs.shown.back().text; }
 
+    testsupport::FakePages pages;
+    testsupport::FakePictures pictures;
     std::unique_ptr<watchlist::ResidentLink> link;
+    std::unique_ptr<retrieval::PriceCheckPass> pass;
     std::unique_ptr<WatchListPresenter> presenter;
 };
 

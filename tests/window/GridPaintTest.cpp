@@ -5,6 +5,7 @@
 #include "shell/ResidentFixture.h"
 #include "store/DayCount.h"
 #include "store/TextRules.h"
+#include "support/FakeTransfers.h"
 #include "watchlist/ResidentLink.h"
 #include "watchlist/WatchListPresenter.h"
 
@@ -37,8 +38,10 @@ protected:
         ASSERT_TRUE(form->FormCreate());
         link = std::make_unique<watchlist::ResidentLink>(*form);
         form1 = std::make_unique<window::TForm1>(model);
+        pass = std::make_unique<retrieval::PriceCheckPass>(
+            retrieval::PriceCheckPass::Parts{*form, model, pages, pictures, probe, *form1, dialogs, clock});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
-            model, *link, *form1, dialogs, clock, form->Speech(), shellOpen});
+            model, *link, *form1, dialogs, clock, form->Speech(), shellOpen, *pass});
         form1->SetPresenter(presenter.get());
         presenter->FormCreate();
         form1->show();
@@ -68,7 +71,6 @@ protected:
             s.Cells[static_cast<size_t>(store::ColMonth + i)] = parts[i];
         s.Cells[store::ColKakaku] = price;
         s.ShuryoTime = store::ToDayCount(end);
-        s.BtnHyojiEnabled = true;
         return s;
     }
     shell::SlotStatus& status(int row) { return form->Schedule().At(0, row - 1); }
@@ -123,6 +125,9 @@ protected:
 
     std::unique_ptr<watchlist::ResidentLink> link;
     std::unique_ptr<window::TForm1> form1;
+    testsupport::FakePages pages;
+    testsupport::FakePictures pictures;
+    std::unique_ptr<retrieval::PriceCheckPass> pass;
     std::unique_ptr<watchlist::WatchListPresenter> presenter;
     AuctionGrid* grid = nullptr;
 };

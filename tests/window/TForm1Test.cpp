@@ -1,6 +1,7 @@
 #include "window/TForm1.h"
 
 #include "shell/ResidentFixture.h"
+#include "support/FakeTransfers.h"
 #include "watchlist/PictureBoxCommands.h"
 #include "watchlist/ResidentSide.h"
 #include "watchlist/WatchListPresenter.h"
@@ -46,7 +47,6 @@ public:
     bool KakakuChanged() const override { return false; }
     void RequestRebuild() override {}
     void StopMonitor() override {}
-    bool InternetProbe() override { return false; }
     void StartMonitor() override {}
     shell::SlotStatus* Status(int, int) override { return nullptr; }
     void SetTrayHint(const QString&) override {}
@@ -66,8 +66,10 @@ protected:
         resident.dataDir = scratch.file(u"data"_s) + u'/';
         QDir().mkpath(resident.dataDir);
         form1 = std::make_unique<TForm1>(model);
+        pass = std::make_unique<retrieval::PriceCheckPass>(
+            retrieval::PriceCheckPass::Parts{*form, model, pages, pictures, probe, *form1, dialogs, clock});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
-            model, resident, *form1, dialogs, clock, form->Speech(), shellOpen});
+            model, resident, *form1, dialogs, clock, form->Speech(), shellOpen, *pass});
         form1->SetPresenter(presenter.get());
         presenter->FormCreate();
     }
@@ -99,6 +101,9 @@ protected:
     }
     TestResident resident;
     std::unique_ptr<TForm1> form1;
+    testsupport::FakePages pages;
+    testsupport::FakePictures pictures;
+    std::unique_ptr<retrieval::PriceCheckPass> pass;
     std::unique_ptr<watchlist::WatchListPresenter> presenter;
 };
 
@@ -148,16 +153,14 @@ TEST_F(WatchListWindow, RenderShowsTheModelWithoutCallingAHandler)
     m.KomokuCount = 2;
     m.Komokus[0].Name = u"カメラ"_s;
     m.Komokus[1].AddedUnnamed = true;
-    m.Komokus[1].BtnTabDelEnabled = true;
     m.General.EditArarmTime = u"5"_s;
     m.General.CheckBoxBalloon = false;
     m.General.ComboBoxEndAuctionDel = 0;
     m.Speech.MemoSpeakText = u"おーく\r\nしょん"_s;
     m.Speech.MemoSpeakTextColor = store::SpeakTextColor::Red;
-    m.LabelMsgText = u"ドラッグ&&ドロップ\r2行目"_s;
-    m.LabelMsgVisible = true;
-    m.MenuSaveEnabled = false;
-    m.MenuSortEndEnabled = true;
+    // A sentence not yet tried out holds the save back.
+    m.SpeakTextChecked = false;
+    m.LabelMsgNotice = u"ドラッグ&&ドロップ\r2行目"_s;
     m.ActivePage = 2;
     QImage red(60, 40, QImage::Format_RGB32);
     red.fill(qRgb(255, 0, 0));
@@ -441,7 +444,7 @@ TEST_F(WatchListWindow, ARightPressOpensTheSlotMenuAndTheMenusReachTheirCommands
     control<QAction>(u"MenuPopUp_Honmei"_s)->trigger();
     EXPECT_EQ(model.KomokuAt(0).HonmeiNo, 2);
     // As a click on the title enables it.
-    model.MenuDeleteEnabled = true;
+    model.SelCol = store::ColTitle;
     form1->render();
     control<QAction>(u"RowDell"_s)->trigger();
     control<QAction>(u"S1"_s)->trigger();
