@@ -50,7 +50,13 @@ struct ScrapeResult {
     // A registration's pictures in the order of the page; the first that downloads is the slot's.
     std::vector<PictureCandidate> Pictures;
 
-    static ScrapeResult Failed(const QString& text) { return {false, text}; }
+    static ScrapeResult Failed(const QString& text)
+    {
+        ScrapeResult failed;
+        failed.Ok = false;
+        failed.Error = text;
+        return failed;
+    }
 };
 
 // Whether the model and the schedule both hold the slot (category komoku, row 1 to 10).
