@@ -96,6 +96,13 @@ int main(int argc, char** argv)
         return Fail(u"usage: resident_bench [seconds]"_s);
 
     testsupport::ScratchDir scratch;
+    // The display starts before the namespace, as the whole-program tests' displays do. A server
+    // started in a network namespace of its own finds the display numbers of the others free
+    // there, and would take over the socket file in /tmp/.X11-unix of one of them, the one way
+    // the programs of the others reach it.
+    e2e::X11Session x11;
+    if (!x11.isRunning())
+        return Fail(u"Xvfb did not start"_s);
     const e2e::SiteNamespace entered = e2e::EnterSiteNamespace(
         {testsupport::FakeAuctionSite::host(), u"auctions.yahoo.co.jp"_s, u"auctions.c.yimg.jp"_s},
         testsupport::trustedAuthorityFile(), scratch.path());
@@ -144,9 +151,6 @@ int main(int argc, char** argv)
         return Fail(u"cannot write the sound set-up"_s);
     asoundrc.close();
 
-    e2e::X11Session x11;
-    if (!x11.isRunning())
-        return Fail(u"Xvfb did not start"_s);
     e2e::DesktopBus desktop(scratch.path());
     if (!desktop.error().isEmpty())
         return Fail(desktop.error());
