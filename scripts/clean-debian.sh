@@ -2,7 +2,9 @@
 # A minimal Debian 12 (debootstrap --variant=minbase) is made once from the mirror this
 # machine's apt uses and kept in $MIRUBERO_CHECK_CACHE (/var/cache/mirubero-check); each
 # check works on a copy of it in $root, removed again when the check ends. in_root runs a
-# command in the copy with a clean environment.
+# command in the copy with a clean environment, chrooted; in_container runs it as in a
+# container, in a mount namespace whose root the copy is (bubblewrap's pivot_root), where
+# a process may make namespaces of its own as on a real system.
 
 cache=${MIRUBERO_CHECK_CACHE:-/var/cache/mirubero-check}
 started=$SECONDS
@@ -42,15 +44,29 @@ trap cleanup EXIT
 
 step "copying the clean system to $root"
 cp -a "$base/." "$root/"
-mount -t proc proc "$root/proc"
-mount -t sysfs sys "$root/sys"
-mount --bind /dev "$root/dev"
-mount -t devpts devpts "$root/dev/pts" -o newinstance,ptmxmode=0666
-mount -t tmpfs shm "$root/dev/shm"
+chmod 0755 "$root"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 cat >"$root/etc/apt/sources.list" <<EOF
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
 deb ${mirror}-security bookworm-security main
 EOF
-in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
+
+in_root() {
+  if ! mountpoint -q "$root/proc"; then
+    mount -t proc proc "$root/proc"
+    mount -t sysfs sys "$root/sys"
+    mount --bind /dev "$root/dev"
+    mount -t devpts devpts "$root/dev/pts" -o newinstance,ptmxmode=0666
+    mount -t tmpfs shm "$root/dev/shm"
+  fi
+  chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"
+}
+
+# Root keeps its capabilities in the container; it has its own process, IPC and host
+# name namespaces, the machine's network, and ends with the check.
+in_container() {
+  bwrap --bind "$root" / --proc /proc --dev /dev --perms 1777 --tmpfs /dev/shm --ro-bind /sys /sys \
+    --unshare-pid --unshare-ipc --unshare-uts --hostname mirubero-check --die-with-parent \
+    /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"
+}

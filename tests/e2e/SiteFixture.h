@@ -3,7 +3,8 @@
 // The real program against the fake auction site under the site's own host names: the test
 // moves itself, and so everything it starts, into a network and mount namespace of its own
 // (as root), where those names resolve to 127.0.0.1 and the test CA is the system's trusted
-// store. The site listens on port 443 there. Tests skip without root.
+// store. The site listens on port 443 there. Tests skip without root, and fail instead under
+// CI=true.
 
 #include "e2e/ProgramFixture.h"
 #include "e2e/SiteNamespace.h"
@@ -54,8 +55,12 @@ protected:
         const SiteNamespace entered = EnterSiteNamespace(
             {testsupport::FakeAuctionSite::host(), u"auctions.yahoo.co.jp"_s, u"auctions.c.yimg.jp"_s},
             testsupport::trustedAuthorityFile(), scratch.path());
-        if (entered.Result == SiteNamespace::Outcome::Unavailable)
+        if (entered.Result == SiteNamespace::Outcome::Unavailable) {
+            // Under CI a test that cannot run here is a failure, never a pass.
+            if (qEnvironmentVariable("CI") == u"true"_s)
+                FAIL() << "cannot run here, and CI=true: " << entered.Reason.toStdString();
             GTEST_SKIP() << entered.Reason.toStdString();
+        }
         ASSERT_EQ(entered.Result, SiteNamespace::Outcome::Entered) << entered.Reason.toStdString();
         site =
             std::make_unique<testsupport::FakeAuctionSite>(testsupport::FakeAuctionSite::Certificate::Trusted,

@@ -1,8 +1,10 @@
 #include "e2e/SiteNamespace.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +14,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +51,64 @@ QString BindFile(const QString& source, const char* target)
     if (mount(QFile::encodeName(source).constData(), target, nullptr, MS_BIND, nullptr) != 0)
         return Failed(target);
     return {};
+}
+
+// Puts one entry of the real /etc into the copy at `to`: a symbolic link as the same link, anything
+// else as a bind mount of the original over a folder or an empty file.
+QString PutEtcEntry(const QByteArray& from, const QByteArray& to)
+{
+    struct stat info {};
+    if (lstat(from.constData(), &info) != 0)
+        return Failed(from.constData());
+    if (S_ISLNK(info.st_mode)) {
+        char link[PATH_MAX];
+        const ssize_t length = readlink(from.constData(), link, sizeof link - 1);
+        if (length < 0)
+            return Failed(from.constData());
+        link[length] = '\0';
+        return symlink(link, to.constData()) == 0 ? QString() : Failed(to.constData());
+    }
+    const bool placed = S_ISDIR(info.st_mode) ? mkdir(to.constData(), 0755) == 0 : [&] {
+        const int fd = open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        return fd >= 0 && close(fd) == 0;
+    }();
+    if (!placed || mount(from.constData(), to.constData(), nullptr, MS_BIND | MS_REC, nullptr) != 0)
+        return Failed(to.constData());
+    return {};
+}
+
+// Replaces /etc, in this mount namespace only, with a tmpfs that holds every entry of the real one
+// in place and `hosts` as its own hosts file: the real /etc need not have one to mount over, and
+// nothing is written to it. The tmpfs is filled on `stage`, then moved over /etc, so that no path
+// below `stage` leads into the real /etc once this returns; on a failure it is detached whole.
+QString ReplaceEtc(const QString& stage, const QByteArray& hosts)
+{
+    const QByteArray at = QFile::encodeName(stage);
+    if (!QDir().mkpath(stage))
+        return QStringLiteral("cannot make %1").arg(stage);
+    if (mount("tmpfs", at.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755") != 0)
+        return Failed("a tmpfs for /etc");
+    QString error;
+    const QStringList names =
+        QDir(QStringLiteral("/etc"))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (name == QStringLiteral("hosts"))
+            continue;
+        error = PutEtcEntry("/etc/" + QFile::encodeName(name), at + '/' + QFile::encodeName(name));
+        if (!error.isEmpty())
+            break;
+    }
+    QFile file(stage + QStringLiteral("/hosts"));
+    if (error.isEmpty() &&
+        !(file.open(QIODevice::WriteOnly) && file.write(hosts) == hosts.size() && file.flush()))
+        error = QStringLiteral("cannot write the hosts file");
+    file.close();
+    if (error.isEmpty() && mount(at.constData(), "/etc", nullptr, MS_MOVE, nullptr) != 0)
+        error = Failed("moving the copy of /etc over /etc");
+    if (!error.isEmpty())
+        umount2(at.constData(), MNT_DETACH);
+    return error;
 }
 
 // Maps root and nobody (65534) of the new namespace to themselves. Only a process with CAP_SETUID
@@ -110,15 +171,6 @@ SiteNamespace Enter(const QStringList& hostNames, const QString& caFile, const Q
                 QStringLiteral("no system certificate store at %1 (package ca-certificates)")
                     .arg(QLatin1String(CaStore))};
 
-    const QString hosts = workDir + QStringLiteral("/hosts");
-    QFile file(hosts);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(
-            QStringLiteral("127.0.0.1 localhost %1\n::1 localhost\n").arg(hostNames.join(u' ')).toLatin1()) <
-            0)
-        return {SiteNamespace::Outcome::Failed, QStringLiteral("cannot write %1").arg(hosts)};
-    file.close();
-
     // A user namespace of its own (root and nobody mapped to themselves) makes the mount namespace a less
     // privileged one: every mount it inherits as shared becomes a slave, so nothing mounted
     // here reaches the machine's other namespaces.
@@ -147,7 +199,9 @@ SiteNamespace Enter(const QStringList& hostNames, const QString& caFile, const Q
     if (error.isEmpty())
         error = BringUpLoopback();
     if (error.isEmpty())
-        error = BindFile(hosts, "/etc/hosts");
+        error = ReplaceEtc(
+            workDir + QStringLiteral("/etc"),
+            QStringLiteral("127.0.0.1 localhost %1\n::1 localhost\n").arg(hostNames.join(u' ')).toLatin1());
     if (error.isEmpty())
         error = BindFile(caFile, CaStore);
     if (!error.isEmpty())

@@ -9,7 +9,8 @@ namespace e2e {
 // mount namespace of its own: only loopback, `hostNames` resolving to 127.0.0.1, and the
 // authority in `caFile` as the system's trusted certificate store. Root and nobody (65534) keep
 // their ids there, so a test may run a program as an ordinary user. The real /etc is not
-// touched; files for the mounts are written to `workDir`. Done at most once per process;
+// touched and need not have a hosts file: in the namespace /etc is a copy whose entries are the
+// real ones but for its own hosts file, staged in `workDir`. Done at most once per process;
 // later calls answer as the first did.
 struct SiteNamespace {
     enum class Outcome {

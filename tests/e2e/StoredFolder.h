@@ -14,8 +14,10 @@
 
 #include <map>
 #include <string>
+#include <utility>
 
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 
 namespace e2e {
 
@@ -92,11 +94,23 @@ public:
     Mount(const Mount&) = delete;
     Mount& operator=(const Mount&) = delete;
     bool mounted() const { return m_mounted; }
-    // Makes the mount read-only.
+    // Makes the mount read-only. It keeps the flags it has: in a user namespace those it came with
+    // from outside (nosuid, nodev, noexec, as a container's mounts have) cannot be dropped, and a
+    // remount without them is refused.
     bool remountReadOnly()
     {
-        return m_mounted &&
-               mount(nullptr, m_target.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+        struct statvfs info {};
+        if (!m_mounted || statvfs(m_target.constData(), &info) != 0)
+            return false;
+        unsigned long kept = 0;
+        for (const auto& [held, flag] :
+             {std::pair{ST_NOSUID, MS_NOSUID}, std::pair{ST_NODEV, MS_NODEV}, std::pair{ST_NOEXEC, MS_NOEXEC},
+              std::pair{ST_NOATIME, MS_NOATIME}, std::pair{ST_NODIRATIME, MS_NODIRATIME},
+              std::pair{ST_RELATIME, MS_RELATIME}})
+            if (info.f_flag & held)
+                kept |= flag;
+        return mount(nullptr, m_target.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY | kept,
+                     nullptr) == 0;
     }
 
 private:
