@@ -47,7 +47,8 @@ public:
             rows += u"[%1]\nTitle=t%1\nURL=%2\nKakaku=1,000円\nShuryoTime=2026/12/12 21:34:00\n"_s.arg(r).arg(
                 item(u"a%1"_s.arg(r)));
         put(u"Settei0.ini"_s, u"[Komoku]\nName=カメラ\n"_s + rows);
-        put(u"Settei1.ini"_s, u"[Komoku]\nName=本\n[1]\nTitle=b1\nURL=%1\nKakaku=1,000円\n"_s.arg(item(u"b1"_s)));
+        put(u"Settei1.ini"_s,
+            u"[Komoku]\nName=本\n[1]\nTitle=b1\nURL=%1\nKakaku=1,000円\n"_s.arg(item(u"b1"_s)));
         create();
         view.onShow = [this] { presenter->FormShow(); };
         startUp();
@@ -178,7 +179,8 @@ public:
         for (int i = 0; i < 50; ++i) {
             if (pages.inFlight())
                 pages.answerPage(page(u"2,000円"_s));
-            testsupport::Spin([this] { return pass->Mode() == shell::RunMode::Idle || pages.inFlight(); }, 2000);
+            testsupport::Spin([this] { return pass->Mode() == shell::RunMode::Idle || pages.inFlight(); },
+                              2000);
             if (pass->Mode() == shell::RunMode::Idle)
                 break;
         }
@@ -195,8 +197,9 @@ public:
             ASSERT_TRUE(file.Existed()) << k;
             for (int r = 1; r <= store::SlotsPerKomoku; ++r) {
                 const QString stored = file.ReadString(store::SlotSection(r), store::settei::URL);
-                if (!stored.isEmpty())
+                if (!stored.isEmpty()) {
                     EXPECT_EQ(stored, cell(k, r, store::ColURL)) << k << "-" << r;
+                }
             }
         }
     }
@@ -237,12 +240,14 @@ const Command Commands[] = {
     {"ChecksOff", &DuringTransfer::checksOff, true, false, &DuringTransfer::checkedOff},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, DuringTransfer, ::testing::Combine(::testing::ValuesIn(Commands), ::testing::Values(Transfer::Pass, Transfer::Registration)),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).name) +
-               (std::get<1>(info.param) == Transfer::Pass ? "DuringAPass" : "DuringARegistration");
-    });
+INSTANTIATE_TEST_SUITE_P(Commands, DuringTransfer,
+                         ::testing::Combine(::testing::ValuesIn(Commands),
+                                            ::testing::Values(Transfer::Pass, Transfer::Registration)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) == Transfer::Pass ? "DuringAPass"
+                                                                               : "DuringARegistration");
+                         });
 
 } // namespace
 } // namespace watchlisttest
