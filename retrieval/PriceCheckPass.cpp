@@ -368,7 +368,8 @@ void PriceCheckPass::Stop()
     m_parts.Pictures.Cancel();
     m_parts.Probe.cancel();
     if (m_mode == shell::RunMode::Registration) {
-        EndRegistration(false);
+        // A page already read is kept, without the picture that was still on its way.
+        EndRegistration(m_phase == Phase::Picture);
         return;
     }
     Finish();
@@ -458,6 +459,8 @@ void PriceCheckPass::RegistrationPage(RunId run, const FetchResult& fetched)
         EndRegistration(false, processed.Error);
         return;
     }
+    // What the page brought is in the window and reaches the files with the registration's save.
+    m_parts.Model.Saved = false;
     m_registrationUnread = processed.Unread;
     m_pictures = processed.Pictures;
     m_picture = 0;

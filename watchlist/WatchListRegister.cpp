@@ -121,8 +121,9 @@ void WatchListPresenter::DropURLTarget1Drop(const QString& address)
         if (m_parts.Run.Mode() == shell::RunMode::Idle) {
             RegisterFromCell(komoku, ColURL, x, address);
         } else {
-            // Written at once; the tick hands it over once what runs is over.
+            // Written at once, and not yet stored; the tick hands it over once what runs is over.
             slot.Cells[ColURL] = address;
+            model.Saved = false;
             m_parts.Run.QueueRegistration(komoku, x, address);
             m_parts.View.repaintGrid(komoku);
             m_parts.View.render();
