@@ -197,7 +197,7 @@ void PriceCheckPass::FetchCurrent(RunId run)
         ++m_index;
     }
     if (m_index >= m_queue.size()) {
-        EndPass();
+        EndPass(false);
         return;
     }
     m_phase = Phase::Page;
@@ -234,7 +234,7 @@ void PriceCheckPass::PassPage(RunId run, shell::FetchEntry entry, const FetchRes
         if (!Live(run))
             return;
         if (!processed.Ok) {
-            PassFailed();
+            EndPass(true);
             return;
         }
         resident.PageChecked();
@@ -260,7 +260,7 @@ void PriceCheckPass::PassPage(RunId run, shell::FetchEntry entry, const FetchRes
     slot->LastCheckError = fetched.ErrorText;
     if (!ConcernsOnePage(fetched.Error)) {
         // The connection itself failed: the tick's retries and the next probe take over.
-        PassFailed();
+        EndPass(true);
         return;
     }
     // One dead page (a deleted auction, say) must not stop the checks of the others, nor count
@@ -286,27 +286,21 @@ void PriceCheckPass::NameNotFound(RunId run, const FetchResult& fetched)
     if (store::Slot* slot = SlotOf(entry))
         slot->LastCheckError = fetched.ErrorText;
     if (!*m_reachable) {
-        PassFailed();
+        EndPass(true);
         return;
     }
     m_parts.Resident.PageChecked();
     NextEntry(run);
 }
 
-void PriceCheckPass::EndPass()
+void PriceCheckPass::EndPass(bool failed)
 {
     const int unread = m_unread;
     Finish();
-    m_parts.Resident.EndKakakuCheck();
-    if (unread > 0 && !m_layoutWarned)
-        LayoutChanged(unread);
-}
-
-void PriceCheckPass::PassFailed()
-{
-    const int unread = m_unread;
-    Finish();
-    m_parts.Resident.PassFailed();
+    if (failed)
+        m_parts.Resident.PassFailed();
+    else
+        m_parts.Resident.EndKakakuCheck();
     if (unread > 0 && !m_layoutWarned)
         LayoutChanged(unread);
 }

@@ -96,8 +96,8 @@ private:
     void PageArrived(RunId run, const FetchResult& fetched);
     void NameNotFound(RunId run, const FetchResult& fetched);
     void PassPage(RunId run, shell::FetchEntry entry, const FetchResult& fetched);
-    void EndPass();
-    void PassFailed();
+    // The pass is over: done, or failed (the tick retries it).
+    void EndPass(bool failed);
     // The slot of a queue entry, looked up again since events were handled: null when its
     // category was deleted or the slot no longer holds the entry's address.
     store::Slot* SlotOf(const shell::FetchEntry& entry);

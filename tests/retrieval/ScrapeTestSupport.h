@@ -93,6 +93,13 @@ inline QByteArray Page(const QStringList& lines, const QString& separator = u"\r
     return lines.join(separator).toUtf8() + separator.toUtf8();
 }
 
+// A running auction's page with its title, price, five bids and an end on 12 December 2026.
+inline QByteArray ItemPage(const QString& price)
+{
+    return Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(price) +
+                CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s));
+}
+
 inline QString ItemUrl()
 {
     return u"https://page.auctions.yahoo.co.jp/jp/auction/x123"_s;

@@ -30,12 +30,6 @@ class DuringTransfer : public WatchListFiles,
                        public ::testing::WithParamInterface<std::tuple<Command, Transfer>> {
 public:
     static QString item(const QString& id) { return u"https://page.auctions.yahoo.co.jp/jp/auction/"_s + id; }
-    static QByteArray page(const QString& price)
-    {
-        using namespace scrapetest;
-        return Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(price) +
-                    CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s));
-    }
 
     void SetUp() override
     {
@@ -178,7 +172,7 @@ public:
     {
         for (int i = 0; i < 50; ++i) {
             if (pages.inFlight())
-                pages.answerPage(page(u"2,000円"_s));
+                pages.answerPage(scrapetest::ItemPage(u"2,000円"_s));
             testsupport::Spin([this] { return pass->Mode() == shell::RunMode::Idle || pages.inFlight(); },
                               2000);
             if (pass->Mode() == shell::RunMode::Idle)

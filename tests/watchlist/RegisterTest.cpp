@@ -62,12 +62,6 @@ protected:
         EXPECT_TRUE(states().MenuSortEnd);
         EXPECT_FALSE(pass->Current());
     }
-    static QByteArray itemPage(const QString& price)
-    {
-        using namespace scrapetest;
-        return Page(QStringList{u"<title>ヤフオク! - Nikon F3</title>"_s} + PriceBlock(price) +
-                    CountBlock(u"5"_s) + EndBlock(u"2026.12.12（土）21:34"_s));
-    }
 
     // Before the fetcher, which keeps a connection to it until it goes.
     testsupport::FakeAuctionSite site;
@@ -153,7 +147,7 @@ TEST_F(Register, DropsDuringAPassWaitAndOtherAddressesAreNotWritten)
     ASSERT_EQ(pass->PendingRegistrations().size(), 1u);
     EXPECT_EQ(pass->PendingRegistrations().front().Row, 1);
     // The tick hands it over once the pass is over: saved and fetched once.
-    ASSERT_TRUE(pages.answerPage(itemPage(u"500円"_s)));
+    ASSERT_TRUE(pages.answerPage(scrapetest::ItemPage(u"500円"_s)));
     ASSERT_TRUE(testsupport::Spin([this] { return !pass->KakakuChecking(); }));
     form->MainTimerTimer();
     form->MainTimerTimer();
@@ -218,8 +212,8 @@ TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
 
     // Given again, the same address tries once more: pasted into its own cell, or dropped, which
     // takes the slot that waits with it rather than the first free one, and asks nothing.
-    site.setPage(u"/jp/auction/b"_s, itemPage(u"800円"_s));
-    site.setPage(u"/jp/auction/slow"_s, itemPage(u"900円"_s));
+    site.setPage(u"/jp/auction/b"_s, scrapetest::ItemPage(u"800円"_s));
+    site.setPage(u"/jp/auction/slow"_s, scrapetest::ItemPage(u"900円"_s));
     const auto told = dialogs.shown.size();
     typeCell(0, 1, store::ColURL, site.url(u"/jp/auction/b"_s));
     settle();
@@ -263,7 +257,7 @@ TEST_F(Register, WhatArrivesDuringARegistrationWaitsForItsEnd)
     clock.advance(2000);
     form->MainTimerTimer();
     presenter->DropURLTarget1Drop(item(u"b"_s));
-    ASSERT_TRUE(pages.answerPage(itemPage(u"1,200円"_s)));
+    ASSERT_TRUE(pages.answerPage(scrapetest::ItemPage(u"1,200円"_s)));
     EXPECT_EQ(pages.requested, QStringList{item(u"a"_s)});
     EXPECT_EQ(cell(0, 1, store::ColKakaku), u"1,200円"_s);
     EXPECT_EQ(cell(0, 2, store::ColURL), item(u"b"_s));
@@ -275,7 +269,7 @@ TEST_F(Register, WhatArrivesDuringARegistrationWaitsForItsEnd)
     testsupport::State(*form).RetryCount = 0;
     form->MainTimerTimer();
     EXPECT_EQ(pages.requested, (QStringList{item(u"a"_s), item(u"b"_s)}));
-    ASSERT_TRUE(pages.answerPage(itemPage(u"2,400円"_s)));
+    ASSERT_TRUE(pages.answerPage(scrapetest::ItemPage(u"2,400円"_s)));
     EXPECT_EQ(cell(0, 2, store::ColTitle), u"Nikon F3"_s);
     EXPECT_EQ(cell(0, 2, store::ColKakaku), u"2,400円"_s);
     EXPECT_TRUE(pass->PendingRegistrations().empty());
