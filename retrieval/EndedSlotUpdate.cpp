@@ -2,6 +2,7 @@
 
 #include "store/DayCount.h"
 #include "store/IniFile.h"
+#include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
 #include "store/WholeFile.h"
@@ -76,8 +77,9 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
 
     // The folder is not created here: the file is written where it stands.
     store::IniFile ini(context.DataDir + store::SetteiIniName(komoku));
-    const QString section = store::SlotSection(row);
-    ini.WriteString(section, store::settei::Title, cells[store::ColTitle]);
+    store::SlotRecord record;
+    record.Title = cells[store::ColTitle];
+    record.WriteKey(ini, row, store::SlotKey::Title);
 
     const auto end = store::EncodeEndTime(cells[store::ColMonth], cells[store::ColDay], cells[store::ColHour],
                                           cells[store::ColMinute], context.Now.date());
@@ -87,11 +89,13 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
             return ScrapeResult::Failed(store::WriteFailedMessage(ini.Path(), ini.SaveError()));
         return ScrapeResult::Failed(InvalidEndTimeMessage());
     }
-    slot.ShuryoTime = *end;
-    ini.WriteDateTime(section, store::settei::ShuryoTime, *end);
-    ini.WriteString(section, store::settei::Kakaku, cells[store::ColKakaku]);
-    ini.WriteString(section, store::settei::Sokketugaku, cells[store::ColSokketugaku]);
-    ini.WriteBool(section, store::settei::Rakusatuhin, schedule.Won);
+    slot.ShuryoTime = record.ShuryoTime = *end;
+    record.Kakaku = cells[store::ColKakaku];
+    record.Sokketugaku = cells[store::ColSokketugaku];
+    record.Rakusatuhin = schedule.Won;
+    for (const store::SlotKey key : {store::SlotKey::ShuryoTime, store::SlotKey::Kakaku, store::SlotKey::Sokketugaku,
+                                     store::SlotKey::Rakusatuhin})
+        record.WriteKey(ini, row, key);
     if (!ini.Save())
         return ScrapeResult::Failed(store::WriteFailedMessage(ini.Path(), ini.SaveError()));
 

@@ -5,6 +5,7 @@
 #include "retrieval/PageLines.h"
 #include "store/DayCount.h"
 #include "store/IniFile.h"
+#include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
 #include "store/WholeFile.h"
@@ -322,8 +323,9 @@ ScrapeResult Scraper::StoreAndRevert()
 {
     m_slot.KakakuText = m_cells[store::ColKakaku];
     store::IniFile ini(m_context.DataDir + store::SetteiIniName(m_komoku));
-    const QString section = store::SlotSection(m_row);
-    ini.WriteString(section, store::settei::Nyusatu, m_cells[store::ColNyusatu]);
+    store::SlotRecord record;
+    record.Nyusatu = m_cells[store::ColNyusatu];
+    record.WriteKey(ini, m_row, store::SlotKey::Nyusatu);
     const auto save = [&ini](ScrapeResult result) {
         if (ini.IsModified() && !ini.Save() && result.Ok)
             return ScrapeResult::Failed(store::WriteFailedMessage(ini.Path(), ini.SaveError()));
@@ -338,10 +340,12 @@ ScrapeResult Scraper::StoreAndRevert()
             m_context.Model.ActivePage == m_komoku + 1)
             m_context.Window.repaintGrid(m_komoku);
         makeDataDir();
-        if (ini.ValueExists(section, store::settei::URL))
-            ini.WriteString(section, store::settei::Kakaku, m_cells[store::ColKakaku]);
-        else if (ini.SectionExists(section))
-            ini.EraseSection(section);
+        if (store::SlotStored(ini, m_row)) {
+            record.Kakaku = m_cells[store::ColKakaku];
+            record.WriteKey(ini, m_row, store::SlotKey::Kakaku);
+        } else {
+            store::EraseSlot(ini, m_row);
+        }
     }
 
     // The page shows an auction taken for ended as still running.
@@ -358,10 +362,11 @@ ScrapeResult Scraper::StoreAndRevert()
         m_cells[store::ColArarmHour].clear();
         m_cells[store::ColArarmMinute].clear();
         makeDataDir();
-        ini.WriteString(section, store::settei::Title, m_cells[store::ColTitle]);
-        ini.WriteDateTime(section, store::settei::ShuryoTime, *end);
-        if (ini.ValueExists(section, store::settei::ArarmTime))
-            ini.DeleteKey(section, store::settei::ArarmTime);
+        record.Title = m_cells[store::ColTitle];
+        record.ShuryoTime = *end;
+        record.WriteKey(ini, m_row, store::SlotKey::Title);
+        record.WriteKey(ini, m_row, store::SlotKey::ShuryoTime);
+        store::DeleteSlotKey(ini, m_row, store::SlotKey::ArarmTime);
     }
     return save({});
 }
@@ -417,15 +422,14 @@ std::optional<PictureCandidate> Scraper::PictureOf(const TextLine& block) const
     if (quote <= 0)
         return std::nullopt;
     const QString url = TrimControls(rest.first(quote));
-    QString extension;
+    QLatin1StringView extension;
     if (url.endsWith(u"jpg"_s))
-        extension = u".jpg"_s;
+        extension = ".jpg"_L1;
     else if (url.endsWith(u"gif"_s))
-        extension = u".gif"_s;
+        extension = ".gif"_L1;
     else
         return std::nullopt;
-    return PictureCandidate{url,
-                            m_context.DataDir + u"Image%1_%2"_s.arg(m_komoku).arg(m_row - 1) + extension};
+    return PictureCandidate{url, m_context.DataDir + store::ImageName(m_komoku, m_row - 1, extension)};
 }
 
 // Keeps Scraping set for exactly as long as the scrape runs, whichever way it leaves.

@@ -1,9 +1,12 @@
 #include "shell/ScheduleRebuild.h"
 
 #include "store/IniFile.h"
+#include "store/KomokuRecord.h"
 #include "store/PictureMoves.h"
+#include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
+#include "store/TotalSettings.h"
 
 namespace shell {
 
@@ -13,20 +16,19 @@ using namespace store;
 
 constexpr double MinutesPerDay = 24 * 60;
 
-void ReadSettings(RebuildContext& context, const IniFile& total)
+void ReadSettings(RebuildContext& context, const TotalSettings& stored)
 {
     ScheduleSettings& settings = context.Schedule.Settings;
-    settings.LeadMinutes = Read(total, total::ArarmTime);
-    settings.All = Read(total, total::ArarmAll);
-    settings.Speak = Read(total, total::ArarmSpeak);
-    settings.Kido = Read(total, total::KakakuKoshinKido);
-    settings.Balloon = Read(total, total::KakakuKoshinBalloon);
-    settings.Del = Read(total, total::EndAuctionDel);
-    settings.NoHyoji = Read(total, total::YosanOverNoHyoji);
+    settings.LeadMinutes = stored.ArarmTime;
+    settings.All = stored.All;
+    settings.Speak = stored.Speak;
+    settings.Kido = stored.Kido;
+    settings.Balloon = stored.Balloon;
+    settings.Del = stored.Del;
+    settings.NoHyoji = stored.NoHyoji;
     // The window's own count stays: it is the number of pages the window has built.
-    if (context.Model) {
-        context.Model->CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
-    }
+    if (context.Model)
+        context.Model->CheckBoxKakakuCheckToday_Tomorrow = stored.KakakuCheckToday_Tomorrow;
 
     // The sentence is read only while speech is on; without one, speech stays off
     // for the monitor and the last sentence is kept.
@@ -52,20 +54,20 @@ void LoadKomoku(RebuildContext& context, int komoku, const IniFile& file)
     context.Alarms[static_cast<size_t>(komoku)].Latch = false;
     const double lead = context.Schedule.Settings.LeadMinutes / MinutesPerDay;
     for (int s = 0; s < SlotsPerKomoku; ++s) {
-        const QString section = SlotSection(s + 1);
+        const SlotRecord stored = SlotRecord::Read(file, s + 1);
         ScheduleSlot& slot = context.Schedule.At(komoku, s);
-        slot.URL = file.ReadString(section, settei::URL);
-        slot.EndAt = file.ReadDateTime(section, settei::ShuryoTime);
-        slot.AlarmAt = file.ReadDateTime(section, settei::ArarmTime);
+        slot.URL = stored.URL;
+        slot.EndAt = stored.ShuryoTime;
+        slot.AlarmAt = stored.ArarmTime;
         if (slot.EndAt > 0 && slot.AlarmAt == 0)
             slot.AlarmAt = slot.EndAt - lead;
-        slot.Budget = PriceValue(file.ReadString(section, settei::Yosan)).value_or(0);
+        slot.Budget = PriceValue(stored.Yosan).value_or(0);
         if (slot.Budget > 0)
-            slot.OverBudget = PriceValue(file.ReadString(section, settei::Kakaku)).value_or(0) > slot.Budget;
+            slot.OverBudget = PriceValue(stored.Kakaku).value_or(0) > slot.Budget;
         // At start-up the ended flags start clear; the first price check sets them again.
-        slot.Ended = !context.StartingUp && IsEnded(file.ReadString(section, settei::Title));
-        slot.OwnBid = file.ReadInteger(section, settei::Nyusatugaku, 0);
-        slot.Won = file.ReadBool(section, settei::Rakusatuhin, false);
+        slot.Ended = !context.StartingUp && IsEnded(stored.Title);
+        slot.OwnBid = stored.Nyusatugaku;
+        slot.Won = stored.Rakusatuhin;
     }
 }
 
@@ -77,30 +79,27 @@ void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now
     if (!old.Existed())
         return;
     IniFile pruned = IniFile::FromBytes({}, old.Path());
-    const int honmei = old.ReadInteger(settei::Honmei, settei::No, 0);
-    int newHonmei = 0;
+    const KomokuRecord header = KomokuRecord::Read(old);
+    KomokuRecord prunedHeader{header.Name, 0};
     int kept = 0;
     // Pictures follow their slots to the new numbers; dropped slots and the numbers left
     // free lose theirs. They change together with the list, never before it is on disk.
     PictureMoves pictures(dataDir, komoku);
     for (int s = 0; s < SlotsPerKomoku; ++s) {
-        const QString section = SlotSection(s + 1);
-        const double end = old.ReadDateTime(section, settei::ShuryoTime);
+        const double end = SlotRecord::Read(old, s + 1).ShuryoTime;
         // A slot without a usable end time goes too.
         if (!(end > 0 && end + delDays >= now))
             continue;
-        const QStringList lines = old.SectionLines(section);
+        const QStringList lines = SlotLines(old, s + 1);
         if (!lines.isEmpty())
-            pruned.AppendSection(SlotSection(kept + 1), lines);
-        if (honmei == s + 1)
-            newHonmei = kept + 1;
+            AppendSlotLines(pruned, kept + 1, lines);
+        if (header.HonmeiNo == s + 1)
+            prunedHeader.HonmeiNo = kept + 1;
         if (s != kept && !pictures.Copy(kept, dataDir + ImageName(komoku, s)))
             pictures.Remove(kept);
         ++kept;
     }
-    pruned.AppendSection(settei::Honmei, {QStringLiteral("No=%1").arg(newHonmei)});
-    pruned.AppendSection(settei::Komoku,
-                         {QStringLiteral("Name=") + old.ReadString(settei::Komoku, settei::Name)});
+    prunedHeader.Append(pruned);
     for (int s = kept; s < SlotsPerKomoku; ++s)
         pictures.Remove(s);
     pictures.Commit(pruned);
@@ -110,10 +109,11 @@ void RebuildSchedule(RebuildContext& context)
 {
     const IniFile total(context.DataDir + TotalIniName());
     if (total.Existed()) {
-        ReadSettings(context, total);
+        const TotalSettings stored = TotalSettings::Read(total);
+        ReadSettings(context, stored);
         // A stored count of 0 or less leaves the window with its one category, whose
         // status records the save needs (its won marks among them).
-        int komokuCount = Read(total, total::KomokuCount);
+        int komokuCount = stored.KomokuCount;
         if (komokuCount <= 0 && context.Model)
             komokuCount = context.Model->KomokuCount;
         if (komokuCount > 0) {

@@ -28,9 +28,19 @@ QString SpeakMsgName()
     return QStringLiteral("SpeakMsg.txt");
 }
 
-QString ImageName(int komoku, int slot)
+QString ImageName(int komoku, int slot, QLatin1StringView extension)
 {
-    return QStringLiteral("Image%1_%2.jpg").arg(komoku).arg(slot);
+    return QStringLiteral("Image%1_%2").arg(komoku).arg(slot) + extension;
+}
+
+bool IsImageOf(const QString& path, int komoku)
+{
+    const QString name = QFileInfo(path).fileName();
+    for (int slot = 0; slot < SlotsPerKomoku; ++slot) {
+        if (name == ImageName(komoku, slot))
+            return true;
+    }
+    return false;
 }
 
 QString SlotSection(int row)

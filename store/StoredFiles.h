@@ -16,7 +16,10 @@ namespace store {
 QString TotalIniName();
 QString SetteiIniName(int komoku);
 QString SpeakMsgName();
-QString ImageName(int komoku, int slot);
+// A slot's picture file; a download may stand under another extension until the save.
+QString ImageName(int komoku, int slot, QLatin1StringView extension = QLatin1StringView(".jpg"));
+// Whether path names a stored picture of category komoku.
+bool IsImageOf(const QString& path, int komoku);
 
 // One stored setting: where it lives in "Total.ini", its type, its default, and the range a
 // read brings a stored value into (a hand-edited file may hold anything).

@@ -4,6 +4,8 @@
 #include "watchlist/WatchListPresenter.h"
 
 #include "store/IniFile.h"
+#include "store/KomokuRecord.h"
+#include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
 
@@ -84,7 +86,9 @@ void WatchListPresenter::MenuHonmeiClick()
     const int row = model.SelRow;
     model.KomokuAt(komoku).HonmeiNo = row;
     m_parts.View.repaintGrid(komoku);
-    WriteAtOnce(komoku, [row](IniFile& file) { file.WriteInteger(settei::Honmei, settei::No, row); });
+    WriteAtOnce(komoku, [&category = model.KomokuAt(komoku)](IniFile& file) {
+        KomokuRecord{category.Name, category.HonmeiNo}.WriteHonmei(file);
+    });
     m_parts.Resident.SetTrayHint(FavouriteHint());
 }
 
@@ -99,8 +103,11 @@ void WatchListPresenter::MenuRakusatuhinClick()
     status.Won = !status.Won;
     const bool won = status.Won;
     m_parts.View.repaintGrid(komoku);
-    WriteAtOnce(komoku,
-                [row, won](IniFile& file) { file.WriteBool(SlotSection(row), settei::Rakusatuhin, won); });
+    WriteAtOnce(komoku, [row, won](IniFile& file) {
+        SlotRecord record;
+        record.Rakusatuhin = won;
+        record.WriteKey(file, row, SlotKey::Rakusatuhin);
+    });
 }
 
 void WatchListPresenter::RowDellClick()

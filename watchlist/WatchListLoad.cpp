@@ -4,9 +4,12 @@
 
 #include "store/DayCount.h"
 #include "store/IniFile.h"
+#include "store/KomokuRecord.h"
 #include "store/Pictures.h"
+#include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
+#include "store/TotalSettings.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -41,20 +44,21 @@ void WatchListPresenter::FormShow()
 
     const IniFile total(File(TotalIniName()));
     if (total.Existed()) {
+        const TotalSettings stored = TotalSettings::Read(total);
         GeneralPage& general = model.General;
-        general.EditArarmTime = QString::number(Read(total, total::ArarmTime));
-        general.CheckBoxAllArarm = Read(total, total::ArarmAll);
-        general.CheckBoxYosanOverNoHyoji = Read(total, total::YosanOverNoHyoji);
-        model.Speech.CheckBoxArarmSpeak = Read(total, total::ArarmSpeak);
-        general.CheckBoxKakakuKoshin = Read(total, total::KakakuKoshinKido);
-        general.CheckBoxBalloon = Read(total, total::KakakuKoshinBalloon);
-        general.ComboBoxEndAuctionDel = Read(total, total::EndAuctionDel);
+        general.EditArarmTime = QString::number(stored.ArarmTime);
+        general.CheckBoxAllArarm = stored.All;
+        general.CheckBoxYosanOverNoHyoji = stored.NoHyoji;
+        model.Speech.CheckBoxArarmSpeak = stored.Speak;
+        general.CheckBoxKakakuKoshin = stored.Kido;
+        general.CheckBoxBalloon = stored.Balloon;
+        general.ComboBoxEndAuctionDel = stored.Del;
         if (const auto lines = ReadSpeakMsg(File(SpeakMsgName()))) {
             model.Speech.MemoSpeakText = SpeakTextOf(*lines);
             if (model.Speech.MemoSpeakText.isEmpty())
                 model.Speech.CheckBoxArarmSpeak = false;
         }
-        model.CheckBoxKakakuCheckToday_Tomorrow = Read(total, total::KakakuCheckToday_Tomorrow);
+        model.CheckBoxKakakuCheckToday_Tomorrow = stored.KakakuCheckToday_Tomorrow;
 
         if (model.KomokuCount > 0) {
             resident.SetTrayHint(ProductName());
@@ -100,22 +104,22 @@ void WatchListPresenter::LoadKomoku(int komoku, const IniFile& file)
 {
     WatchListModel& model = m_parts.Model;
     Komoku& category = model.KomokuAt(komoku);
-    const QString name = file.ReadString(settei::Komoku, settei::Name);
+    const KomokuRecord header = KomokuRecord::Read(file);
     // The name edit's change handler sets the caption only when the text changes.
-    if (name != category.Name) {
-        category.Name = name;
+    if (header.Name != category.Name) {
+        category.Name = header.Name;
         category.AddedUnnamed = false;
     }
-    category.HonmeiNo = file.ReadInteger(settei::Honmei, settei::No, 0);
+    category.HonmeiNo = header.HonmeiNo;
     const bool storedPrices = m_parts.Resident.StartingUp() && !m_parts.Resident.KakakuChanged();
 
     for (int row = 1; row <= SlotsPerKomoku; ++row) {
-        const QString section = SlotSection(row);
+        const SlotRecord stored = SlotRecord::Read(file, row);
         Slot& slot = category.Slots[static_cast<size_t>(row - 1)];
         auto& cells = slot.Cells;
-        cells[ColTitle] = file.ReadString(section, settei::Title);
+        cells[ColTitle] = stored.Title;
 
-        slot.ShuryoTime = file.ReadDateTime(section, settei::ShuryoTime);
+        slot.ShuryoTime = stored.ShuryoTime;
         if (slot.ShuryoTime != 0) {
             const QDateTime end = FromDayCount(slot.ShuryoTime);
             cells[ColMonth] = TwoDigits(end.date().month());
@@ -129,12 +133,12 @@ void WatchListPresenter::LoadKomoku(int komoku, const IniFile& file)
             cells[ColMinute].clear();
         }
         if (storedPrices)
-            cells[ColKakaku] = file.ReadString(section, settei::Kakaku);
+            cells[ColKakaku] = stored.Kakaku;
         slot.KakakuText = cells[ColKakaku];
 
-        cells[ColURL] = file.ReadString(section, settei::URL);
+        cells[ColURL] = stored.URL;
 
-        slot.ArarmTime = file.ReadDateTime(section, settei::ArarmTime);
+        slot.ArarmTime = stored.ArarmTime;
         if (slot.ArarmTime != 0) {
             const QTime alarm = FromDayCount(slot.ArarmTime).time();
             cells[ColArarmHour] = QString::number(alarm.hour());
@@ -143,16 +147,16 @@ void WatchListPresenter::LoadKomoku(int komoku, const IniFile& file)
             cells[ColArarmHour].clear();
             cells[ColArarmMinute].clear();
         }
-        cells[ColYosan] = file.ReadString(section, settei::Yosan);
-        cells[ColSokketugaku] = file.ReadString(section, settei::Sokketugaku);
+        cells[ColYosan] = stored.Yosan;
+        cells[ColSokketugaku] = stored.Sokketugaku;
         if (!cells[ColSokketugaku].isEmpty() && cells[ColSokketugaku] == cells[ColKakaku])
             slot.SokketuEnd = true;
-        cells[ColNyusatu] = file.ReadString(section, settei::Nyusatu);
-        const int ownBid = file.ReadInteger(section, settei::Nyusatugaku, 0);
-        cells[ColNyusatugaku] = ownBid < 1 ? QString() : QString::number(ownBid) + QStringLiteral("円");
-        cells[ColOption] = file.ReadString(section, settei::Option);
+        cells[ColNyusatu] = stored.Nyusatu;
+        cells[ColNyusatugaku] =
+            stored.Nyusatugaku < 1 ? QString() : QString::number(stored.Nyusatugaku) + QStringLiteral("円");
+        cells[ColOption] = stored.Option;
 
-        slot.PictureExist = file.ReadBool(section, settei::PictureExist, false);
+        slot.PictureExist = stored.PictureExist;
         const QString picture = File(ImageName(komoku, row - 1));
         if (QFileInfo::exists(picture)) {
             // A picture that does not decode leaves the slot without one.

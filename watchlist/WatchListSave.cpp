@@ -4,10 +4,13 @@
 #include "watchlist/WatchListPresenter.h"
 
 #include "store/IniFile.h"
+#include "store/KomokuRecord.h"
 #include "store/PictureMoves.h"
 #include "store/Pictures.h"
+#include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
+#include "store/TotalSettings.h"
 #include "store/WholeFile.h"
 
 #include <QDir>
@@ -81,15 +84,13 @@ bool WatchListPresenter::Save()
     IniFile total(File(TotalIniName()));
     // After a category was deleted the stored count drops only once the categories behind it
     // have moved down a number, so that neither a crash in between nor a refused save loses any.
-    // Only a count the window could have written is kept: one beyond the pages is no count of
-    // stored categories.
-    const int storedCount = total.ReadInteger(total::KomokuCount.Section, total::KomokuCount.Key,
-                                              total::KomokuCount.DefaultValue);
-    const bool shrinking =
-        total.Existed() && storedCount <= MaxKomokuCount && model.KomokuCount < storedCount;
-    Write(total, total::KomokuCount, shrinking ? storedCount : model.KomokuCount);
+    const std::optional<int> storedCount = TotalSettings::WrittenKomokuCount(total);
+    const bool shrinking = total.Existed() && storedCount && model.KomokuCount < *storedCount;
+    TotalSettings settings;
+    settings.KomokuCount = shrinking ? *storedCount : model.KomokuCount;
     const auto leadTime = CellInteger(model.General.EditArarmTime);
     if (!leadTime) {
+        settings.Write(total, TotalKey::KomokuCount);
         total.Save();
         m_parts.Dialogs.showMessage(ArarmTimeMessage());
         view.setActivePage(0);
@@ -97,14 +98,15 @@ bool WatchListPresenter::Save()
         return false;
     }
     const GeneralPage& general = model.General;
-    Write(total, total::ArarmTime, *leadTime);
-    Write(total, total::ArarmAll, general.CheckBoxAllArarm);
-    Write(total, total::ArarmSpeak, model.Speech.CheckBoxArarmSpeak);
-    Write(total, total::KakakuKoshinKido, general.CheckBoxKakakuKoshin);
-    Write(total, total::KakakuKoshinBalloon, general.CheckBoxBalloon);
-    Write(total, total::EndAuctionDel, general.ComboBoxEndAuctionDel);
-    Write(total, total::YosanOverNoHyoji, general.CheckBoxYosanOverNoHyoji);
-    Write(total, total::KakakuCheckToday_Tomorrow, model.CheckBoxKakakuCheckToday_Tomorrow);
+    settings.ArarmTime = *leadTime;
+    settings.All = general.CheckBoxAllArarm;
+    settings.Speak = model.Speech.CheckBoxArarmSpeak;
+    settings.Kido = general.CheckBoxKakakuKoshin;
+    settings.Balloon = general.CheckBoxBalloon;
+    settings.Del = general.ComboBoxEndAuctionDel;
+    settings.NoHyoji = general.CheckBoxYosanOverNoHyoji;
+    settings.KakakuCheckToday_Tomorrow = model.CheckBoxKakakuCheckToday_Tomorrow;
+    settings.Write(total);
     QString reason;
     if (!total.Save()) {
         WriteFailed(WriteFailedMessage(total.Path(), total.SaveError()));
@@ -127,7 +129,8 @@ bool WatchListPresenter::Save()
             return false;
     }
     if (shrinking) {
-        Write(total, total::KomokuCount, model.KomokuCount);
+        settings.KomokuCount = model.KomokuCount;
+        settings.Write(total, TotalKey::KomokuCount);
         if (!total.Save()) {
             WriteFailed(WriteFailedMessage(total.Path(), total.SaveError()));
             return false;
@@ -148,8 +151,7 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
     WatchListModel& model = m_parts.Model;
     const Komoku& category = model.KomokuAt(komoku);
     IniFile file(File(SetteiIniName(komoku)));
-    file.WriteString(settei::Komoku, settei::Name, category.Name);
-    file.WriteInteger(settei::Honmei, settei::No, category.HonmeiNo);
+    KomokuRecord{category.Name, category.HonmeiNo}.Write(file);
 
     RowResult result = RowResult::Written;
     PictureMoves pictures(m_parts.Resident.DataDir(), komoku);
@@ -190,72 +192,78 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
 {
     Slot& slot = m_parts.Model.SlotAt(komoku, row);
     const auto& cells = slot.Cells;
-    const QString section = SlotSection(row);
     const int s = row - 1;
     const QString picture = File(ImageName(komoku, s));
 
     if (!slot.InUse()) {
-        file.EraseSection(section);
+        EraseSlot(file, row);
         pictures.Remove(s);
         return RowResult::Written;
     }
 
-    file.WriteString(section, settei::Title, cells[ColTitle]);
+    // The keys go into the file in their order, the checks between them: a check that stops the
+    // save leaves the keys before it written.
+    SlotRecord record;
+    record.Title = cells[ColTitle];
     double shuryoTime = 0;
     if (!cells[ColMonth].isEmpty() && !cells[ColDay].isEmpty() && !cells[ColHour].isEmpty() &&
         !cells[ColMinute].isEmpty()) {
         const auto end =
             EncodeEndTime(cells[ColMonth], cells[ColDay], cells[ColHour], cells[ColMinute], today);
-        if (!end)
+        if (!end) {
+            record.Write(file, row, SlotKey::Title);
             return RowResult::Failed;
+        }
         shuryoTime = *end;
     }
-    slot.ShuryoTime = shuryoTime;
-    file.WriteDateTime(section, settei::ShuryoTime, slot.ShuryoTime);
-    file.WriteString(section, settei::URL, cells[ColURL]);
+    slot.ShuryoTime = record.ShuryoTime = shuryoTime;
+    record.URL = cells[ColURL];
 
     double ararmTime = 0;
     if (!cells[ColArarmHour].isEmpty() && !cells[ColArarmMinute].isEmpty()) {
         const auto alarm = EncodeAlarmTime(cells[ColMonth], cells[ColDay], cells[ColHour],
                                            cells[ColArarmHour], cells[ColArarmMinute], today);
-        if (!alarm)
+        if (!alarm) {
+            record.Write(file, row, SlotKey::URL);
             return RowResult::Failed;
+        }
         ararmTime = *alarm;
     }
-    slot.ArarmTime = ararmTime;
-    file.WriteDateTime(section, settei::ArarmTime, slot.ArarmTime);
-    file.WriteString(section, settei::Kakaku, cells[ColKakaku]);
+    slot.ArarmTime = record.ArarmTime = ararmTime;
+    record.Kakaku = cells[ColKakaku];
 
     shell::SlotStatus& status = StatusOf(komoku, s);
     if (!cells[ColYosan].isEmpty()) {
         const int budget = PriceOrMark(cells[ColYosan]);
         if (budget == -1) {
+            record.Write(file, row, SlotKey::Kakaku);
             Refuse(YosanMessage(), komoku);
             return RowResult::Refused;
         }
         status.OverBudget = budget < PriceValue(slot.KakakuText).value_or(0);
     }
-    file.WriteString(section, settei::Yosan, cells[ColYosan]);
+    record.Yosan = cells[ColYosan];
 
     if (row == m_parts.Model.KomokuAt(komoku).HonmeiNo)
         honmeiLabels << HonmeiLabel(komoku, row, IsEnded(cells[ColTitle]));
 
-    file.WriteString(section, settei::Sokketugaku, cells[ColSokketugaku]);
-    file.WriteString(section, settei::Nyusatu, cells[ColNyusatu]);
+    record.Sokketugaku = cells[ColSokketugaku];
+    record.Nyusatu = cells[ColNyusatu];
 
     int ownBid = 0;
     if (!cells[ColNyusatugaku].isEmpty()) {
         ownBid = PriceOrMark(cells[ColNyusatugaku]);
         if (ownBid == -1) {
+            record.Write(file, row, SlotKey::Nyusatu);
             Refuse(NyusatugakuMessage(), komoku);
             return RowResult::Refused;
         }
     }
-    status.OwnBid = ownBid;
-    file.WriteInteger(section, settei::Nyusatugaku, ownBid);
-    file.WriteBool(section, settei::Rakusatuhin, status.Won);
-    file.WriteString(section, settei::Option, cells[ColOption]);
-    file.WriteBool(section, settei::PictureExist, slot.PictureExist);
+    status.OwnBid = record.Nyusatugaku = ownBid;
+    record.Rakusatuhin = status.Won;
+    record.Option = cells[ColOption];
+    record.PictureExist = slot.PictureExist;
+    record.Write(file, row);
 
     if (!slot.PictureExist) {
         pictures.Remove(s);
@@ -268,8 +276,7 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
     if (unchanged && slot.PictureFile == picture)
         return RowResult::Written;
     // Another category's file may already hold another picture when this one is saved.
-    const bool sameKomoku = slot.PictureFile.startsWith(File(QStringLiteral("Image%1_").arg(komoku)));
-    if (unchanged && sameKomoku && pictures.Copy(s, slot.PictureFile))
+    if (unchanged && IsImageOf(slot.PictureFile, komoku) && pictures.Copy(s, slot.PictureFile))
         return RowResult::Written;
     return pictures.Write(s, slot.SlotImage) ? RowResult::Written : RowResult::Failed;
 }
@@ -320,11 +327,13 @@ bool WatchListPresenter::FormCloseQuery()
         if (!file.Existed())
             continue;
         for (int row = 1; row <= SlotsPerKomoku; ++row) {
-            const QString section = SlotSection(row);
-            if (file.ValueExists(section, settei::URL))
-                file.WriteString(section, settei::Kakaku, model.SlotAt(k, row).Cells[ColKakaku]);
-            else
-                file.EraseSection(section);
+            if (SlotStored(file, row)) {
+                SlotRecord record;
+                record.Kakaku = model.SlotAt(k, row).Cells[ColKakaku];
+                record.WriteKey(file, row, SlotKey::Kakaku);
+            } else {
+                EraseSlot(file, row);
+            }
         }
         if (file.IsModified())
             file.Save();
