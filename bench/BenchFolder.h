@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -28,16 +29,18 @@ inline QImage Thumbnail(int seed)
     return image;
 }
 
-// A category of ten slots with every key, the first ending at `firstEnd` and each next one a day
-// later. Each generation changes every title, so that every save really writes.
+// A category whose first `slotCount` slots (ten by default) hold every key, the first ending at
+// `firstEnd` and each next one a day later. Each generation changes every title, so that every
+// save really writes.
 inline void WriteCategory(const QString& dataDir, int komoku, const std::function<QString(int, int)>& address,
-                          const QDateTime& firstEnd, int generation = 0)
+                          const QDateTime& firstEnd, int generation = 0,
+                          int slotCount = store::SlotsPerKomoku)
 {
     using namespace store;
     IniFile file(dataDir + SetteiIniName(komoku));
     file.WriteString(settei::Komoku, settei::Name, QStringLiteral("カメラとレンズ"));
     file.WriteInteger(settei::Honmei, settei::No, 3);
-    for (int row = 1; row <= SlotsPerKomoku; ++row) {
+    for (int row = 1; row <= slotCount; ++row) {
         const QString section = SlotSection(row);
         const QDateTime end = firstEnd.addDays(row - 1);
         file.WriteString(
@@ -61,13 +64,14 @@ inline void WriteCategory(const QString& dataDir, int komoku, const std::functio
         throw std::runtime_error("cannot write the category file");
 }
 
-// "Total.ini", "SpeakMsg.txt" and five full categories.
-inline void WriteFullFolder(const QString& dataDir, const std::function<QString(int, int)>& address,
-                            const QDateTime& firstEnd)
+// "Total.ini", "SpeakMsg.txt" and `auctions` slots (1 to 50), the categories filled in order.
+inline void WriteFolder(const QString& dataDir, const std::function<QString(int, int)>& address,
+                        const QDateTime& firstEnd, int auctions)
 {
     using namespace store;
+    const int komokus = (auctions + SlotsPerKomoku - 1) / SlotsPerKomoku;
     IniFile total(dataDir + TotalIniName());
-    Write(total, total::KomokuCount, 5);
+    Write(total, total::KomokuCount, komokus);
     Write(total, total::ArarmTime, 10);
     Write(total, total::ArarmAll, false);
     Write(total, total::ArarmSpeak, true);
@@ -78,8 +82,16 @@ inline void WriteFullFolder(const QString& dataDir, const std::function<QString(
     Write(total, total::KakakuCheckToday_Tomorrow, true);
     if (!total.Save() || !WriteSpeakMsg(dataDir + SpeakMsgName(), {DefaultSpeakText()}))
         throw std::runtime_error("cannot write the data folder");
-    for (int k = 0; k < 5; ++k)
-        WriteCategory(dataDir, k, address, firstEnd);
+    for (int k = 0; k < komokus; ++k)
+        WriteCategory(dataDir, k, address, firstEnd, 0,
+                      std::min(auctions - k * SlotsPerKomoku, SlotsPerKomoku));
+}
+
+// "Total.ini", "SpeakMsg.txt" and five full categories.
+inline void WriteFullFolder(const QString& dataDir, const std::function<QString(int, int)>& address,
+                            const QDateTime& firstEnd)
+{
+    WriteFolder(dataDir, address, firstEnd, 5 * store::SlotsPerKomoku);
 }
 
 } // namespace bench

@@ -248,6 +248,12 @@ void FakeAuctionSite::setBrokenPage(const QString& path, const QByteArray& bytes
     addRoute(path, std::move(route));
 }
 
+void FakeAuctionSite::setDelay(const QString& path, std::chrono::milliseconds delay)
+{
+    const std::lock_guard lock(m_mutex);
+    m_delays[path.toStdString()] = delay;
+}
+
 void FakeAuctionSite::releaseStalls()
 {
     {
@@ -260,6 +266,7 @@ void FakeAuctionSite::releaseStalls()
 void FakeAuctionSite::record(const httplib::Request& request)
 {
     Request entry;
+    entry.arrived = std::chrono::steady_clock::now();
     entry.method = QByteArray::fromStdString(request.method);
     entry.target = QByteArray::fromStdString(request.target);
     entry.version = QByteArray::fromStdString(request.version);
@@ -276,6 +283,14 @@ void FakeAuctionSite::record(const httplib::Request& request)
 void FakeAuctionSite::serve(const httplib::Request& request, httplib::Response& response)
 {
     const std::string& path = request.path;
+    {
+        std::unique_lock lock(m_mutex);
+        const auto found = m_delays.find(path);
+        const std::chrono::milliseconds delay =
+            found != m_delays.end() ? found->second : std::chrono::milliseconds(0);
+        if (delay.count() > 0)
+            m_wake.wait_for(lock, delay, [this] { return m_stopping; });
+    }
     if (path.rfind("/redirect/", 0) == 0) {
         std::size_t end = 0;
         const int hops = std::stoi(path.substr(10), &end);

@@ -61,6 +61,8 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers; // as received, names in their case
         int remotePort = -1;                          // tells the client's connections apart
         QByteArray tlsVersion;                        // "TLSv1.2", "TLSv1.3"
+        // When the server read the request.
+        std::chrono::steady_clock::time_point arrived;
 
         QByteArray header(const QByteArray& name) const; // first match, any case; empty if absent
         bool hasHeader(const QByteArray& name) const;
@@ -108,6 +110,8 @@ public:
     void setTrickle(const QString& path, const QByteArray& bytes, std::chrono::milliseconds interval);
     // Declares the whole length, sends the first `sentBytes`, then closes the connection.
     void setBrokenPage(const QString& path, const QByteArray& bytes, int sentBytes);
+    // Whatever the path serves is answered only after `delay`, as by a slow server.
+    void setDelay(const QString& path, std::chrono::milliseconds delay);
     void releaseStalls();
 
     // Every request that reached the server, in arrival order.
@@ -134,6 +138,7 @@ private:
     bool m_stopping = false;
     bool m_stallsReleased = false;
     std::map<std::string, std::shared_ptr<Route>> m_routes;
+    std::map<std::string, std::chrono::milliseconds> m_delays;
     QList<Request> m_requests;
     std::atomic<int> m_handshakes{0};
 };
