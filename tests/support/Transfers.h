@@ -5,22 +5,28 @@
 #include "retrieval/SlotPictures.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <optional>
 
 namespace testsupport {
 
-// Runs the event loop until done() holds or the time is up; whether it holds.
+// Runs the event loop until done() holds or the time is up; whether it holds. The loop waits
+// for events as the program's own does, looking at done() every millisecond meanwhile.
 template <typename Done> bool Spin(Done done, int timeoutMs = 120000)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (!done())
-            QThread::msleep(1);
-    }
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    look.start(1);
+    loop.exec();
     return done();
 }
 
