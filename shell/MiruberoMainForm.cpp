@@ -2,8 +2,6 @@
 
 #include "shell/AuthorSite.h"
 #include "shell/OpenWithShell.h"
-#include "shell/ScheduleRebuild.h"
-#include "store/DayCount.h"
 #include "store/PictureMoves.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
@@ -15,10 +13,8 @@ namespace shell {
 
 TMiruberoMainForm::TMiruberoMainForm(ShellPlatform platform, store::WatchListModel& model, QObject* parent)
     : QObject(parent), m_platform(platform), m_model(model), m_speech(platform.Speech),
-      m_probeAddress(AuthorSiteUrl)
+      m_probeAddress(AuthorSiteUrl), m_monitor({m_platform, m_model, m_schedule, m_speech}, *this)
 {
-    m_mainTimer.setInterval(MainTimerInterval);
-    connect(&m_mainTimer, &QTimer::timeout, this, &TMiruberoMainForm::MainTimerTimer);
     m_platform.Tray.setMenuEnabled(false, false);
     m_platform.Tray.setHandlers({
         [this](platform::MouseButton button) { TrayIcon1MouseUp(button); },
@@ -29,7 +25,7 @@ TMiruberoMainForm::TMiruberoMainForm(ShellPlatform platform, store::WatchListMod
 
 TMiruberoMainForm::~TMiruberoMainForm()
 {
-    m_mainTimer.stop();
+    m_monitor.Stop();
     m_speech.Release();
 }
 
@@ -113,7 +109,6 @@ bool TMiruberoMainForm::FormCreate()
     // What a write cut short left behind is finished or dropped before anything reads the folder.
     store::FinishPictureMoves(m_dataDir);
 
-    m_state.StartingUp = true;
     m_notice.KakakuChanged = false;
     return true;
 }
@@ -153,8 +148,8 @@ void TMiruberoMainForm::E1Click()
     if (m_watchListView)
         m_watchListView->commitEdits();
     // A transfer in flight ends now rather than with the program, its callbacks unheard.
-    StopRetrieval();
-    m_mainTimer.stop();
+    m_monitor.StopRetrieval();
+    m_monitor.Stop();
     m_platform.EventLoop.quit();
 }
 
@@ -185,17 +180,6 @@ void TMiruberoMainForm::ShowBalloon(const QString& title, const QString& text)
 void TMiruberoMainForm::SetMenuEnabled(bool enabled)
 {
     m_platform.Tray.setMenuEnabled(enabled, enabled);
-}
-
-void TMiruberoMainForm::RebuildSchedule()
-{
-    RebuildContext context{m_schedule,          m_alarms,           &m_model,
-                           m_dataDir,           m_state.StartingUp, store::ToDayCount(m_platform.Clock.now()),
-                           m_platform.EventLoop};
-    shell::RebuildSchedule(context);
-    // At start-up the rebuild ends by asking the tick to show the watch-list window.
-    if (m_state.StartingUp)
-        m_state.ShowRequest = true;
 }
 
 } // namespace shell

@@ -190,7 +190,7 @@ TEST_F(MainFormTest, TicksDuringTheStartUpOfflineMessageDoNotRaiseTheWindowOverI
         }
     };
     form->MainTimerTimer();
-    EXPECT_EQ(dialogs.texts(), QStringList{TMiruberoMainForm::OfflineMessage()});
+    EXPECT_EQ(dialogs.texts(), QStringList{shell::Monitor::OfflineMessage()});
     EXPECT_EQ(view.shows, 1);
     EXPECT_EQ(view.raises, 1);
     EXPECT_FALSE(testsupport::State(*form).StartingUp);

@@ -1,9 +1,11 @@
-// The monitor tick and the operations that belong to it: end-of-pass
-// bookkeeping, power notices and the connectivity probe.
+// The monitor: the tick and what it drives (the start-up stage, the schedule rebuilds, alarms
+// and budget warnings with their latches, the price checks and their retries, the hand-over of
+// waiting registrations), the reports of the price-check pass, and the power notices.
 
-#include "shell/MiruberoMainForm.h"
+#include "shell/Monitor.h"
 
 #include "platform/PowerNotices.h"
+#include "shell/ScheduleRebuild.h"
 #include "store/DayCount.h"
 #include "store/TextRules.h"
 #include "store/WatchListModel.h"
@@ -27,43 +29,49 @@ std::int64_t Distance(std::uint32_t later, std::uint32_t earlier)
 
 } // namespace
 
-QString TMiruberoMainForm::OfflineMessage()
+Monitor::Monitor(Parts parts, MonitorHost& host) : m_parts(parts), m_host(host)
+{
+    m_mainTimer.setInterval(MainTimerInterval);
+    QObject::connect(&m_mainTimer, &QTimer::timeout, &m_mainTimer, [this] { MainTimerTimer(); });
+}
+
+QString Monitor::OfflineMessage()
 {
     return QStringLiteral("インターネットにつながっていません。");
 }
 
-QString TMiruberoMainForm::OfflineHint()
+QString Monitor::OfflineHint()
 {
     return QStringLiteral("インターネット未接続");
 }
 
-std::uint32_t TMiruberoMainForm::Stamp() const
+std::uint32_t Monitor::Stamp() const
 {
     // 0 means "none" in the time stamps; the clock reads 0 once every 49 days.
-    return std::max<std::uint32_t>(m_platform.Clock.tickCount(), 1);
+    return std::max<std::uint32_t>(m_parts.Platform.Clock.tickCount(), 1);
 }
 
-QString TMiruberoMainForm::TabCaption(int komoku) const
+QString Monitor::TabCaption(int komoku) const
 {
-    const auto& komokus = m_model.Komokus;
+    const auto& komokus = m_parts.Model.Komokus;
     return komoku < static_cast<int>(komokus.size()) ? komokus[static_cast<size_t>(komoku)].TabCaption()
                                                      : store::Komoku().TabCaption();
 }
 
-QString TMiruberoMainForm::KakakuText(int komoku, int slot) const
+QString Monitor::KakakuText(int komoku, int slot) const
 {
-    const auto& komokus = m_model.Komokus;
+    const auto& komokus = m_parts.Model.Komokus;
     if (komoku >= static_cast<int>(komokus.size()))
         return {};
     return komokus[static_cast<size_t>(komoku)].Slots[static_cast<size_t>(slot)].KakakuText;
 }
 
-bool TMiruberoMainForm::RetrievalIdle() const
+bool Monitor::RetrievalIdle() const
 {
     return !m_priceCheck || m_priceCheck->Mode() == RunMode::Idle;
 }
 
-void TMiruberoMainForm::MainTimerTimer()
+void Monitor::MainTimerTimer()
 {
     // A pass runs on the event loop and no longer holds the tick back: alarms come in their
     // window while pages are read, and every step that would start a transfer waits for it.
@@ -77,7 +85,7 @@ void TMiruberoMainForm::MainTimerTimer()
         m_state.RebuildRequest = false;
         RebuildSchedule();
     }
-    const int komokuCount = m_model.KomokuCount;
+    const int komokuCount = m_parts.Model.KomokuCount;
     if (komokuCount > 0) {
         AlarmScan(komokuCount);
         if (m_overCount > 0)
@@ -88,14 +96,14 @@ void TMiruberoMainForm::MainTimerTimer()
     Rearm(komokuCount);
     RequestedCheck();
     if (m_state.ResumeTime != 0 &&
-        Distance(m_platform.Clock.tickCount(), m_state.ResumeTime) >= ResumeHoldOffMs)
+        Distance(m_parts.Platform.Clock.tickCount(), m_state.ResumeTime) >= ResumeHoldOffMs)
         m_state.ResumeTime = 0;
     PeriodicCheck();
     Retry();
     HandOverRegistration();
 }
 
-void TMiruberoMainForm::StartUpStage()
+void Monitor::StartUpStage()
 {
     if (!m_state.ShowRequest && !m_state.StartupBusy) {
         m_state.StartupBusy = true;
@@ -104,28 +112,29 @@ void TMiruberoMainForm::StartUpStage()
     if (m_state.ShowRequest) {
         // The ticks that run while the start-up's offline message is open must not raise the
         // window over that message again and again.
-        if (!m_watchListView || !m_watchListView->isWindowVisible())
-            ShowWatchList();
-        m_platform.EventLoop.processEvents();
+        if (!m_host.WatchListView() || !m_host.WatchListView()->isWindowVisible())
+            m_host.ShowWatchList();
+        m_parts.Platform.EventLoop.processEvents();
         m_state.StartupBusy = false;
     }
 }
 
-void TMiruberoMainForm::AlarmScan(int komokuCount)
+void Monitor::AlarmScan(int komokuCount)
 {
     // The schedule may hold fewer categories than the window counts; only what it holds is read.
-    const int scanned = std::min({komokuCount, m_schedule.KomokuCount(), static_cast<int>(m_alarms.size())});
+    const int scanned =
+        std::min({komokuCount, m_parts.Schedule.KomokuCount(), static_cast<int>(m_alarms.size())});
     for (KomokuAlarm& alarm : m_alarms) {
         alarm.InWindow.clear();
         alarm.OverBudget.clear();
     }
     m_alarmCount = 0;
     m_overCount = 0;
-    const double now = store::ToDayCount(m_platform.Clock.now());
-    const bool noHyoji = m_schedule.Settings.NoHyoji;
+    const double now = store::ToDayCount(m_parts.Platform.Clock.now());
+    const bool noHyoji = m_parts.Schedule.Settings.NoHyoji;
     for (int k = 0; k < scanned; ++k) {
         for (int s = 0; s < store::SlotsPerKomoku; ++s) {
-            const ScheduleSlot& slot = m_schedule.At(k, s);
+            const ScheduleSlot& slot = m_parts.Schedule.At(k, s);
             if (slot.AlarmAt <= 0 || slot.Ended)
                 continue;
             // Compared in whole milliseconds, so that both ends of the window hold exactly.
@@ -145,94 +154,95 @@ void TMiruberoMainForm::AlarmScan(int komokuCount)
     }
 }
 
-void TMiruberoMainForm::BudgetWarning(int komokuCount)
+std::optional<std::pair<int, int>> Monitor::LatchedCategory(int komokuCount, bool shown,
+                                                            std::vector<int> KomokuAlarm::*list)
 {
+    // Only one question and one warning may be open or pending at a time: every category this
+    // visits keeps the latch busy, and a category answered "Yes" with All on takes no part.
     const int visited = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
     for (int k = 0; k < visited; ++k) {
-        if (AlarmOf(k).Latch)
+        KomokuAlarm& alarm = AlarmOf(k);
+        if (alarm.Latch)
             continue;
-        AlarmOf(k).LatchTime = Stamp();
-        const auto& over = AlarmOf(k).OverBudget;
-        if (over.empty()) {
-            if (m_state.WarnShown)
-                return;
+        alarm.LatchTime = Stamp();
+        const std::vector<int>& due = alarm.*list;
+        if (due.empty()) {
+            if (shown)
+                return std::nullopt;
             continue;
         }
-        if (m_state.WarnShown)
-            return;
-        m_state.WarnShown = true;
-        m_mainTimer.stop();
-        const QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(over.front() + 1) +
-                             (m_overCount == 1 ? QStringLiteral("の現在の価格は予算額を超えています。")
-                                               : QStringLiteral("他の現在の価格は予算額を超えています。"));
-        m_platform.Dialogs.showMessage(text);
-        m_mainTimer.start();
-        return;
+        if (shown)
+            return std::nullopt;
+        return std::pair(k, due.front());
     }
+    return std::nullopt;
 }
 
-void TMiruberoMainForm::Alarm(int komokuCount)
+void Monitor::BudgetWarning(int komokuCount)
 {
-    const int visited = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
-    for (int k = 0; k < visited; ++k) {
-        if (AlarmOf(k).Latch)
-            continue;
-        AlarmOf(k).LatchTime = Stamp();
-        const auto& due = AlarmOf(k).InWindow;
-        if (due.empty()) {
-            if (m_state.AlarmShown)
-                return;
-            continue;
-        }
-        if (m_state.AlarmShown)
-            return;
-        m_state.AlarmShown = true;
-        // The sentence plays on while the question is open.
-        if (m_schedule.Settings.Speak)
-            m_speech.Play(m_schedule.Settings.SpeakText);
-        m_mainTimer.stop();
-        const int s = due.front();
-        QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(s + 1);
-        if (m_alarmCount == 1)
-            text += QStringLiteral("のオークション\r\n現在価格:") + KakakuText(k, s) + QStringLiteral("\r\n");
-        else
-            text += QStringLiteral("他のオークション\r\n");
-        text += QStringLiteral("終了直前です。表示しますか？");
-        const bool yes =
-            m_platform.Dialogs.askYesNo(text, store::ProductName(), platform::MessageIcon::Question, true);
-        if (yes && !m_schedule.Settings.All) {
-            for (size_t j = 0; j < m_alarms.size(); ++j)
-                for (const int t : m_alarms[j].InWindow)
+    const auto over = LatchedCategory(komokuCount, m_state.WarnShown, &KomokuAlarm::OverBudget);
+    if (!over)
+        return;
+    const auto [k, s] = *over;
+    m_state.WarnShown = true;
+    m_mainTimer.stop();
+    const QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(s + 1) +
+                         (m_overCount == 1 ? QStringLiteral("の現在の価格は予算額を超えています。")
+                                           : QStringLiteral("他の現在の価格は予算額を超えています。"));
+    m_parts.Platform.Dialogs.showMessage(text);
+    m_mainTimer.start();
+}
+
+void Monitor::Alarm(int komokuCount)
+{
+    const auto due = LatchedCategory(komokuCount, m_state.AlarmShown, &KomokuAlarm::InWindow);
+    if (!due)
+        return;
+    const auto [k, s] = *due;
+    m_state.AlarmShown = true;
+    // The sentence plays on while the question is open.
+    if (m_parts.Schedule.Settings.Speak)
+        m_parts.Speech.Play(m_parts.Schedule.Settings.SpeakText);
+    m_mainTimer.stop();
+    QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(s + 1);
+    if (m_alarmCount == 1)
+        text += QStringLiteral("のオークション\r\n現在価格:") + KakakuText(k, s) + QStringLiteral("\r\n");
+    else
+        text += QStringLiteral("他のオークション\r\n");
+    text += QStringLiteral("終了直前です。表示しますか？");
+    const bool yes =
+        m_parts.Platform.Dialogs.askYesNo(text, store::ProductName(), platform::MessageIcon::Question, true);
+    if (yes && !m_parts.Schedule.Settings.All) {
+        for (size_t j = 0; j < m_alarms.size(); ++j)
+            for (const int t : m_alarms[j].InWindow)
+                OpenFromAlarm(static_cast<int>(j), t);
+    } else if (yes) {
+        AlarmOf(k).Latch = true;
+        // One alarm opens every running auction of the categories concerned.
+        for (size_t j = 0; j < m_alarms.size(); ++j) {
+            if (m_alarms[j].InWindow.empty())
+                continue;
+            for (int t = 0; t < store::SlotsPerKomoku; ++t) {
+                const ScheduleSlot& slot = m_parts.Schedule.At(static_cast<int>(j), t);
+                if (!slot.Ended && !(m_parts.Schedule.Settings.NoHyoji && slot.OverBudget))
                     OpenFromAlarm(static_cast<int>(j), t);
-        } else if (yes) {
-            AlarmOf(k).Latch = true;
-            // One alarm opens every running auction of the categories concerned.
-            for (size_t j = 0; j < m_alarms.size(); ++j) {
-                if (m_alarms[j].InWindow.empty())
-                    continue;
-                for (int t = 0; t < store::SlotsPerKomoku; ++t) {
-                    const ScheduleSlot& slot = m_schedule.At(static_cast<int>(j), t);
-                    if (!slot.Ended && !(m_schedule.Settings.NoHyoji && slot.OverBudget))
-                        OpenFromAlarm(static_cast<int>(j), t);
-                }
             }
         }
-        m_mainTimer.start();
-        return;
     }
+    m_mainTimer.start();
 }
 
-void TMiruberoMainForm::OpenFromAlarm(int komoku, int slot)
+void Monitor::OpenFromAlarm(int komoku, int slot)
 {
     // Only a web address goes to the browser; the slot's hint says why another opened nothing.
-    if (const auto address = store::WebAddress(m_schedule.At(komoku, slot).URL.trimmed()))
-        OpenAuction(*address);
+    if (const auto address = store::WebAddress(m_parts.Schedule.At(komoku, slot).URL.trimmed()))
+        m_host.OpenAuction(*address);
 }
 
-void TMiruberoMainForm::Rearm(int komokuCount)
+void Monitor::Rearm(int komokuCount)
 {
     const int count = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
-    const std::uint32_t clock = m_platform.Clock.tickCount();
+    const std::uint32_t clock = m_parts.Platform.Clock.tickCount();
     for (int k = 0; k < count; ++k) {
         std::uint32_t& latchTime = AlarmOf(k).LatchTime;
         // The elapsed time as an unsigned difference holds across the clock's wrap.
@@ -245,9 +255,9 @@ void TMiruberoMainForm::Rearm(int komokuCount)
     }
 }
 
-void TMiruberoMainForm::RequestedCheck()
+void Monitor::RequestedCheck()
 {
-    store::WatchListModel& w = m_model;
+    store::WatchListModel& w = m_parts.Model;
     if (!w.KakakuCheckRequest)
         return;
     w.KakakuCheckRequest = false;
@@ -258,7 +268,7 @@ void TMiruberoMainForm::RequestedCheck()
         m_state.StartingUp = false;
 }
 
-void TMiruberoMainForm::ProbeAnswered(PassStart start, bool reached)
+void Monitor::ProbeAnswered(PassStart start, bool reached)
 {
     if (reached) {
         // The connection is back by itself for a periodic check (a start at login before the
@@ -268,7 +278,7 @@ void TMiruberoMainForm::ProbeAnswered(PassStart start, bool reached)
         return;
     }
     if (start == PassStart::Requested) {
-        m_platform.Dialogs.showMessage(OfflineMessage());
+        m_parts.Platform.Dialogs.showMessage(OfflineMessage());
         return;
     }
     // Offline, the probe tries again quietly at the pace of the checks; the user hears of an
@@ -278,32 +288,32 @@ void TMiruberoMainForm::ProbeAnswered(PassStart start, bool reached)
         return;
     // Set before the message, so that the ticks running under it do not ask again.
     m_state.Offline = true;
-    m_platform.Dialogs.showMessage(OfflineMessage());
-    SetTrayHint(store::ProductName() + QLatin1Char('\r') + OfflineHint());
+    m_parts.Platform.Dialogs.showMessage(OfflineMessage());
+    m_host.SetTrayHint(store::ProductName() + QLatin1Char('\r') + OfflineHint());
 }
 
-void TMiruberoMainForm::Online()
+void Monitor::Online()
 {
     m_state.Offline = false;
-    QString hint = m_trayHint;
+    QString hint = m_host.TrayHint();
     hint.remove(QLatin1Char('\r') + OfflineHint());
     hint.remove(OfflineHint());
-    SetTrayHint(hint);
+    m_host.SetTrayHint(hint);
 }
 
-void TMiruberoMainForm::PeriodicCheck()
+void Monitor::PeriodicCheck()
 {
-    const store::WatchListModel& w = m_model;
+    const store::WatchListModel& w = m_parts.Model;
     if (m_state.StartingUp || m_state.ResumeTime != 0 || w.KakakuCheckRequest || w.Rearranging ||
         !RetrievalIdle() || w.KakakuCheckButtonCaption != store::KakakuCheckStopCaption() ||
         w.KomokuCount <= 0 || m_state.LastPassEnd == 0)
         return;
-    if (Distance(m_platform.Clock.tickCount(), m_state.LastPassEnd) < PeriodicIntervalMs)
+    if (Distance(m_parts.Platform.Clock.tickCount(), m_state.LastPassEnd) < PeriodicIntervalMs)
         return;
     RunPriceCheckPass(PassStart::Periodic);
 }
 
-void TMiruberoMainForm::Retry()
+void Monitor::Retry()
 {
     // A pass or a registration still works on the fetch queue; the retry waits for it.
     if (m_state.RetryCount <= 0 || !RetrievalIdle())
@@ -314,12 +324,12 @@ void TMiruberoMainForm::Retry()
     }
     // The wait before a retry runs on the clock, not on the window: the failed pass set
     // LastPassEnd when it ended.
-    if (Distance(m_platform.Clock.tickCount(), m_state.LastPassEnd) < RetryWaitMs)
+    if (Distance(m_parts.Platform.Clock.tickCount(), m_state.LastPassEnd) < RetryWaitMs)
         return;
     RunPriceCheckPass(PassStart::Retry);
 }
 
-void TMiruberoMainForm::HandOverRegistration()
+void Monitor::HandOverRegistration()
 {
     if (!m_priceCheck || !RetrievalIdle() || !m_registration)
         return;
@@ -327,7 +337,7 @@ void TMiruberoMainForm::HandOverRegistration()
         m_registration->RegisterFromCell(entry->Komoku, store::ColURL, entry->Row, entry->URL);
 }
 
-void TMiruberoMainForm::RunPriceCheckPass(PassStart start)
+void Monitor::RunPriceCheckPass(PassStart start)
 {
     if (m_priceCheck) {
         m_priceCheck->RunPriceCheckPass(start);
@@ -337,41 +347,53 @@ void TMiruberoMainForm::RunPriceCheckPass(PassStart start)
     PassSkipped();
 }
 
-void TMiruberoMainForm::StopRetrieval()
+void Monitor::StopRetrieval()
 {
     if (m_priceCheck)
         m_priceCheck->Stop();
 }
 
-void TMiruberoMainForm::EndKakakuCheck()
+void Monitor::EndKakakuCheck()
 {
     m_state.LastPassEnd = Stamp();
-    if (m_watchListView) {
-        m_watchListView->layoutMessageLabel();
-        m_watchListView->render();
+    if (m_host.WatchListView()) {
+        m_host.WatchListView()->layoutMessageLabel();
+        m_host.WatchListView()->render();
     }
     m_mainTimer.start();
 }
 
-void TMiruberoMainForm::PassSkipped()
+void Monitor::PassSkipped()
 {
     m_state.LastPassEnd = Stamp();
     m_state.RetryCount = 0;
 }
 
-void TMiruberoMainForm::PassFailed()
+void Monitor::PassFailed()
 {
     EndKakakuCheck();
     ++m_state.RetryCount;
 }
 
-void TMiruberoMainForm::CheckSoon()
+void Monitor::CheckSoon()
 {
     if (m_state.LastPassEnd != 0)
         m_state.LastPassEnd = std::max<std::uint32_t>(m_state.LastPassEnd - PeriodicIntervalMs, 1);
 }
 
-void TMiruberoMainForm::PowerEvent(int code)
+void Monitor::RebuildSchedule()
+{
+    RebuildContext context{
+        m_parts.Schedule,          m_alarms,           &m_parts.Model,
+        m_host.DataDir(),          m_state.StartingUp, store::ToDayCount(m_parts.Platform.Clock.now()),
+        m_parts.Platform.EventLoop};
+    shell::RebuildSchedule(context);
+    // At start-up the rebuild ends by asking the tick to show the watch-list window.
+    if (m_state.StartingUp)
+        m_state.ShowRequest = true;
+}
+
+void Monitor::PowerEvent(int code)
 {
     switch (code) {
     case platform::PowerNotices::QuerySuspend:

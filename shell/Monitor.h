@@ -1,0 +1,152 @@
+#pragma once
+
+#include "platform/WindowView.h"
+#include "shell/RetrievalCalls.h"
+#include "shell/Schedule.h"
+#include "shell/ShellPlatform.h"
+#include "shell/SpeechEngine.h"
+#include "store/WatchListModel.h"
+
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+struct ResidentAccess;
+}
+
+namespace shell {
+
+// What the monitor carries from one tick to the next.
+struct MonitorState {
+    bool StartingUp = true;
+    bool RebuildRequest = false;
+    bool ShowRequest = false;
+    bool StartupBusy = false;
+    bool Offline = false;
+    std::uint32_t ResumeTime = 0;
+    std::uint32_t LastPassEnd = 0;
+    int RetryCount = 0;
+    bool AlarmShown = false;
+    bool WarnShown = false;
+};
+
+// What the monitor reaches of the resident window around it.
+class MonitorHost {
+public:
+    virtual ~MonitorHost() = default;
+
+    virtual void ShowWatchList() = 0;
+    virtual void OpenAuction(const QString& url) = 0;
+    virtual QString TrayHint() const = 0;
+    virtual void SetTrayHint(const QString& hint) = 0;
+    // The data folder, with its trailing "/".
+    virtual QString DataDir() const = 0;
+    // The watch-list window once it exists; null before.
+    virtual platform::WindowView* WatchListView() const = 0;
+};
+
+// The monitor: a tick every 100 ms that rebuilds the schedule when asked, raises the alarms
+// and budget warnings of the auctions about to end, and starts the price checks (asked for,
+// periodic, retried) and the registrations that waited for them. It keeps its state between
+// ticks and hears how each pass ended.
+class Monitor {
+public:
+    static constexpr int MainTimerInterval = 100;
+    static constexpr int AlarmWindowSeconds = 15;
+    static constexpr std::uint32_t RearmDelayMs = 30000;
+    static constexpr std::int32_t PeriodicIntervalMs = 40000;
+    static constexpr std::int32_t ResumeHoldOffMs = 60000;
+    static constexpr int RetryWaitMs = 1000;
+    static constexpr int RetryLimit = 5;
+
+    struct Parts {
+        ShellPlatform& Platform;
+        store::WatchListModel& Model;
+        shell::Schedule& Schedule;
+        SpeechEngine& Speech;
+    };
+
+    Monitor(Parts parts, MonitorHost& host);
+
+    static QString OfflineMessage();
+    static QString OfflineHint();
+
+    // The page retrieval that runs price checks, and the registration of addresses.
+    void AttachPriceCheck(PriceCheckRunner* runner) { m_priceCheck = runner; }
+    void AttachRegistration(CellRegistration* registration) { m_registration = registration; }
+
+    void MainTimerTimer();
+    void Stop() { m_mainTimer.stop(); }
+    void Start() { m_mainTimer.start(); }
+    bool Running() const { return m_mainTimer.isActive(); }
+    // Reads the stored files into the schedule (pruning old auctions at start-up).
+    void RebuildSchedule();
+    // Asks the next tick to rebuild the schedule.
+    void RequestRebuild() { m_state.RebuildRequest = true; }
+    // A power-broadcast event code (platform::PowerNotices).
+    void PowerEvent(int code);
+    // Stops what the page retrieval runs.
+    void StopRetrieval();
+    // The clock as a time stamp whose 0 keeps meaning "none".
+    std::uint32_t Stamp() const;
+
+    // How a price-check pass reports.
+    void ProbeAnswered(PassStart start, bool reached);
+    void EndKakakuCheck();
+    void PageChecked() { m_state.RetryCount = 0; }
+    void PassSkipped();
+    void PassFailed();
+    void PassStopped() { m_state.RetryCount = 0; }
+    void CheckSoon();
+
+    const MonitorState& State() const { return m_state; }
+
+private:
+    // The tests set up the monitor's state directly.
+    friend struct testsupport::ResidentAccess;
+
+    KomokuAlarm& AlarmOf(int komoku) { return m_alarms[static_cast<size_t>(komoku)]; }
+
+    // Steps of the tick.
+    void StartUpStage();
+    void AlarmScan(int komokuCount);
+    // The first category whose latch is free and whose list (the slots in their alarm window,
+    // or those over budget) is not empty, with its first slot; nothing while shown.
+    std::optional<std::pair<int, int>> LatchedCategory(int komokuCount, bool shown,
+                                                       std::vector<int> KomokuAlarm::*list);
+    void BudgetWarning(int komokuCount);
+    void Alarm(int komokuCount);
+    void Rearm(int komokuCount);
+    // Opens slot (komoku, 0 to 9)'s page for the alarm, when its address is a web address.
+    void OpenFromAlarm(int komoku, int slot);
+    void RequestedCheck();
+    // A probe reached the Internet: the offline mark goes, from the state and the tray hint.
+    void Online();
+    void PeriodicCheck();
+    void Retry();
+    void HandOverRegistration();
+
+    void RunPriceCheckPass(PassStart start);
+    // Nothing runs: no pass, no registration, no probe before either.
+    bool RetrievalIdle() const;
+    QString TabCaption(int komoku) const;
+    QString KakakuText(int komoku, int slot) const;
+
+    Parts m_parts;
+    MonitorHost& m_host;
+    QTimer m_mainTimer;
+    PriceCheckRunner* m_priceCheck = nullptr;
+    CellRegistration* m_registration = nullptr;
+    MonitorState m_state;
+    // One per category of the schedule.
+    std::vector<KomokuAlarm> m_alarms;
+    int m_alarmCount = 0;
+    int m_overCount = 0;
+};
+
+} // namespace shell
