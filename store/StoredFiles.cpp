@@ -1,10 +1,8 @@
 #include "store/StoredFiles.h"
 
-#include "store/WholeFile.h"
-
 #include "store/Cp932.h"
-
-#include "platform/LineBreaks.h"
+#include "store/TextRules.h"
+#include "store/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -74,7 +72,7 @@ std::optional<QStringList> ReadSpeakMsg(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QStringList lines = platform::LfLineBreaks(FromCp932(file.readAll())).split(QLatin1Char('\n'));
+    QStringList lines = store::LfLineBreaks(FromCp932(file.readAll())).split(QLatin1Char('\n'));
     // A final line end does not start another line.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -107,7 +105,7 @@ QStringList SpeakLinesOf(const QString& text)
 {
     if (text.isEmpty())
         return {};
-    return platform::LfLineBreaks(text).split(QLatin1Char('\n'));
+    return store::LfLineBreaks(text).split(QLatin1Char('\n'));
 }
 
 QString JoinSpeakText(const QStringList& lines)

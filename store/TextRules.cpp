@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -161,6 +162,18 @@ std::optional<double> EncodeAlarmTime(const QString& month, const QString& day, 
     // An alarm hour after the end hour can only mean the evening before the end.
     const QDate date = *endH < *alarmH ? endDate->addDays(-1) : *endDate;
     return EncodeDayCount(date.year(), date.month(), date.day(), *alarmH, *alarmM, 0);
+}
+
+QString LfLineBreaks(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString CrLfLineBreaks(QString text)
+{
+    return LfLineBreaks(std::move(text)).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 } // namespace store

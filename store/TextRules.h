@@ -26,8 +26,6 @@ std::optional<int> CellInteger(const QString& text);
 QString SlotLabel(const QString& komokuName, int row, const QString& kakakuText, bool ended, bool won,
                   bool overBudget);
 
-// The tray hint listing the favourites' labels joined by CR LF. With startWithProductName
-// (load and save) no favourite leaves the product name; otherwise (favourite change, end update) empty.
 // The program's name, as the tray hint and the windows show it.
 QString ProductName();
 
@@ -36,7 +34,14 @@ QString ProductName();
 // the desktop would open a local file or program named there with whatever handles it.
 std::optional<QString> WebAddress(const QString& text);
 
+// The tray hint listing the favourites' labels joined by CR LF. With startWithProductName
+// (load and save) no favourite leaves the product name; otherwise (favourite change, end update) empty.
 QString FavouriteSummary(const QStringList& labels, bool startWithProductName);
+
+// The program's texts break lines with CR LF (and a lone CR in message texts), as the
+// stored files do; Qt's widgets and splitting want LF alone.
+QString LfLineBreaks(QString text);
+QString CrLfLineBreaks(QString text);
 
 // End time from the grid cells (month, day, hour, minute; second 0) in the current year,
 // the following year for a January date seen in December. Nothing when a cell is not a

@@ -1,6 +1,6 @@
 #include "window/SetteiPage.h"
 
-#include "platform/LineBreaks.h"
+#include "store/TextRules.h"
 
 #include "window/Fonts.h"
 #include "window/Placement.h"
@@ -80,7 +80,7 @@ SetteiPage::SetteiPage(store::WatchListModel& model, QWidget* parent) : QWidget(
     m_memoSpeakText->setObjectName(u"MemoSpeakText"_s);
     m_memoSpeakText->setGeometry(90, 169, 551, 89);
     connect(m_memoSpeakText, &QPlainTextEdit::textChanged, this, [this] {
-        m_model.Speech.MemoSpeakText = platform::CrLfLineBreaks(m_memoSpeakText->toPlainText());
+        m_model.Speech.MemoSpeakText = store::CrLfLineBreaks(m_memoSpeakText->toPlainText());
         emit speakTextEdited();
     });
 
@@ -154,9 +154,9 @@ void SetteiPage::render()
         std::clamp(general.ComboBoxEndAuctionDel, 0, m_comboBoxEndAuctionDel->count() - 1));
 
     // The text box reports every change of its text; a render is no user's edit.
-    if (platform::CrLfLineBreaks(m_memoSpeakText->toPlainText()) != m_model.Speech.MemoSpeakText) {
+    if (store::CrLfLineBreaks(m_memoSpeakText->toPlainText()) != m_model.Speech.MemoSpeakText) {
         const QSignalBlocker quiet(m_memoSpeakText);
-        m_memoSpeakText->setPlainText(platform::LfLineBreaks(m_model.Speech.MemoSpeakText));
+        m_memoSpeakText->setPlainText(store::LfLineBreaks(m_model.Speech.MemoSpeakText));
     }
     QPalette memo = m_memoSpeakText->palette();
     memo.setColor(QPalette::Base, m_model.Speech.MemoSpeakTextColor == store::SpeakTextColor::Red

@@ -1,6 +1,5 @@
 #include "window/TForm1.h"
 
-#include "platform/LineBreaks.h"
 #include "store/TextRules.h"
 #include "watchlist/GridHint.h"
 #include "window/AuctionGrid.h"
@@ -414,7 +413,7 @@ void TForm1::HintDelayOver()
         clearHint();
         return;
     }
-    const QString shown = platform::LfLineBreaks(text);
+    const QString shown = store::LfLineBreaks(text);
     const QFontMetrics metrics(m_lblHint->font());
     int textWidth = 0;
     for (const QString& line : shown.split(u'\n'))

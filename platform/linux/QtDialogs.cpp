@@ -1,6 +1,6 @@
 #include "platform/linux/QtDialogs.h"
 
-#include "platform/LineBreaks.h"
+#include "store/TextRules.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -52,7 +52,7 @@ void JapaneseButtons(QMessageBox& box)
 
 QString QtDialogs::toDisplayText(const QString& text)
 {
-    return LfLineBreaks(text);
+    return store::LfLineBreaks(text);
 }
 
 void QtDialogs::showMessage(const QString& text, const QString& caption, MessageIcon icon)
