@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Fails when an object of a logic library (store/, shell/, retrieval/, watchlist/)
-# was compiled against a QtWidgets header or a header of window/, or when an
-# object of those folders' tests was compiled against a header of window/.
+# was compiled against a QtWidgets header or a header of window/, when an object
+# of those folders' tests was compiled against a header of window/, or when a
+# logic library reaches up the order store, shell, retrieval, watchlist: store
+# includes none of the other three, shell neither retrieval nor watchlist, and
+# retrieval no watchlist.
 # It reads the dependencies the compiler recorded in Ninja's log, so no include
 # path, however it is spelled, can hide a widget header.
 #
@@ -36,7 +39,10 @@ fi
         for (i = 1; i <= k; i++) path = path "/" out[i]
         return path
     }
-    BEGIN { logic = "(store|shell|retrieval|watchlist)" }
+    BEGIN {
+        logic = "(store|shell|retrieval|watchlist)"
+        rank["store"] = 1; rank["shell"] = 2; rank["retrieval"] = 3; rank["watchlist"] = 4
+    }
     /^[^ \t].*: #deps/ {
         object = $0
         sub(/: #deps.*/, "", object)
@@ -64,6 +70,14 @@ fi
             named[object] = 1
             failed = 1
         }
+        if (library && index(dep, source "/") == 1) {
+            split(substr(dep, length(source) + 2), folder, "/")
+            if ((folder[1] in rank) && rank[folder[1]] > rank[part[1]] && !((object, folder[1]) in upward)) {
+                print "FAIL: " object " of " part[1] "/ reaches up to " dep
+                upward[object, folder[1]] = 1
+                failed = 1
+            }
+        }
     }
     END {
         # A build without records would pass for nothing: each logic library must be seen.
@@ -75,7 +89,7 @@ fi
             }
         if (!failed) {
             for (f in seen) checked = checked " " f
-            print "no widget headers in:" checked
+            print "no widget headers and no upward includes in:" checked
         }
         exit failed
     }'
