@@ -12,7 +12,7 @@
 #include "retrieval/FetchPage.h"
 #include "retrieval/PriceCheckPass.h"
 #include "retrieval/SlotPictures.h"
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 #include "store/TextRules.h"
 #include "store/WatchListModel.h"
 #include "watchlist/PictureBoxCommands.h"

@@ -1,7 +1,7 @@
 // One monitor tick with five full categories scheduled and nothing due: the
 // cost of the 100 ms timer while the program sits in the tray.
 
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 #include "store/DayCount.h"
 #include "support/Fakes.h"
 #include "support/ResidentAccess.h"

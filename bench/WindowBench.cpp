@@ -3,7 +3,7 @@
 // saving it, with the pictures as they were and with every picture new.
 
 #include "BenchFolder.h"
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 #include "support/FakeTransfers.h"
 #include "support/Fakes.h"
 #include "support/ResidentAccess.h"

@@ -3,8 +3,8 @@
 
 #include "watchlist/WatchListPresenter.h"
 
-#include "shell/MiruberoMainForm.h"
 #include "shell/OpenWithShell.h"
+#include "shell/TMiruberoMainForm.h"
 #include "store/TextRules.h"
 
 namespace watchlist {

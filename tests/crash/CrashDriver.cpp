@@ -7,7 +7,7 @@
 //                                      of the stored files after each step are appended to it
 //   crash_driver check <documents>     starts up and checks every slot's picture against its address
 
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 #include "store/Cp932.h"
 #include "store/DayCount.h"
 #include "store/Pictures.h"

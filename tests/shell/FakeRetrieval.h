@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/ConnectivityProbe.h"
-#include "shell/MiruberoMainForm.h"
 #include "shell/RetrievalCalls.h"
+#include "shell/TMiruberoMainForm.h"
 
 #include <QStringList>
 

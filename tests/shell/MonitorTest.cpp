@@ -1,7 +1,7 @@
 #include "FakeRetrieval.h"
 #include "ResidentFixture.h"
 
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 #include "store/DayCount.h"
 #include "store/StoredFiles.h"
 

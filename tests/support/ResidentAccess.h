@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 
 #include <vector>
 

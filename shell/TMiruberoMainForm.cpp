@@ -1,4 +1,4 @@
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 
 #include "shell/AuthorSite.h"
 #include "shell/OpenWithShell.h"

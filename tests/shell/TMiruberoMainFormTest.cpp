@@ -1,4 +1,4 @@
-#include "shell/MiruberoMainForm.h"
+#include "shell/TMiruberoMainForm.h"
 #include "FakeRetrieval.h"
 #include "ResidentFixture.h"
 #include "store/Cp932.h"
