@@ -46,11 +46,9 @@ QIcon ApplicationIcon()
 const char Usage[] = "使い方: mirubero [商品ページのアドレス]\n"
                      "       mirubero --help | --version\n";
 
-} // namespace
-
-int main(int argc, char** argv)
+// --help and --version, answered before the toolkit starts so that they work without a display.
+std::optional<int> AnsweredWithoutDisplay(int argc, char** argv)
 {
-    // Answered before the toolkit starts, so that they work without a display.
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(Usage, stdout);
         std::fputs("ヤフオク!の商品ページのアドレスを渡すと、起動中のミルベロに登録します"
@@ -62,6 +60,89 @@ int main(int argc, char** argv)
         std::fputs("mirubero " MIRUBERO_VERSION "\n", stdout);
         return 0;
     }
+    return std::nullopt;
+}
+
+// An item-page address on the command line (a browser's "open with") is registered. False,
+// with the usage printed, when the arguments are anything but one web address.
+bool ReadCommandLineAddress(std::optional<QString>& address)
+{
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.isEmpty())
+        return true;
+    address = arguments.size() == 1 ? store::WebAddress(arguments.front()) : std::nullopt;
+    if (address)
+        return true;
+    QTextStream(stderr) << QStringLiteral("mirubero: http または https のアドレスではありません: %1\n")
+                               .arg(arguments.join(u' '))
+                        << QString::fromUtf8(Usage);
+    return false;
+}
+
+// Another instance runs: it is handed the address, or asked to show its window. The exit code.
+int AnswerFromRunning(platform::LocalInstanceGuard& guard, const std::optional<QString>& address,
+                      platform::Dialogs& dialogs)
+{
+    if (address) {
+        if (guard.askRunningToRegister(*address))
+            return 0;
+        QTextStream(stderr) << QStringLiteral("mirubero: 起動中のミルベロにアドレスを渡せませんでした。\n");
+        return 1;
+    }
+    // Without a tray the message would point at an icon that is not there.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        dialogs.showMessage(shell::TMiruberoMainForm::AlreadyRunningMessage(), store::ProductName(),
+                            platform::MessageIcon::Information);
+    else
+        guard.askRunningToShow();
+    return 0;
+}
+
+// Addresses from the command line and from later starts wait until the start-up stage has shown
+// and loaded the window, and each for the registration before it, which may ask a question or
+// fetch a page while events run.
+class WaitingAddresses final {
+public:
+    WaitingAddresses(const store::WatchListModel& model, watchlist::WatchListPresenter& presenter)
+        : m_model(model), m_presenter(presenter)
+    {
+        m_readyWait.setInterval(200);
+        QObject::connect(&m_readyWait, &QTimer::timeout, &m_readyWait, [this] { HandOne(); });
+    }
+
+    void Add(const QString& address)
+    {
+        m_waiting << address;
+        m_readyWait.start();
+    }
+
+private:
+    void HandOne()
+    {
+        if (m_waiting.isEmpty()) {
+            m_readyWait.stop();
+            return;
+        }
+        if (m_registering || !m_model.WindowReady)
+            return;
+        m_registering = true;
+        m_presenter.RegisterFromOutside(m_waiting.takeFirst());
+        m_registering = false;
+    }
+
+    const store::WatchListModel& m_model;
+    watchlist::WatchListPresenter& m_presenter;
+    QStringList m_waiting;
+    QTimer m_readyWait;
+    bool m_registering = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const auto answered = AnsweredWithoutDisplay(argc, argv))
+        return *answered;
 
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(store::ProductName());
@@ -70,38 +151,14 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     window::InstallFontSubstitutions();
 
-    // An item-page address on the command line (a browser's "open with") is registered.
-    const QStringList arguments = QApplication::arguments().mid(1);
     std::optional<QString> address;
-    if (!arguments.isEmpty()) {
-        address = arguments.size() == 1 ? store::WebAddress(arguments.front()) : std::nullopt;
-        if (!address) {
-            QTextStream(stderr) << QStringLiteral(
-                                       "mirubero: http または https のアドレスではありません: %1\n")
-                                       .arg(arguments.join(u' '))
-                                << QString::fromUtf8(Usage);
-            return 2;
-        }
-    }
+    if (!ReadCommandLineAddress(address))
+        return 2;
 
     platform::QtDialogs dialogs;
     platform::LocalInstanceGuard guard(QStringLiteral("TMiruberoMainForm"));
-    if (!guard.acquire()) {
-        if (address) {
-            if (guard.askRunningToRegister(*address))
-                return 0;
-            QTextStream(stderr) << QStringLiteral(
-                "mirubero: 起動中のミルベロにアドレスを渡せませんでした。\n");
-            return 1;
-        }
-        // Without a tray the message would point at an icon that is not there.
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            dialogs.showMessage(shell::TMiruberoMainForm::AlreadyRunningMessage(), store::ProductName(),
-                                platform::MessageIcon::Information);
-        else
-            guard.askRunningToShow();
-        return 0;
-    }
+    if (!guard.acquire())
+        return AnswerFromRunning(guard, address, dialogs);
 
     platform::QtTray tray(QApplication::windowIcon());
     platform::QtShellOpen shellOpen;
@@ -151,34 +208,14 @@ int main(int argc, char** argv)
     presenter.SetCommands({[&form4] { form4.showModalAbout(); }});
     mainForm.AttachRegistration(&presenter);
 
-    // Addresses from the command line wait until the start-up stage has shown and loaded the window.
-    QStringList waiting;
+    WaitingAddresses waiting(model, presenter);
     if (address)
-        waiting << *address;
-    QTimer readyWait;
-    readyWait.setInterval(200);
-    // A registration may ask a question or fetch a page while events run; the next waits for it.
-    bool registering = false;
-    QObject::connect(&readyWait, &QTimer::timeout, &readyWait, [&] {
-        if (waiting.isEmpty()) {
-            readyWait.stop();
-            return;
-        }
-        if (registering || !model.WindowReady)
-            return;
-        registering = true;
-        presenter.RegisterFromOutside(waiting.takeFirst());
-        registering = false;
-    });
-    if (!waiting.isEmpty())
-        readyWait.start();
+        waiting.Add(*address);
     guard.listen([&mainForm] { mainForm.ShowWatchList(); },
-                 [&](const QString& handed) {
+                 [&waiting](const QString& handed) {
                      // Re-checked: the channel is the user's own, but nothing else is ever registered.
-                     if (const auto checked = store::WebAddress(handed)) {
-                         waiting << *checked;
-                         readyWait.start();
-                     }
+                     if (const auto checked = store::WebAddress(handed))
+                         waiting.Add(*checked);
                  });
     return QApplication::exec();
 }
