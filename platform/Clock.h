@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include <cstdint>
+#include <functional>
 
 namespace platform {
 
@@ -14,8 +15,10 @@ public:
     virtual std::uint32_t tickCount() const = 0;
     // The local date and time.
     virtual QDateTime now() const = 0;
-    // Blocks the calling thread; pending events are not handled meanwhile.
-    virtual void sleep(int milliseconds) = 0;
+    // Calls changed, from the event loop, whenever the local time jumps against tickCount: the
+    // wall clock was set, the time zone was changed, or the zone's offset changed (daylight
+    // saving). One listener; a later call replaces it.
+    virtual void onChanged(std::function<void()> changed) = 0;
 };
 
 } // namespace platform

@@ -31,8 +31,99 @@ std::int64_t Distance(std::uint32_t later, std::uint32_t earlier)
 
 Monitor::Monitor(Parts parts, MonitorHost& host) : m_parts(parts), m_host(host)
 {
-    m_mainTimer.setInterval(MainTimerInterval);
+    m_mainTimer.setSingleShot(true);
+    // A coarse timer may fire 5 % off its interval: seconds, for a sleep of a minute.
+    m_mainTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_mainTimer, &QTimer::timeout, &m_mainTimer, [this] { MainTimerTimer(); });
+    // A clock set or a zone change moves every alarm against the planned sleep.
+    m_parts.Platform.Clock.onChanged([this] {
+        if (m_running)
+            Start();
+    });
+}
+
+void Monitor::Start()
+{
+    m_running = true;
+    m_mainTimer.start(MainTimerInterval);
+}
+
+void Monitor::Stop()
+{
+    m_running = false;
+    m_mainTimer.stop();
+}
+
+void Monitor::Replan()
+{
+    if (m_running)
+        m_mainTimer.start(NextTickDelay());
+}
+
+void Monitor::RequestRebuild()
+{
+    m_state.RebuildRequest = true;
+    Replan();
+}
+
+void Monitor::PassStopped()
+{
+    m_state.RetryCount = 0;
+    Replan();
+}
+
+int Monitor::NextTickDelay() const
+{
+    const store::WatchListModel& w = m_parts.Model;
+    // At hand: the start-up, a rebuild or a check asked for, and a pass or registration at work,
+    // whose end hands over the registrations that waited for it.
+    if (m_state.StartingUp || m_state.RebuildRequest || w.KakakuCheckRequest || !RetrievalIdle())
+        return MainTimerInterval;
+
+    std::int64_t nearest = LongestSleepMs;
+    const auto dueIn = [&nearest](std::int64_t ms) { nearest = std::min(nearest, ms); };
+    const std::uint32_t clock = m_parts.Platform.Clock.tickCount();
+
+    // An alarm window opens, or is open: the alarm and the budget warning come in it.
+    const int komokuCount = w.KomokuCount;
+    if (komokuCount > 0) {
+        const int scanned =
+            std::min({komokuCount, m_parts.Schedule.KomokuCount(), static_cast<int>(m_alarms.size())});
+        const double now = store::ToDayCount(m_parts.Platform.Clock.now());
+        for (int k = 0; k < scanned; ++k) {
+            for (int s = 0; s < store::SlotsPerKomoku; ++s) {
+                const ScheduleSlot& slot = m_parts.Schedule.At(k, s);
+                if (slot.AlarmAt <= 0 || slot.Ended)
+                    continue;
+                // The same whole milliseconds as the scan.
+                const double late = std::round((now - slot.AlarmAt) * MillisecondsPerDay);
+                if (late <= AlarmWindowSeconds * 1000.0)
+                    dueIn(late >= 0 ? 0 : static_cast<std::int64_t>(std::min(-late, double{LongestSleepMs})));
+            }
+        }
+    }
+    // A latch re-arms.
+    const int latched = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
+    for (int k = 0; k < latched; ++k) {
+        const std::uint32_t latchTime = m_alarms[static_cast<size_t>(k)].LatchTime;
+        if (latchTime != 0)
+            dueIn(static_cast<std::int64_t>(RearmDelayMs) - static_cast<std::int64_t>(clock - latchTime));
+    }
+    // The pause after a resume ends.
+    if (m_state.ResumeTime != 0)
+        dueIn(ResumeHoldOffMs - Distance(clock, m_state.ResumeTime));
+    // A failed pass is retried, or the retries give up.
+    if (m_state.RetryCount > RetryLimit)
+        dueIn(0);
+    else if (m_state.RetryCount > 0)
+        dueIn(RetryWaitMs - Distance(clock, m_state.LastPassEnd));
+    // The periodic check comes, after the pause of a resume; what holds it back for a moment
+    // (slots being rearranged) is looked at every 100 ms once it is due.
+    if (m_state.ResumeTime == 0 && w.KakakuCheckButtonCaption == store::KakakuCheckStopCaption() &&
+        w.KomokuCount > 0 && m_state.LastPassEnd != 0)
+        dueIn(PeriodicIntervalMs - Distance(clock, m_state.LastPassEnd));
+
+    return nearest <= 0 ? MainTimerInterval : static_cast<int>(nearest);
 }
 
 QString Monitor::OfflineMessage()
@@ -72,6 +163,12 @@ bool Monitor::RetrievalIdle() const
 }
 
 void Monitor::MainTimerTimer()
+{
+    Tick();
+    Replan();
+}
+
+void Monitor::Tick()
 {
     // A pass runs on the event loop and no longer holds the tick back: alarms come in their
     // window while pages are read, and every step that would start a transfer waits for it.
@@ -185,12 +282,12 @@ void Monitor::BudgetWarning(int komokuCount)
         return;
     const auto [k, s] = *over;
     m_state.WarnShown = true;
-    m_mainTimer.stop();
+    Stop();
     const QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(s + 1) +
                          (m_overCount == 1 ? QStringLiteral("の現在の価格は予算額を超えています。")
                                            : QStringLiteral("他の現在の価格は予算額を超えています。"));
     m_parts.Platform.Dialogs.showMessage(text);
-    m_mainTimer.start();
+    Start();
 }
 
 void Monitor::Alarm(int komokuCount)
@@ -203,7 +300,7 @@ void Monitor::Alarm(int komokuCount)
     // The sentence plays on while the question is open.
     if (m_parts.Schedule.Settings.Speak)
         m_parts.Speech.Play(m_parts.Schedule.Settings.SpeakText);
-    m_mainTimer.stop();
+    Stop();
     QString text = TabCaption(k) + QStringLiteral(" - No") + QString::number(s + 1);
     if (m_alarmCount == 1)
         text += QStringLiteral("のオークション\r\n現在価格:") + KakakuText(k, s) + QStringLiteral("\r\n");
@@ -229,7 +326,7 @@ void Monitor::Alarm(int komokuCount)
             }
         }
     }
-    m_mainTimer.start();
+    Start();
 }
 
 void Monitor::OpenFromAlarm(int komoku, int slot)
@@ -360,7 +457,7 @@ void Monitor::EndKakakuCheck()
         m_host.WatchListView()->layoutMessageLabel();
         m_host.WatchListView()->render();
     }
-    m_mainTimer.start();
+    Start();
 }
 
 void Monitor::PassSkipped()
@@ -379,6 +476,7 @@ void Monitor::CheckSoon()
 {
     if (m_state.LastPassEnd != 0)
         m_state.LastPassEnd = std::max<std::uint32_t>(m_state.LastPassEnd - PeriodicIntervalMs, 1);
+    Replan();
 }
 
 void Monitor::RebuildSchedule()
@@ -402,13 +500,13 @@ void Monitor::PowerEvent(int code)
     case platform::PowerNotices::Standby:
         // The connection will not survive the sleep: what runs ends now, its transfer with it.
         StopRetrieval();
-        m_mainTimer.stop();
+        Stop();
         break;
     case platform::PowerNotices::ResumeSuspend:
     case platform::PowerNotices::ResumeStandby:
     case platform::PowerNotices::ResumeAutomatic:
         m_state.ResumeTime = Stamp();
-        m_mainTimer.start();
+        Start();
         break;
     default:
         break;

@@ -50,10 +50,15 @@ public:
     virtual platform::WindowView* WatchListView() const = 0;
 };
 
-// The monitor: a tick every 100 ms that rebuilds the schedule when asked, raises the alarms
-// and budget warnings of the auctions about to end, and starts the price checks (asked for,
-// periodic, retried) and the registrations that waited for them. It keeps its state between
-// ticks and hears how each pass ended.
+// The monitor: a tick that rebuilds the schedule when asked, raises the alarms and budget
+// warnings of the auctions about to end, and starts the price checks (asked for, periodic,
+// retried) and the registrations that waited for them. It keeps its state between ticks and
+// hears how each pass ended.
+//
+// The tick runs every 100 ms only while something is at hand (the start-up, a rebuild or check
+// asked for, a pass or registration at work, an alarm window open, a moment already due but
+// held back). Otherwise it sleeps until the next moment something can fall due, a minute at
+// most, and the clock's changes wake it.
 class Monitor {
 public:
     static constexpr int MainTimerInterval = 100;
@@ -63,6 +68,9 @@ public:
     static constexpr std::int32_t ResumeHoldOffMs = 60000;
     static constexpr int RetryWaitMs = 1000;
     static constexpr int RetryLimit = 5;
+    // The longest sleep: the wall clock that the alarms keep and the monotonic one the timer
+    // keeps drift apart by at most 30 ms in a minute while the system slews its time.
+    static constexpr int LongestSleepMs = 60000;
 
     struct Parts {
         ShellPlatform& Platform;
@@ -81,13 +89,17 @@ public:
     void AttachRegistration(CellRegistration* registration) { m_registration = registration; }
 
     void MainTimerTimer();
-    void Stop() { m_mainTimer.stop(); }
-    void Start() { m_mainTimer.start(); }
-    bool Running() const { return m_mainTimer.isActive(); }
+    void Stop();
+    // The next tick comes after 100 ms, and from it the monitor plans its own.
+    void Start();
+    bool Running() const { return m_running; }
+    // How long the tick may sleep from now: until the nearest moment at which something can
+    // fall due, 100 ms while something is at hand, LongestSleepMs at most.
+    int NextTickDelay() const;
     // Reads the stored files into the schedule (pruning old auctions at start-up).
     void RebuildSchedule();
     // Asks the next tick to rebuild the schedule.
-    void RequestRebuild() { m_state.RebuildRequest = true; }
+    void RequestRebuild();
     // A power-broadcast event code (platform::PowerNotices).
     void PowerEvent(int code);
     // Stops what the page retrieval runs.
@@ -101,7 +113,7 @@ public:
     void PageChecked() { m_state.RetryCount = 0; }
     void PassSkipped();
     void PassFailed();
-    void PassStopped() { m_state.RetryCount = 0; }
+    void PassStopped();
     void CheckSoon();
 
     const MonitorState& State() const { return m_state; }
@@ -112,7 +124,11 @@ private:
 
     KomokuAlarm& AlarmOf(int komoku) { return m_alarms[static_cast<size_t>(komoku)]; }
 
+    // What changed may be due sooner than the tick planned: it plans again.
+    void Replan();
+
     // Steps of the tick.
+    void Tick();
     void StartUpStage();
     void AlarmScan(int komokuCount);
     // The first category whose latch is free and whose list (the slots in their alarm window,
@@ -140,6 +156,8 @@ private:
     Parts m_parts;
     MonitorHost& m_host;
     QTimer m_mainTimer;
+    // Started and not stopped; the timer itself is idle while the tick runs.
+    bool m_running = false;
     PriceCheckRunner* m_priceCheck = nullptr;
     CellRegistration* m_registration = nullptr;
     MonitorState m_state;

@@ -11,6 +11,12 @@ namespace {
 
 constexpr qint64 kMsecsPerDay = 86'400'000;
 
+QTimeZone& CachedZone()
+{
+    static QTimeZone zone = QTimeZone::systemTimeZone();
+    return zone;
+}
+
 QDate Epoch()
 {
     return QDate(1899, 12, 30);
@@ -71,17 +77,40 @@ bool Expect(QStringView text, qsizetype& pos, char16_t separator)
     return true;
 }
 
+// The day count of a date-time whose date and time are local.
+double LocalDayCount(const QDateTime& local)
+{
+    const QDate date = local.date();
+    if (date < Epoch() || date > Epoch().addDays(LastDay()))
+        return 0;
+    return Encode(date, local.time().msecsSinceStartOfDay());
+}
+
 } // namespace
+
+QTimeZone LocalZone()
+{
+    return CachedZone();
+}
+
+void ReadLocalZone()
+{
+    CachedZone() = QTimeZone::systemTimeZone();
+}
+
+QDateTime LocalNow()
+{
+    const QTimeZone& zone = CachedZone();
+    return zone.isValid() ? QDateTime::currentDateTimeUtc().toTimeZone(zone) : QDateTime::currentDateTime();
+}
 
 double ToDayCount(const QDateTime& localTime)
 {
     if (!localTime.isValid())
         return 0;
-    const QDateTime local = localTime.timeSpec() == Qt::LocalTime ? localTime : localTime.toLocalTime();
-    const QDate date = local.date();
-    if (date < Epoch() || date > Epoch().addDays(LastDay()))
-        return 0;
-    return Encode(date, local.time().msecsSinceStartOfDay());
+    const Qt::TimeSpec spec = localTime.timeSpec();
+    const bool local = spec == Qt::LocalTime || (spec == Qt::TimeZone && localTime.timeZone() == LocalZone());
+    return LocalDayCount(local ? localTime : localTime.toLocalTime());
 }
 
 QDateTime FromDayCount(double days)

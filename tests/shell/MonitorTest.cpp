@@ -4,6 +4,7 @@
 #include "shell/TMiruberoMainForm.h"
 #include "store/DayCount.h"
 #include "store/StoredFiles.h"
+#include "support/Transfers.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,24 @@ protected:
     }
 
     void tick() { form->MainTimerTimer(); }
+    int planned() const { return form->Monitor().NextTickDelay(); }
+    // Sleeps as the tick plans it, for the given time: the clock moves on by each planned
+    // sleep and the tick follows, as the timer would make it.
+    void sleepAsPlanned(int milliseconds)
+    {
+        while (milliseconds > 0) {
+            const int sleep = planned();
+            ASSERT_GE(sleep, 1);
+            ASSERT_LE(sleep, shell::Monitor::LongestSleepMs);
+            if (sleep > milliseconds) {
+                clock.advance(milliseconds);
+                return;
+            }
+            milliseconds -= sleep;
+            clock.advance(sleep);
+            tick();
+        }
+    }
     // Ticks every 100 ms for the given time.
     void run(int milliseconds)
     {
@@ -278,7 +297,6 @@ TEST_F(MonitorTest, FailedPassesAreRetriedFiveTimesThenLeftToThePeriodicCheck)
     EXPECT_EQ(retrieval.passes(), 1);
     run(100);
     EXPECT_EQ(retrieval.passes(), 2);
-    EXPECT_EQ(clock.slept, 0);
     for (int i = 0; i < 4; ++i)
         run(1000);
     EXPECT_EQ(retrieval.passes(), 6);
@@ -436,6 +454,84 @@ TEST_F(MonitorTest, SuspendEndsARunningPassAndStopsTheTimer)
     EXPECT_FALSE(form->MonitorRunning());
     form->PowerEvent(3); // not a power code the monitor knows
     EXPECT_FALSE(form->MonitorRunning());
+}
+
+TEST_F(MonitorTest, TheTickSleepsUntilTheNextMomentSomethingCanFallDueAndNoLonger)
+{
+    using shell::Monitor;
+    // Nothing can fall due: the longest sleep.
+    EXPECT_EQ(planned(), Monitor::LongestSleepMs);
+
+    // An alarm 10 s ahead is asked at its very moment; its window is watched every 100 ms.
+    slot(0, 0, QTime(10, 0));
+    slot(1, 3, QTime(10, 30)); // beyond the longest sleep
+    EXPECT_EQ(planned(), 10'000);
+    QDateTime asked;
+    dialogs.onShow = [&] { asked = clock.current; };
+    sleepAsPlanned(10'000);
+    EXPECT_EQ(asked, QDateTime(QDate(2026, 12, 10), QTime(10, 0)));
+    EXPECT_EQ(planned(), Monitor::MainTimerInterval);
+    // Past the window, the latch re-arms 30 s after it was last touched, to the millisecond.
+    sleepAsPlanned(15'100);
+    const std::uint32_t touched = testsupport::Alarms(*form)[0].LatchTime;
+    ASSERT_NE(touched, 0u);
+    EXPECT_EQ(planned(), static_cast<int>(touched + Monitor::RearmDelayMs - clock.ticks));
+    sleepAsPlanned(static_cast<int>(touched + Monitor::RearmDelayMs - clock.ticks));
+    EXPECT_FALSE(testsupport::State(*form).AlarmShown);
+    EXPECT_EQ(questions(), 1);
+
+    // A pass asked for runs at the next tick, the periodic one 40 s after its end.
+    form->Schedule().At(1, 3).AlarmAt = 0;
+    model.KakakuCheckRequest = true;
+    EXPECT_EQ(planned(), Monitor::MainTimerInterval);
+    sleepAsPlanned(Monitor::MainTimerInterval);
+    EXPECT_EQ(retrieval.passes(), 1);
+    EXPECT_EQ(planned(), Monitor::PeriodicIntervalMs);
+    sleepAsPlanned(Monitor::PeriodicIntervalMs);
+    EXPECT_EQ(retrieval.passes(), 2);
+
+    // A failed pass is retried a second after it ended.
+    retrieval.failing = true;
+    sleepAsPlanned(Monitor::PeriodicIntervalMs);
+    EXPECT_EQ(retrieval.passes(), 3);
+    EXPECT_EQ(planned(), Monitor::RetryWaitMs);
+    sleepAsPlanned(Monitor::RetryWaitMs);
+    EXPECT_EQ(retrieval.passes(), 4);
+    retrieval.failing = false;
+    sleepAsPlanned(Monitor::RetryWaitMs);
+    EXPECT_EQ(retrieval.passes(), 5);
+
+    // After a resume nothing is checked for a minute, and the end of that minute is a moment.
+    form->PowerEvent(7);
+    clock.advance(20'000);
+    EXPECT_EQ(planned(), Monitor::ResumeHoldOffMs - 20'000);
+    sleepAsPlanned(Monitor::ResumeHoldOffMs - 20'000);
+    EXPECT_EQ(testsupport::State(*form).ResumeTime, 0u);
+
+    // What holds a due pass back for a moment, or a run at work, is looked at every 100 ms.
+    model.Rearranging = true;
+    sleepAsPlanned(Monitor::PeriodicIntervalMs);
+    EXPECT_EQ(planned(), Monitor::MainTimerInterval);
+    model.Rearranging = false;
+    retrieval.mode = shell::RunMode::Registration;
+    EXPECT_EQ(planned(), Monitor::MainTimerInterval);
+    retrieval.mode = shell::RunMode::Idle;
+    // Checks switched off leave nothing to wait for.
+    model.KakakuCheckButtonCaption = QStringLiteral("価格チェック開始");
+    EXPECT_EQ(planned(), Monitor::LongestSleepMs);
+}
+
+TEST_F(MonitorTest, AClockSetWakesTheSleepingTickForTheAlarmsItBroughtNear)
+{
+    // The timer runs for real here; the clock is the test's.
+    slot(0, 0, QTime(10, 0));
+    form->StartMonitor();
+    ASSERT_TRUE(clock.changed);
+    EXPECT_FALSE(Spin([&] { return questions() > 0; }, 400)) << "asleep for the 10 s to the alarm";
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 1));
+    clock.changed();
+    EXPECT_TRUE(Spin([&] { return questions() > 0; }, 2'000));
+    form->StopMonitor();
 }
 
 } // namespace

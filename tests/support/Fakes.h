@@ -117,12 +117,7 @@ class FakeClock final : public platform::Clock {
 public:
     std::uint32_t tickCount() const override { return ticks; }
     QDateTime now() const override { return current; }
-    void sleep(int ms) override
-    {
-        slept += ms;
-        ticks += static_cast<std::uint32_t>(ms);
-        current = current.addMSecs(ms);
-    }
+    void onChanged(std::function<void()> listener) override { changed = std::move(listener); }
     void advance(int ms)
     {
         ticks += static_cast<std::uint32_t>(ms);
@@ -131,7 +126,7 @@ public:
 
     std::uint32_t ticks = 1;
     QDateTime current;
-    int slept = 0;
+    std::function<void()> changed;
 };
 
 // Pumping events runs whatever the test injected, as a user action would arrive.
