@@ -93,8 +93,8 @@ ScrapeResult UpdateEndedSlot(ScrapeContext& context, int komoku, int row)
     record.Kakaku = cells[store::ColKakaku];
     record.Sokketugaku = cells[store::ColSokketugaku];
     record.Rakusatuhin = schedule.Won;
-    for (const store::SlotKey key : {store::SlotKey::ShuryoTime, store::SlotKey::Kakaku, store::SlotKey::Sokketugaku,
-                                     store::SlotKey::Rakusatuhin})
+    for (const store::SlotKey key : {store::SlotKey::ShuryoTime, store::SlotKey::Kakaku,
+                                     store::SlotKey::Sokketugaku, store::SlotKey::Rakusatuhin})
         record.WriteKey(ini, row, key);
     if (!ini.Save())
         return ScrapeResult::Failed(store::WriteFailedMessage(ini.Path(), ini.SaveError()));
