@@ -31,7 +31,7 @@ bool WatchListPresenter::SlotSelected() const
 
 void WatchListPresenter::WriteAtOnce(int komoku, const std::function<void(IniFile&)>& write)
 {
-    IniFile file(File(SetteiIniName(komoku)));
+    IniFile file(m_parts.File(SetteiIniName(komoku)));
     write(file);
     // The model holds the change: closing the window asks to save it.
     if (!file.Save())
@@ -99,7 +99,7 @@ void WatchListPresenter::MenuRakusatuhinClick()
         return;
     const int komoku = model.SelKomoku;
     const int row = model.SelRow;
-    shell::SlotStatus& status = StatusOf(komoku, row - 1);
+    shell::SlotStatus& status = m_statuses.Of(komoku, row - 1);
     status.Won = !status.Won;
     const bool won = status.Won;
     m_parts.View.repaintGrid(komoku);
@@ -138,7 +138,7 @@ void WatchListPresenter::DeleteSlot(int komoku, int row)
     MoveSlots(komoku, order);
     Komoku& category = model.KomokuAt(komoku);
     EmptySlot(category.Slots.back());
-    StatusOf(komoku, SlotsPerKomoku - 1) = shell::SlotStatus();
+    m_statuses.Of(komoku, SlotsPerKomoku - 1) = shell::SlotStatus();
     if (category.HonmeiNo == SlotsPerKomoku)
         category.HonmeiNo = 0;
     m_parts.View.repaintGrid(komoku);
@@ -169,8 +169,8 @@ void WatchListPresenter::MoveKomokuItemClick(int target)
     }
     const int freeSlot = static_cast<int>(free - to.Slots.begin());
     MoveSlotInto(*free, model.SlotAt(komoku, row));
-    const shell::SlotStatus status = StatusOf(komoku, row - 1);
-    StatusOf(target, freeSlot) = status;
+    const shell::SlotStatus status = m_statuses.Of(komoku, row - 1);
+    m_statuses.Of(target, freeSlot) = status;
     // The picture goes along in memory: the save writes it under its new number together with
     // the target's list, so that a crash never leaves it under a number no list names.
     DeleteSlot(komoku, row);

@@ -136,7 +136,7 @@ void WatchListPresenter::ApplyRowOrder(int komoku, const std::array<int, SlotsPe
     for (int s = 0; s < SlotsPerKomoku; ++s) {
         Slot& slot = m_parts.Model.KomokuAt(komoku).Slots[static_cast<size_t>(s)];
         slot.KakakuText = slot.Cells[ColKakaku];
-        StatusOf(komoku, s).Ended = IsEnded(slot.Cells[ColTitle]);
+        m_statuses.Of(komoku, s).Ended = IsEnded(slot.Cells[ColTitle]);
     }
     m_parts.View.repaintGrid(komoku);
 }
@@ -156,7 +156,7 @@ void WatchListPresenter::MoveSlots(int komoku, const std::array<int, SlotsPerKom
     const auto before = category.Slots;
     std::array<shell::SlotStatus, SlotsPerKomoku> statuses;
     for (int j = 0; j < SlotsPerKomoku; ++j)
-        statuses[static_cast<size_t>(j)] = StatusOf(komoku, j);
+        statuses[static_cast<size_t>(j)] = m_statuses.Of(komoku, j);
     const int honmei = category.HonmeiNo;
     for (int i = 0; i < SlotsPerKomoku; ++i) {
         const int j = order[static_cast<size_t>(i)];
@@ -164,7 +164,7 @@ void WatchListPresenter::MoveSlots(int komoku, const std::array<int, SlotsPerKom
             category.HonmeiNo = i + 1;
         Slot& slot = category.Slots[static_cast<size_t>(i)];
         MoveSlotInto(slot, before[static_cast<size_t>(j)]);
-        StatusOf(komoku, i) = statuses[static_cast<size_t>(j)];
+        m_statuses.Of(komoku, i) = statuses[static_cast<size_t>(j)];
     }
 }
 

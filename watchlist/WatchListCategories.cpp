@@ -19,19 +19,6 @@ QString WatchListPresenter::TabDelQuestion(const QString& caption)
     return caption + QStringLiteral("を削除しますか？");
 }
 
-QString WatchListPresenter::File(const QString& name) const
-{
-    return m_parts.Resident.DataDir() + name;
-}
-
-shell::SlotStatus& WatchListPresenter::StatusOf(int komoku, int slot)
-{
-    if (shell::SlotStatus* status = m_parts.Resident.Status(komoku, slot))
-        return *status;
-    m_spareStatus = {};
-    return m_spareStatus;
-}
-
 void WatchListPresenter::FormCreate()
 {
     WatchListModel& model = m_parts.Model;
@@ -40,7 +27,7 @@ void WatchListPresenter::FormCreate()
     model.KomokuCount = 1;
     model.Komokus.assign(1, Komoku());
 
-    const IniFile total(File(TotalIniName()));
+    const IniFile total(m_parts.File(TotalIniName()));
     if (total.Existed()) {
         const int stored = Read(total, total::KomokuCount);
         for (int k = 1; k < stored; ++k)
@@ -114,7 +101,7 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
         to = std::move(model.KomokuAt(j));
         to.AddedUnnamed = false;
         for (int s = 0; s < SlotsPerKomoku; ++s)
-            StatusOf(j - 1, s) = StatusOf(j, s);
+            m_statuses.Of(j - 1, s) = m_statuses.Of(j, s);
     }
     model.Komokus.pop_back();
     // The last category's files go with the save, once the others have moved down.
@@ -135,8 +122,8 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
 void WatchListPresenter::DeleteKomokuFiles(int komoku) const
 {
     for (int s = 0; s < SlotsPerKomoku; ++s)
-        QFile::remove(File(ImageName(komoku, s)));
-    QFile::remove(File(SetteiIniName(komoku)));
+        QFile::remove(m_parts.File(ImageName(komoku, s)));
+    QFile::remove(m_parts.File(SetteiIniName(komoku)));
 }
 
 void WatchListPresenter::EditKomokuChange(int komoku, const QString& text)

@@ -42,7 +42,7 @@ void WatchListPresenter::FormShow()
     model.WindowReady = false;
     resident.StopMonitor();
 
-    const IniFile total(File(TotalIniName()));
+    const IniFile total(m_parts.File(TotalIniName()));
     if (total.Existed()) {
         const TotalSettings stored = TotalSettings::Read(total);
         GeneralPage& general = model.General;
@@ -53,7 +53,7 @@ void WatchListPresenter::FormShow()
         general.CheckBoxKakakuKoshin = stored.Kido;
         general.CheckBoxBalloon = stored.Balloon;
         general.ComboBoxEndAuctionDel = stored.Del;
-        if (const auto lines = ReadSpeakMsg(File(SpeakMsgName()))) {
+        if (const auto lines = ReadSpeakMsg(m_parts.File(SpeakMsgName()))) {
             model.Speech.MemoSpeakText = SpeakTextOf(*lines);
             if (model.Speech.MemoSpeakText.isEmpty())
                 model.Speech.CheckBoxArarmSpeak = false;
@@ -65,13 +65,13 @@ void WatchListPresenter::FormShow()
             QStringList labels;
             const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
             for (int k = 0; k < count; ++k) {
-                const IniFile file(File(SetteiIniName(k)));
+                const IniFile file(m_parts.File(SetteiIniName(k)));
                 if (!file.Existed())
                     continue;
                 LoadKomoku(k, file);
                 const int row = model.KomokuAt(k).HonmeiNo;
                 if (row >= 1 && row <= SlotsPerKomoku)
-                    labels << HonmeiLabel(k, row, StatusOf(k, row - 1).Ended);
+                    labels << HonmeiLabel(k, row, m_statuses.Of(k, row - 1).Ended);
             }
             resident.SetTrayHint(FavouriteSummary(labels, true));
         }
@@ -95,7 +95,7 @@ void WatchListPresenter::FormShow()
 QString WatchListPresenter::HonmeiLabel(int komoku, int row, bool ended)
 {
     const Komoku& category = m_parts.Model.KomokuAt(komoku);
-    const shell::SlotStatus& status = StatusOf(komoku, row - 1);
+    const shell::SlotStatus& status = m_statuses.Of(komoku, row - 1);
     return SlotLabel(category.Name, row, category.Slots[static_cast<size_t>(row - 1)].KakakuText, ended,
                      status.Won, status.OverBudget);
 }
@@ -157,7 +157,7 @@ void WatchListPresenter::LoadKomoku(int komoku, const IniFile& file)
         cells[ColOption] = stored.Option;
 
         slot.PictureExist = stored.PictureExist;
-        const QString picture = File(ImageName(komoku, row - 1));
+        const QString picture = m_parts.File(ImageName(komoku, row - 1));
         if (QFileInfo::exists(picture)) {
             // A picture that does not decode leaves the slot without one.
             slot.SlotImage = ReadPictureFile(picture);

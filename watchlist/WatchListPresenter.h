@@ -1,16 +1,11 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/ShellOpen.h"
-#include "platform/WindowView.h"
-#include "retrieval/PriceCheckPass.h"
 #include "shell/RetrievalCalls.h"
-#include "shell/SpeechEngine.h"
 #include "store/WatchListModel.h"
 #include "watchlist/CellColours.h"
 #include "watchlist/CommandStates.h"
-#include "watchlist/ResidentSide.h"
+#include "watchlist/PresenterParts.h"
+#include "watchlist/SlotStatuses.h"
 
 #include <QDate>
 #include <QString>
@@ -33,23 +28,13 @@ namespace watchlist {
 // forward the user's events here; this object asks the window for the rest through the view.
 class WatchListPresenter final : public shell::CellRegistration {
 public:
-    struct Parts {
-        store::WatchListModel& Model;
-        ResidentSide& Resident;
-        platform::WindowView& View;
-        platform::Dialogs& Dialogs;
-        platform::Clock& Clock;
-        shell::SpeechEngine& Speech;
-        platform::ShellOpen& ShellOpen;
-        // The price-check pass and the registration fetch, with their run state.
-        retrieval::PriceCheckPass& Run;
-    };
+    using Parts = PresenterParts;
     // What the window's commands reach beyond the window itself.
     struct Commands {
         // "バージョン情報(&V)".
         std::function<void()> About;
     };
-    explicit WatchListPresenter(Parts parts) : m_parts(parts) {}
+    explicit WatchListPresenter(Parts parts) : m_parts(parts), m_statuses(parts.Resident) {}
 
     void SetCommands(Commands commands) { m_commands = std::move(commands); }
 
@@ -176,8 +161,6 @@ private:
     void Refuse(const QString& message, int komoku);
     // The save stopped at an error: the user is told, unless a registration saves.
     void WriteFailed(const QString& message);
-    shell::SlotStatus& StatusOf(int komoku, int slot);
-    QString File(const QString& name) const;
     // Whether SelKomoku and SelRow name a registered slot.
     bool SlotSelected() const;
     // Deletes row (1 to 10) of category komoku: the rows below move up, the last row is emptied.
@@ -191,8 +174,7 @@ private:
 
     Parts m_parts;
     Commands m_commands;
-    // Stands in for a status record the schedule does not have yet.
-    shell::SlotStatus m_spareStatus;
+    SlotStatuses m_statuses;
 };
 
 } // namespace watchlist

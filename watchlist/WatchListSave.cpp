@@ -81,7 +81,7 @@ bool WatchListPresenter::Save()
         return false;
     }
 
-    IniFile total(File(TotalIniName()));
+    IniFile total(m_parts.File(TotalIniName()));
     // After a category was deleted the stored count drops only once the categories behind it
     // have moved down a number, so that neither a crash in between nor a refused save loses any.
     const std::optional<int> storedCount = TotalSettings::WrittenKomokuCount(total);
@@ -112,8 +112,8 @@ bool WatchListPresenter::Save()
         WriteFailed(WriteFailedMessage(total.Path(), total.SaveError()));
         return false;
     }
-    if (!WriteSpeakMsg(File(SpeakMsgName()), SpeakLinesOf(model.Speech.MemoSpeakText), &reason)) {
-        WriteFailed(WriteFailedMessage(File(SpeakMsgName()), reason));
+    if (!WriteSpeakMsg(m_parts.File(SpeakMsgName()), SpeakLinesOf(model.Speech.MemoSpeakText), &reason)) {
+        WriteFailed(WriteFailedMessage(m_parts.File(SpeakMsgName()), reason));
         return false;
     }
 
@@ -150,7 +150,7 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
 {
     WatchListModel& model = m_parts.Model;
     const Komoku& category = model.KomokuAt(komoku);
-    IniFile file(File(SetteiIniName(komoku)));
+    IniFile file(m_parts.File(SetteiIniName(komoku)));
     KomokuRecord{category.Name, category.HonmeiNo}.Write(file);
 
     RowResult result = RowResult::Written;
@@ -163,8 +163,8 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
         // The slots' pictures now stand under their own numbers.
         for (int s = 0; s < SlotsPerKomoku; ++s) {
             Slot& slot = model.SlotAt(komoku, s + 1);
-            if (slot.InUse() && slot.PictureExist && QFileInfo::exists(File(ImageName(komoku, s)))) {
-                slot.PictureFile = File(ImageName(komoku, s));
+            if (slot.InUse() && slot.PictureExist && QFileInfo::exists(m_parts.File(ImageName(komoku, s)))) {
+                slot.PictureFile = m_parts.File(ImageName(komoku, s));
                 slot.PictureKey = slot.SlotImage.cacheKey();
             }
         }
@@ -193,7 +193,7 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
     Slot& slot = m_parts.Model.SlotAt(komoku, row);
     const auto& cells = slot.Cells;
     const int s = row - 1;
-    const QString picture = File(ImageName(komoku, s));
+    const QString picture = m_parts.File(ImageName(komoku, s));
 
     if (!slot.InUse()) {
         EraseSlot(file, row);
@@ -232,7 +232,7 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
     slot.ArarmTime = record.ArarmTime = ararmTime;
     record.Kakaku = cells[ColKakaku];
 
-    shell::SlotStatus& status = StatusOf(komoku, s);
+    shell::SlotStatus& status = m_statuses.Of(komoku, s);
     if (!cells[ColYosan].isEmpty()) {
         const int budget = PriceOrMark(cells[ColYosan]);
         if (budget == -1) {
@@ -323,7 +323,7 @@ bool WatchListPresenter::FormCloseQuery()
     // The prices fetched while the window was open are kept whatever the answer below.
     const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
     for (int k = 0; k < count; ++k) {
-        IniFile file(File(SetteiIniName(k)));
+        IniFile file(m_parts.File(SetteiIniName(k)));
         if (!file.Existed())
             continue;
         for (int row = 1; row <= SlotsPerKomoku; ++row) {
