@@ -71,8 +71,8 @@ QString WatchListPresenter::FavouriteHint()
         const Komoku& komoku = model.KomokuAt(k);
         const int row = komoku.HonmeiNo;
         if (row >= 1 && row <= SlotsPerKomoku)
-            labels << HonmeiLabel(k, row,
-                                  IsEnded(komoku.Slots[static_cast<size_t>(row - 1)].Cells[ColTitle]));
+            labels << m_storage.HonmeiLabel(
+                k, row, IsEnded(komoku.Slots[static_cast<size_t>(row - 1)].Cells[ColTitle]));
     }
     return FavouriteSummary(labels, false);
 }

@@ -6,8 +6,6 @@
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
 
-#include <QFile>
-
 #include <utility>
 
 namespace watchlist {
@@ -117,13 +115,6 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
     Save();
     restart();
     m_parts.View.render();
-}
-
-void WatchListPresenter::DeleteKomokuFiles(int komoku) const
-{
-    for (int s = 0; s < SlotsPerKomoku; ++s)
-        QFile::remove(m_parts.File(ImageName(komoku, s)));
-    QFile::remove(m_parts.File(SetteiIniName(komoku)));
 }
 
 void WatchListPresenter::EditKomokuChange(int komoku, const QString& text)

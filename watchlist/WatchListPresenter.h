@@ -6,6 +6,7 @@
 #include "watchlist/CommandStates.h"
 #include "watchlist/PresenterParts.h"
 #include "watchlist/SlotStatuses.h"
+#include "watchlist/WatchListStorage.h"
 
 #include <QDate>
 #include <QString>
@@ -17,7 +18,6 @@
 
 namespace store {
 class IniFile;
-class PictureMoves;
 } // namespace store
 
 namespace watchlist {
@@ -34,7 +34,12 @@ public:
         // "バージョン情報(&V)".
         std::function<void()> About;
     };
-    explicit WatchListPresenter(Parts parts) : m_parts(parts), m_statuses(parts.Resident) {}
+    explicit WatchListPresenter(Parts parts)
+        : m_parts(parts), m_statuses(parts.Resident), m_storage(parts, m_statuses)
+    {
+    }
+    WatchListPresenter(const WatchListPresenter&) = delete;
+    WatchListPresenter& operator=(const WatchListPresenter&) = delete;
 
     void SetCommands(Commands commands) { m_commands = std::move(commands); }
 
@@ -51,6 +56,7 @@ public:
     void TabSheetAuctionShow(int komoku);
     void TabSheetSetteiShow();
 
+    // The stored files (WatchListStorage).
     // Every show: the stored watch list replaces the window's contents.
     void FormShow();
 
@@ -131,13 +137,6 @@ public:
     static QString EndTimeCellsMessage();
     static QString NoEndTimeMessage();
 
-    static QString SavedMessage();
-    static QString SpeakTextMessage();
-    static QString ArarmTimeMessage();
-    static QString CellsMessage();
-    static QString YosanMessage();
-    static QString NyusatugakuMessage();
-    static QString SaveQuestion();
     static QString TabDelQuestion(const QString& caption);
     static QString DuplicateQuestion(const QString& komokuName, int row);
     static QString SaveFirstMessage();
@@ -146,21 +145,10 @@ private:
     // The start of both sorts: the category in front, saved, with Rearranging set. -1 (and
     // Rearranging clear) when no category is in front or the save refused.
     int BeginSort();
-    enum class RowResult { Written, Refused, Failed };
 
     void AddKomokuPage();
     // Asks about every other slot that holds url already; false at the first No.
     bool ConfirmDuplicates(int komoku, int row, const QString& url);
-    void DeleteKomokuFiles(int komoku) const;
-    void LoadKomoku(int komoku, const store::IniFile& file);
-    bool SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels);
-    RowResult SaveRow(int komoku, int row, store::IniFile& file, store::PictureMoves& pictures,
-                      const QDate& today, QStringList& honmeiLabels);
-    QString HonmeiLabel(int komoku, int row, bool ended);
-    // A refused cell: the message, the category's page and the focus on its grid.
-    void Refuse(const QString& message, int komoku);
-    // The save stopped at an error: the user is told, unless a registration saves.
-    void WriteFailed(const QString& message);
     // Whether SelKomoku and SelRow name a registered slot.
     bool SlotSelected() const;
     // Deletes row (1 to 10) of category komoku: the rows below move up, the last row is emptied.
@@ -175,6 +163,7 @@ private:
     Parts m_parts;
     Commands m_commands;
     SlotStatuses m_statuses;
+    WatchListStorage m_storage;
 };
 
 } // namespace watchlist
