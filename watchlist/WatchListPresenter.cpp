@@ -5,6 +5,41 @@
 
 namespace watchlist {
 
+void WatchListPresenter::FormCreate()
+{
+    m_pages.Create();
+}
+
+void WatchListPresenter::BtnAddKomokuClick()
+{
+    m_pages.Add();
+}
+
+void WatchListPresenter::BtnTabDelClick(int komoku)
+{
+    m_pages.Remove(komoku);
+}
+
+void WatchListPresenter::EditKomokuChange(int komoku, const QString& text)
+{
+    m_pages.Rename(komoku, text);
+}
+
+void WatchListPresenter::PageControl1Change(int page)
+{
+    m_pages.PageChanged(page);
+}
+
+void WatchListPresenter::TabSheetAuctionShow(int komoku)
+{
+    m_pages.AuctionPageShown(komoku);
+}
+
+void WatchListPresenter::TabSheetSetteiShow()
+{
+    m_pages.SetteiPageShown();
+}
+
 void WatchListPresenter::FormShow()
 {
     m_storage.Load();

@@ -4,6 +4,7 @@
 #include "store/WatchListModel.h"
 #include "watchlist/CellColours.h"
 #include "watchlist/CommandStates.h"
+#include "watchlist/KomokuPages.h"
 #include "watchlist/PresenterParts.h"
 #include "watchlist/SlotStatuses.h"
 #include "watchlist/WatchListStorage.h"
@@ -35,7 +36,8 @@ public:
         std::function<void()> About;
     };
     explicit WatchListPresenter(Parts parts)
-        : m_parts(parts), m_statuses(parts.Resident), m_storage(parts, m_statuses)
+        : m_parts(parts), m_statuses(parts.Resident), m_storage(parts, m_statuses),
+          m_pages(parts, m_statuses, m_storage)
     {
     }
     WatchListPresenter(const WatchListPresenter&) = delete;
@@ -46,6 +48,7 @@ public:
     // The enabled states, captions and the message line the window shows now.
     CommandStates States() const;
 
+    // The category pages (KomokuPages).
     // Builds the categories the stored count asks for; on a first start saves at once.
     void FormCreate();
     void BtnAddKomokuClick();
@@ -137,7 +140,6 @@ public:
     static QString EndTimeCellsMessage();
     static QString NoEndTimeMessage();
 
-    static QString TabDelQuestion(const QString& caption);
     static QString DuplicateQuestion(const QString& komokuName, int row);
     static QString SaveFirstMessage();
 
@@ -146,7 +148,6 @@ private:
     // Rearranging clear) when no category is in front or the save refused.
     int BeginSort();
 
-    void AddKomokuPage();
     // Asks about every other slot that holds url already; false at the first No.
     bool ConfirmDuplicates(int komoku, int row, const QString& url);
     // Whether SelKomoku and SelRow name a registered slot.
@@ -164,6 +165,7 @@ private:
     Commands m_commands;
     SlotStatuses m_statuses;
     WatchListStorage m_storage;
+    KomokuPages m_pages;
 };
 
 } // namespace watchlist

@@ -133,4 +133,27 @@ void WatchListPresenter::DropURLTarget1Drop(const QString& address)
     m_parts.View.bringToFront();
 }
 
+void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const QString& text)
+{
+    WatchListModel& model = m_parts.Model;
+    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || row < 1 || row > SlotsPerKomoku ||
+        column < 1 || column >= ColumnCount)
+        return;
+    Slot& slot = model.SlotAt(komoku, row);
+    if (slot.Cells[static_cast<size_t>(column)] == text) {
+        // The address of a slot still waiting for its first page, given again: the user asks
+        // for another try of the fetch that failed.
+        if (column == ColURL && slot.InUse() && slot.Cells[ColKakaku].isEmpty())
+            RegisterFromCell(komoku, column, row, text);
+        return;
+    }
+    slot.Cells[static_cast<size_t>(column)] = text;
+    if (column == ColKakaku)
+        slot.KakakuText = text;
+    model.Saved = false;
+    m_parts.View.repaintGrid(komoku);
+    // A committed edit has arrived whole: an address in it is registered now.
+    RegisterFromCell(komoku, column, row, text);
+}
+
 } // namespace watchlist
