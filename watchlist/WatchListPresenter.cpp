@@ -5,6 +5,8 @@
 
 namespace watchlist {
 
+using namespace store;
+
 void WatchListPresenter::FormCreate()
 {
     m_pages.Create();
@@ -66,6 +68,51 @@ void WatchListPresenter::MenuEndClick()
     if (!FormCloseQuery())
         return;
     m_parts.Resident.EndProgram();
+}
+
+void WatchListPresenter::GridMouseDown(int komoku, int column, int row, bool rightButton)
+{
+    m_slots.MouseDown(komoku, column, row, rightButton);
+}
+
+void WatchListPresenter::PopupMenu2Popup()
+{
+    m_slots.MenuOpening();
+}
+
+void WatchListPresenter::MenuHonmeiClick()
+{
+    m_slots.MakeFavourite();
+}
+
+void WatchListPresenter::MenuRakusatuhinClick()
+{
+    m_slots.SwitchWon();
+}
+
+void WatchListPresenter::RowDellClick()
+{
+    m_slots.DeleteSelected();
+}
+
+void WatchListPresenter::MoveKomokuItemClick(int target)
+{
+    m_slots.MoveSelected(target);
+}
+
+void WatchListPresenter::S1Click()
+{
+    m_slots.SortByEndTime();
+}
+
+void WatchListPresenter::MenuCheapClick()
+{
+    m_slots.SortByPrice();
+}
+
+void WatchListPresenter::ApplyRowOrder(int komoku, const std::array<int, SlotsPerKomoku>& order)
+{
+    m_slots.ApplyRowOrder(komoku, order);
 }
 
 } // namespace watchlist

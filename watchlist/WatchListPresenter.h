@@ -6,6 +6,7 @@
 #include "watchlist/CommandStates.h"
 #include "watchlist/KomokuPages.h"
 #include "watchlist/PresenterParts.h"
+#include "watchlist/SlotCommands.h"
 #include "watchlist/SlotStatuses.h"
 #include "watchlist/WatchListStorage.h"
 
@@ -16,10 +17,6 @@
 #include <array>
 #include <functional>
 #include <optional>
-
-namespace store {
-class IniFile;
-} // namespace store
 
 namespace watchlist {
 
@@ -37,7 +34,7 @@ public:
     };
     explicit WatchListPresenter(Parts parts)
         : m_parts(parts), m_statuses(parts.Resident), m_storage(parts, m_statuses),
-          m_pages(parts, m_statuses, m_storage)
+          m_pages(parts, m_statuses, m_storage), m_slots(parts, m_statuses, m_storage)
     {
     }
     WatchListPresenter(const WatchListPresenter&) = delete;
@@ -113,7 +110,7 @@ public:
     // The About window's address label was clicked.
     void LabelURLClick(const QString& address);
 
-    // The slot commands act on the selected slot (SelKomoku, SelRow).
+    // The slot commands (SlotCommands) act on the selected slot (SelKomoku, SelRow).
     // A mouse button went down on cell (column, row) of category komoku's grid; the right
     // button selects that cell's slot and opens the slot menu over a registered one.
     void GridMouseDown(int komoku, int column, int row, bool rightButton);
@@ -136,36 +133,19 @@ public:
     // that belongs to the slot; order holds each of 0 to 9 once.
     void ApplyRowOrder(int komoku, const std::array<int, store::SlotsPerKomoku>& order);
 
-    static QString RowDellQuestion(int row);
-    static QString EndTimeCellsMessage();
-    static QString NoEndTimeMessage();
-
     static QString DuplicateQuestion(const QString& komokuName, int row);
     static QString SaveFirstMessage();
 
 private:
-    // The start of both sorts: the category in front, saved, with Rearranging set. -1 (and
-    // Rearranging clear) when no category is in front or the save refused.
-    int BeginSort();
-
     // Asks about every other slot that holds url already; false at the first No.
     bool ConfirmDuplicates(int komoku, int row, const QString& url);
-    // Whether SelKomoku and SelRow name a registered slot.
-    bool SlotSelected() const;
-    // Deletes row (1 to 10) of category komoku: the rows below move up, the last row is emptied.
-    void DeleteSlot(int komoku, int row);
-    // Moves every value that belongs to a slot, the favourite mark included, as ApplyRowOrder says.
-    void MoveSlots(int komoku, const std::array<int, store::SlotsPerKomoku>& order);
-    // The tray hint after a favourite changed: the favourites' labels, empty when there is none.
-    QString FavouriteHint();
-    // Writes to category komoku's file at once; what cannot be written is left to the next save.
-    void WriteAtOnce(int komoku, const std::function<void(store::IniFile&)>& write);
 
     Parts m_parts;
     Commands m_commands;
     SlotStatuses m_statuses;
     WatchListStorage m_storage;
     KomokuPages m_pages;
+    SlotCommands m_slots;
 };
 
 } // namespace watchlist
