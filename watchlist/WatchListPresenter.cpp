@@ -70,6 +70,26 @@ void WatchListPresenter::MenuEndClick()
     m_parts.Resident.EndProgram();
 }
 
+void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const QString& text)
+{
+    m_registration.CellEdited(komoku, row, column, text);
+}
+
+void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const QString& text)
+{
+    m_registration.RegisterFromCell(komoku, column, row, text);
+}
+
+void WatchListPresenter::DropURLTarget1Drop(const QString& address)
+{
+    m_registration.Drop(address);
+}
+
+bool WatchListPresenter::RegisterFromOutside(const QString& address)
+{
+    return m_registration.RegisterFromOutside(address);
+}
+
 void WatchListPresenter::GridMouseDown(int komoku, int column, int row, bool rightButton)
 {
     m_slots.MouseDown(komoku, column, row, rightButton);

@@ -2,6 +2,7 @@
 
 #include "shell/RetrievalCalls.h"
 #include "store/WatchListModel.h"
+#include "watchlist/AuctionRegistration.h"
 #include "watchlist/CellColours.h"
 #include "watchlist/CommandStates.h"
 #include "watchlist/KomokuPages.h"
@@ -34,7 +35,8 @@ public:
     };
     explicit WatchListPresenter(Parts parts)
         : m_parts(parts), m_statuses(parts.Resident), m_storage(parts, m_statuses),
-          m_pages(parts, m_statuses, m_storage), m_slots(parts, m_statuses, m_storage)
+          m_pages(parts, m_statuses, m_storage), m_slots(parts, m_statuses, m_storage),
+          m_registration(parts, m_storage)
     {
     }
     WatchListPresenter(const WatchListPresenter&) = delete;
@@ -81,6 +83,7 @@ public:
     // "再生".
     void BtnPlayClick();
 
+    // The registration (AuctionRegistration).
     // A cell edited in place (row 1 to 10, column 1 to 14); the edit is committed.
     void GridCellEdited(int komoku, int row, int column, const QString& text);
     // Text arrived whole in a cell (column, row 1 to 10) of category komoku: a paste, a drop, a
@@ -133,19 +136,14 @@ public:
     // that belongs to the slot; order holds each of 0 to 9 once.
     void ApplyRowOrder(int komoku, const std::array<int, store::SlotsPerKomoku>& order);
 
-    static QString DuplicateQuestion(const QString& komokuName, int row);
-    static QString SaveFirstMessage();
-
 private:
-    // Asks about every other slot that holds url already; false at the first No.
-    bool ConfirmDuplicates(int komoku, int row, const QString& url);
-
     Parts m_parts;
     Commands m_commands;
     SlotStatuses m_statuses;
     WatchListStorage m_storage;
     KomokuPages m_pages;
     SlotCommands m_slots;
+    AuctionRegistration m_registration;
 };
 
 } // namespace watchlist
