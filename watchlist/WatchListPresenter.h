@@ -11,20 +11,18 @@
 #include "watchlist/SlotStatuses.h"
 #include "watchlist/WatchListStorage.h"
 
-#include <QDate>
 #include <QString>
-#include <QStringList>
 
 #include <array>
 #include <functional>
-#include <optional>
 
 namespace watchlist {
 
-// The behaviour of the watch-list window: its category pages, the general page's
-// handlers, the load on every show, the save with its input checks, the closing of the
-// window and the commands of its menu and buttons. The widgets render the model and
-// forward the user's events here; this object asks the window for the rest through the view.
+// The watch-list window's event entry points. The widgets render the model and forward the
+// user's events here; each goes on to the class that owns the behaviour: WatchListStorage (the
+// load, the save and the close), KomokuPages (the category pages), SlotCommands (the slot menu
+// and the sorts) and AuctionRegistration (addresses typed, dropped or handed over). The general
+// page's settings, the help menu, the price-check button and the grids' clicks are handled here.
 class WatchListPresenter final : public shell::CellRegistration {
 public:
     using Parts = PresenterParts;
@@ -33,12 +31,7 @@ public:
         // "バージョン情報(&V)".
         std::function<void()> About;
     };
-    explicit WatchListPresenter(Parts parts)
-        : m_parts(parts), m_statuses(parts.Resident), m_storage(parts, m_statuses),
-          m_pages(parts, m_statuses, m_storage), m_slots(parts, m_statuses, m_storage),
-          m_registration(parts, m_storage)
-    {
-    }
+    explicit WatchListPresenter(Parts parts);
     WatchListPresenter(const WatchListPresenter&) = delete;
     WatchListPresenter& operator=(const WatchListPresenter&) = delete;
 
@@ -61,7 +54,6 @@ public:
     // The stored files (WatchListStorage).
     // Every show: the stored watch list replaces the window's contents.
     void FormShow();
-
     // Writes the window's state to the stored files; false when a check refused it
     // (the user has been told, unless a registration is running).
     bool Save();
