@@ -1,7 +1,9 @@
 // The commands on one auction slot: the slot menu a right click opens, the favourite, the
-// won mark, deleting a slot and moving it to another category.
+// won mark, deleting a slot and moving it to another category; and sorting the rows of the
+// category showing by end time or by current price, with the one routine that moves rows
+// with everything that belongs to their slots.
 
-#include "watchlist/WatchListPresenter.h"
+#include "watchlist/SlotCommands.h"
 
 #include "store/IniFile.h"
 #include "store/KomokuRecord.h"
@@ -16,12 +18,29 @@ namespace watchlist {
 
 using namespace store;
 
-QString WatchListPresenter::RowDellQuestion(int row)
+namespace {
+
+// One millisecond as a day count: end times closer than this count as equal.
+constexpr double OneMillisecond = 1.0 / (24.0 * 60 * 60 * 1000);
+
+} // namespace
+
+QString SlotCommands::RowDellQuestion(int row)
 {
     return QStringLiteral("No") + QString::number(row) + QStringLiteral("のオークションを削除しますか？");
 }
 
-bool WatchListPresenter::SlotSelected() const
+QString SlotCommands::EndTimeCellsMessage()
+{
+    return QStringLiteral("終了時間は半角数字で正しい月日時分を入力してください。");
+}
+
+QString SlotCommands::NoEndTimeMessage()
+{
+    return QStringLiteral("終了時間が入力されていません。");
+}
+
+bool SlotCommands::SlotSelected() const
 {
     const WatchListModel& model = m_parts.Model;
     return model.SelKomoku >= 0 && model.SelKomoku < static_cast<int>(model.Komokus.size()) &&
@@ -29,16 +48,16 @@ bool WatchListPresenter::SlotSelected() const
            model.KomokuAt(model.SelKomoku).Slots[static_cast<size_t>(model.SelRow - 1)].InUse();
 }
 
-void WatchListPresenter::WriteAtOnce(int komoku, const std::function<void(IniFile&)>& write)
+void SlotCommands::WriteAtOnce(int komoku, const std::function<void(IniFile&)>& write)
 {
-    IniFile file(File(SetteiIniName(komoku)));
+    IniFile file(m_parts.File(SetteiIniName(komoku)));
     write(file);
     // The model holds the change: closing the window asks to save it.
     if (!file.Save())
         m_parts.Model.Saved = false;
 }
 
-void WatchListPresenter::GridMouseDown(int komoku, int column, int row, bool rightButton)
+void SlotCommands::MouseDown(int komoku, int column, int row, bool rightButton)
 {
     WatchListModel& model = m_parts.Model;
     if (!rightButton || !model.WindowReady || m_parts.Run.KakakuChecking() || komoku < 0 ||
@@ -49,20 +68,20 @@ void WatchListPresenter::GridMouseDown(int komoku, int column, int row, bool rig
     model.SelRow = row;
     if (!SlotSelected())
         return;
-    PopupMenu2Popup();
+    MenuOpening();
     m_parts.View.hideHint();
     model.PopupOpen = true;
     m_parts.View.popupSlotMenu();
     model.PopupOpen = false;
 }
 
-void WatchListPresenter::PopupMenu2Popup()
+void SlotCommands::MenuOpening()
 {
     // The menu's items follow the selection (CommandStates).
     m_parts.View.render();
 }
 
-QString WatchListPresenter::FavouriteHint()
+QString SlotCommands::FavouriteHint()
 {
     const WatchListModel& model = m_parts.Model;
     QStringList labels;
@@ -71,13 +90,13 @@ QString WatchListPresenter::FavouriteHint()
         const Komoku& komoku = model.KomokuAt(k);
         const int row = komoku.HonmeiNo;
         if (row >= 1 && row <= SlotsPerKomoku)
-            labels << HonmeiLabel(k, row,
-                                  IsEnded(komoku.Slots[static_cast<size_t>(row - 1)].Cells[ColTitle]));
+            labels << m_storage.HonmeiLabel(
+                k, row, IsEnded(komoku.Slots[static_cast<size_t>(row - 1)].Cells[ColTitle]));
     }
     return FavouriteSummary(labels, false);
 }
 
-void WatchListPresenter::MenuHonmeiClick()
+void SlotCommands::MakeFavourite()
 {
     WatchListModel& model = m_parts.Model;
     if (!SlotSelected())
@@ -92,14 +111,14 @@ void WatchListPresenter::MenuHonmeiClick()
     m_parts.Resident.SetTrayHint(FavouriteHint());
 }
 
-void WatchListPresenter::MenuRakusatuhinClick()
+void SlotCommands::SwitchWon()
 {
     WatchListModel& model = m_parts.Model;
     if (!SlotSelected())
         return;
     const int komoku = model.SelKomoku;
     const int row = model.SelRow;
-    shell::SlotStatus& status = StatusOf(komoku, row - 1);
+    shell::SlotStatus& status = m_statuses.Of(komoku, row - 1);
     status.Won = !status.Won;
     const bool won = status.Won;
     m_parts.View.repaintGrid(komoku);
@@ -110,7 +129,7 @@ void WatchListPresenter::MenuRakusatuhinClick()
     });
 }
 
-void WatchListPresenter::RowDellClick()
+void SlotCommands::DeleteSelected()
 {
     WatchListModel& model = m_parts.Model;
     if (!SlotSelected())
@@ -123,30 +142,30 @@ void WatchListPresenter::RowDellClick()
     model.Rearranging = false;
 }
 
-void WatchListPresenter::DeleteSlot(int komoku, int row)
+void SlotCommands::DeleteSlot(int komoku, int row)
 {
     WatchListModel& model = m_parts.Model;
     model.Rearranging = true;
-    if (!model.Saved && !Save()) {
+    if (!model.Saved && !m_storage.Save()) {
         model.Rearranging = false;
         return;
     }
     // The deleted row goes last and is emptied there; a favourite it held goes with it.
-    std::array<int, SlotsPerKomoku> order{};
+    RowOrder order{};
     std::iota(order.begin(), order.end(), 0);
     std::rotate(order.begin() + (row - 1), order.begin() + row, order.end());
     MoveSlots(komoku, order);
     Komoku& category = model.KomokuAt(komoku);
     EmptySlot(category.Slots.back());
-    StatusOf(komoku, SlotsPerKomoku - 1) = shell::SlotStatus();
+    m_statuses.Of(komoku, SlotsPerKomoku - 1) = shell::SlotStatus();
     if (category.HonmeiNo == SlotsPerKomoku)
         category.HonmeiNo = 0;
     m_parts.View.repaintGrid(komoku);
-    Save();
+    m_storage.Save();
     model.Rearranging = false;
 }
 
-void WatchListPresenter::MoveKomokuItemClick(int target)
+void SlotCommands::MoveSelected(int target)
 {
     WatchListModel& model = m_parts.Model;
     if (m_parts.Run.KakakuChecking() || !SlotSelected() || target < 0 ||
@@ -156,7 +175,7 @@ void WatchListPresenter::MoveKomokuItemClick(int target)
     const int komoku = model.SelKomoku;
     const int row = model.SelRow;
     model.Rearranging = true;
-    if (!model.Saved && !Save()) {
+    if (!model.Saved && !m_storage.Save()) {
         model.Rearranging = false;
         return;
     }
@@ -169,11 +188,121 @@ void WatchListPresenter::MoveKomokuItemClick(int target)
     }
     const int freeSlot = static_cast<int>(free - to.Slots.begin());
     MoveSlotInto(*free, model.SlotAt(komoku, row));
-    const shell::SlotStatus status = StatusOf(komoku, row - 1);
-    StatusOf(target, freeSlot) = status;
+    const shell::SlotStatus status = m_statuses.Of(komoku, row - 1);
+    m_statuses.Of(target, freeSlot) = status;
     // The picture goes along in memory: the save writes it under its new number together with
     // the target's list, so that a crash never leaves it under a number no list names.
     DeleteSlot(komoku, row);
+}
+
+int SlotCommands::BeginSort()
+{
+    WatchListModel& model = m_parts.Model;
+    const int komoku = model.ActivePage - 1;
+    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
+        return -1;
+    model.Rearranging = true;
+    if (!m_storage.Save()) {
+        model.Rearranging = false;
+        return -1;
+    }
+    // The window holds the new order until the second save has stored it.
+    model.Saved = false;
+    return komoku;
+}
+
+void SlotCommands::SortByEndTime()
+{
+    WatchListModel& model = m_parts.Model;
+    const int komoku = BeginSort();
+    if (komoku < 0)
+        return;
+    const QDate today = m_parts.Clock.now().date();
+
+    // Every row takes part, in use or not: its key is the end time its four cells give.
+    RowKeys keys;
+    for (int row = 1; row <= SlotsPerKomoku; ++row) {
+        const auto& cells = model.SlotAt(komoku, row).Cells;
+        if (cells[ColMonth].isEmpty() || cells[ColDay].isEmpty() || cells[ColHour].isEmpty() ||
+            cells[ColMinute].isEmpty())
+            continue;
+        const auto end =
+            EncodeEndTime(cells[ColMonth], cells[ColDay], cells[ColHour], cells[ColMinute], today);
+        if (!end) {
+            m_parts.Dialogs.showMessage(EndTimeCellsMessage());
+            model.Rearranging = false;
+            return;
+        }
+        keys[static_cast<size_t>(row - 1)] = *end;
+    }
+    if (std::none_of(keys.begin(), keys.end(), [](const auto& key) { return key.has_value(); })) {
+        m_parts.Dialogs.showMessage(NoEndTimeMessage());
+        model.Rearranging = false;
+        return;
+    }
+    ApplyRowOrder(komoku, AscendingRowOrder(keys, OneMillisecond));
+    m_storage.Save();
+    model.Rearranging = false;
+}
+
+void SlotCommands::SortByPrice()
+{
+    WatchListModel& model = m_parts.Model;
+    if (!model.WindowReady)
+        return;
+    const int komoku = BeginSort();
+    if (komoku < 0)
+        return;
+
+    // A price above 0 is a key; an empty, unreadable or zero price goes to the end.
+    RowKeys keys;
+    for (int row = 1; row <= SlotsPerKomoku; ++row) {
+        const QString& price = model.SlotAt(komoku, row).Cells[ColKakaku];
+        const int value = price.isEmpty() ? 0 : PriceValue(price).value_or(0);
+        if (value > 0)
+            keys[static_cast<size_t>(row - 1)] = value;
+    }
+    ApplyRowOrder(komoku, AscendingRowOrder(keys, 0));
+    m_storage.Save();
+    model.Rearranging = false;
+}
+
+void SlotCommands::ApplyRowOrder(int komoku, const RowOrder& order)
+{
+    MoveSlots(komoku, order);
+    for (int s = 0; s < SlotsPerKomoku; ++s) {
+        Slot& slot = m_parts.Model.KomokuAt(komoku).Slots[static_cast<size_t>(s)];
+        slot.KakakuText = slot.Cells[ColKakaku];
+        m_statuses.Of(komoku, s).Ended = IsEnded(slot.Cells[ColTitle]);
+    }
+    m_parts.View.repaintGrid(komoku);
+}
+
+void SlotCommands::MoveSlots(int komoku, const RowOrder& order)
+{
+    WatchListModel& model = m_parts.Model;
+    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
+        return;
+    RowOrder identity{};
+    std::iota(identity.begin(), identity.end(), 0);
+    if (!std::is_permutation(order.begin(), order.end(), identity.begin()))
+        return;
+
+    Komoku& category = model.KomokuAt(komoku);
+    // Cells, side tables and picture move with the slot; the resident's status records too.
+    const auto before = category.Slots;
+    std::array<shell::SlotStatus, SlotsPerKomoku> statuses;
+    for (int j = 0; j < SlotsPerKomoku; ++j)
+        statuses[static_cast<size_t>(j)] = m_statuses.Of(komoku, j);
+    const int honmei = category.HonmeiNo;
+    for (int i = 0; i < SlotsPerKomoku; ++i) {
+        const int j = order[static_cast<size_t>(i)];
+        if (honmei == j + 1)
+            category.HonmeiNo = i + 1;
+        Slot& slot = category.Slots[static_cast<size_t>(i)];
+        MoveSlotInto(slot, before[static_cast<size_t>(j)]);
+        m_statuses.Of(komoku, i) = statuses[static_cast<size_t>(j)];
+    }
 }
 
 } // namespace watchlist

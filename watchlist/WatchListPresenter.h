@@ -1,61 +1,46 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/ShellOpen.h"
-#include "platform/WindowView.h"
-#include "retrieval/PriceCheckPass.h"
 #include "shell/RetrievalCalls.h"
-#include "shell/SpeechEngine.h"
 #include "store/WatchListModel.h"
+#include "watchlist/AuctionRegistration.h"
 #include "watchlist/CellColours.h"
 #include "watchlist/CommandStates.h"
-#include "watchlist/ResidentSide.h"
+#include "watchlist/KomokuPages.h"
+#include "watchlist/PresenterParts.h"
+#include "watchlist/SlotCommands.h"
+#include "watchlist/SlotStatuses.h"
+#include "watchlist/WatchListStorage.h"
 
-#include <QDate>
 #include <QString>
-#include <QStringList>
 
 #include <array>
 #include <functional>
-#include <optional>
-
-namespace store {
-class IniFile;
-class PictureMoves;
-} // namespace store
 
 namespace watchlist {
 
-// The behaviour of the watch-list window: its category pages, the general page's
-// handlers, the load on every show, the save with its input checks, the closing of the
-// window and the commands of its menu and buttons. The widgets render the model and
-// forward the user's events here; this object asks the window for the rest through the view.
+// The watch-list window's event entry points. The widgets render the model and forward the
+// user's events here; each goes on to the class that owns the behaviour: WatchListStorage (the
+// load, the save and the close), KomokuPages (the category pages), SlotCommands (the slot menu
+// and the sorts) and AuctionRegistration (addresses typed, dropped or handed over). The general
+// page's settings, the help menu, the price-check button and the grids' clicks are handled here.
 class WatchListPresenter final : public shell::CellRegistration {
 public:
-    struct Parts {
-        store::WatchListModel& Model;
-        ResidentSide& Resident;
-        platform::WindowView& View;
-        platform::Dialogs& Dialogs;
-        platform::Clock& Clock;
-        shell::SpeechEngine& Speech;
-        platform::ShellOpen& ShellOpen;
-        // The price-check pass and the registration fetch, with their run state.
-        retrieval::PriceCheckPass& Run;
-    };
+    using Parts = PresenterParts;
     // What the window's commands reach beyond the window itself.
     struct Commands {
         // "バージョン情報(&V)".
         std::function<void()> About;
     };
-    explicit WatchListPresenter(Parts parts) : m_parts(parts) {}
+    explicit WatchListPresenter(Parts parts);
+    WatchListPresenter(const WatchListPresenter&) = delete;
+    WatchListPresenter& operator=(const WatchListPresenter&) = delete;
 
     void SetCommands(Commands commands) { m_commands = std::move(commands); }
 
     // The enabled states, captions and the message line the window shows now.
     CommandStates States() const;
 
+    // The category pages (KomokuPages).
     // Builds the categories the stored count asks for; on a first start saves at once.
     void FormCreate();
     void BtnAddKomokuClick();
@@ -66,9 +51,9 @@ public:
     void TabSheetAuctionShow(int komoku);
     void TabSheetSetteiShow();
 
+    // The stored files (WatchListStorage).
     // Every show: the stored watch list replaces the window's contents.
     void FormShow();
-
     // Writes the window's state to the stored files; false when a check refused it
     // (the user has been told, unless a registration is running).
     bool Save();
@@ -90,6 +75,7 @@ public:
     // "再生".
     void BtnPlayClick();
 
+    // The registration (AuctionRegistration).
     // A cell edited in place (row 1 to 10, column 1 to 14); the edit is committed.
     void GridCellEdited(int komoku, int row, int column, const QString& text);
     // Text arrived whole in a cell (column, row 1 to 10) of category komoku: a paste, a drop, a
@@ -119,7 +105,7 @@ public:
     // The About window's address label was clicked.
     void LabelURLClick(const QString& address);
 
-    // The slot commands act on the selected slot (SelKomoku, SelRow).
+    // The slot commands (SlotCommands) act on the selected slot (SelKomoku, SelRow).
     // A mouse button went down on cell (column, row) of category komoku's grid; the right
     // button selects that cell's slot and opens the slot menu over a registered one.
     void GridMouseDown(int komoku, int column, int row, bool rightButton);
@@ -142,57 +128,14 @@ public:
     // that belongs to the slot; order holds each of 0 to 9 once.
     void ApplyRowOrder(int komoku, const std::array<int, store::SlotsPerKomoku>& order);
 
-    static QString RowDellQuestion(int row);
-    static QString EndTimeCellsMessage();
-    static QString NoEndTimeMessage();
-
-    static QString SavedMessage();
-    static QString SpeakTextMessage();
-    static QString ArarmTimeMessage();
-    static QString CellsMessage();
-    static QString YosanMessage();
-    static QString NyusatugakuMessage();
-    static QString SaveQuestion();
-    static QString TabDelQuestion(const QString& caption);
-    static QString DuplicateQuestion(const QString& komokuName, int row);
-    static QString SaveFirstMessage();
-
 private:
-    // The start of both sorts: the category in front, saved, with Rearranging set. -1 (and
-    // Rearranging clear) when no category is in front or the save refused.
-    int BeginSort();
-    enum class RowResult { Written, Refused, Failed };
-
-    void AddKomokuPage();
-    // Asks about every other slot that holds url already; false at the first No.
-    bool ConfirmDuplicates(int komoku, int row, const QString& url);
-    void DeleteKomokuFiles(int komoku) const;
-    void LoadKomoku(int komoku, const store::IniFile& file);
-    bool SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels);
-    RowResult SaveRow(int komoku, int row, store::IniFile& file, store::PictureMoves& pictures,
-                      const QDate& today, QStringList& honmeiLabels);
-    QString HonmeiLabel(int komoku, int row, bool ended);
-    // A refused cell: the message, the category's page and the focus on its grid.
-    void Refuse(const QString& message, int komoku);
-    // The save stopped at an error: the user is told, unless a registration saves.
-    void WriteFailed(const QString& message);
-    shell::SlotStatus& StatusOf(int komoku, int slot);
-    QString File(const QString& name) const;
-    // Whether SelKomoku and SelRow name a registered slot.
-    bool SlotSelected() const;
-    // Deletes row (1 to 10) of category komoku: the rows below move up, the last row is emptied.
-    void DeleteSlot(int komoku, int row);
-    // Moves every value that belongs to a slot, the favourite mark included, as ApplyRowOrder says.
-    void MoveSlots(int komoku, const std::array<int, store::SlotsPerKomoku>& order);
-    // The tray hint after a favourite changed: the favourites' labels, empty when there is none.
-    QString FavouriteHint();
-    // Writes to category komoku's file at once; what cannot be written is left to the next save.
-    void WriteAtOnce(int komoku, const std::function<void(store::IniFile&)>& write);
-
     Parts m_parts;
     Commands m_commands;
-    // Stands in for a status record the schedule does not have yet.
-    shell::SlotStatus m_spareStatus;
+    SlotStatuses m_statuses;
+    WatchListStorage m_storage;
+    KomokuPages m_pages;
+    SlotCommands m_slots;
+    AuctionRegistration m_registration;
 };
 
 } // namespace watchlist

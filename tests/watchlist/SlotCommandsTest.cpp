@@ -161,7 +161,7 @@ TEST_F(SlotCommands, NoOrARefusedSaveDeletesNothing)
     // An unsaved budget that does not read: the save's message is all that happens.
     typeCell(0, 1, ColYosan, u"三万"_s);
     deleteRow(0, 2);
-    EXPECT_EQ(dialogs.texts().last(), WatchListPresenter::YosanMessage());
+    EXPECT_EQ(dialogs.texts().last(), WatchListStorage::YosanMessage());
     EXPECT_EQ(cell(0, 2, ColTitle), u"t2"_s);
     EXPECT_TRUE(section(0, 2).contains(u"Title=t2\r\n"_s));
     EXPECT_TRUE(section(0, 3).contains(u"Title=t3\r\n"_s));

@@ -47,7 +47,7 @@ TEST_F(WatchListFiles, TheStoredCountGivesThePagesWithoutASave)
         // it, with the won mark of its auction.
         startUp();
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
+        EXPECT_EQ(lastMessage(), WatchListStorage::SavedMessage());
         EXPECT_TRUE(text(u"Total.ini"_s).startsWith(u"[KomokuCount]\r\nValue=1\r\n"_s));
         EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Rakusatuhin=1\r\n"_s))
             << text(u"Settei0.ini"_s).toStdString();
@@ -159,7 +159,7 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     model.Speech.MemoSpeakText += u"a"_s;
     presenter->MemoSpeakTextChange();
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListPresenter::SpeakTextMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::SpeakTextMessage());
     EXPECT_EQ(view.log, (QStringList{u"page 0"_s, u"focus speech"_s}));
     EXPECT_EQ(bytes(u"Total.ini"_s), total);
     EXPECT_EQ(bytes(u"Settei0.ini"_s), category);
@@ -171,7 +171,7 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     for (const QString& lead : {u"abc"_s, u"１０"_s}) {
         presenter->EditArarmTimeChange(lead);
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListPresenter::ArarmTimeMessage());
+        EXPECT_EQ(lastMessage(), WatchListStorage::ArarmTimeMessage());
         EXPECT_EQ(view.log, (QStringList{u"page 0"_s, u"focus ararm"_s}));
         EXPECT_EQ(text(u"Total.ini"_s), u"[KomokuCount]\r\nValue=1\r\n[ArarmTime]\r\nValue=10\r\n"_s);
     }
@@ -182,7 +182,7 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
         SCOPED_TRACE(budget.toStdString());
         typeCell(0, 1, store::ColYosan, budget);
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListPresenter::YosanMessage());
+        EXPECT_EQ(lastMessage(), WatchListStorage::YosanMessage());
         EXPECT_EQ(view.log, (QStringList{u"page 1"_s, u"focus grid 0"_s}));
         const QString stored = text(u"Settei0.ini"_s);
         EXPECT_TRUE(stored.contains(u"[1]\r\nTitle=レンズ\r\nShuryoTime=1899/12/30\r\nURL="_s + Url +
@@ -193,7 +193,7 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     for (const QString& budget : {u"-5"_s, u"30,000円"_s}) {
         typeCell(0, 1, store::ColYosan, budget);
         clickOK();
-        EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
+        EXPECT_EQ(lastMessage(), WatchListStorage::SavedMessage());
         EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Yosan="_s + budget + u"\r\n"_s));
     }
     EXPECT_TRUE(testsupport::State(*form).RebuildRequest);
@@ -203,7 +203,7 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Nyusatugaku=1500\r\n"_s));
     typeCell(0, 1, store::ColNyusatugaku, u"千円"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListPresenter::NyusatugakuMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::NyusatugakuMessage());
     typeCell(0, 1, store::ColNyusatugaku, QString());
 
     // End and alarm cells that do not encode.
@@ -212,16 +212,16 @@ TEST_F(WatchListFiles, TheSaveChecksComeInTheirOrder)
     typeCell(0, 1, store::ColHour, u"10"_s);
     typeCell(0, 1, store::ColMinute, u"00"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListPresenter::CellsMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::CellsMessage());
     typeCell(0, 1, store::ColDay, u"28"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::SavedMessage());
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"ShuryoTime=2026/02/28 10:00:00\r\nURL="_s));
     typeCell(0, 1, store::ColArarmHour, u"9"_s);
     typeCell(0, 1, store::ColArarmMinute, u"50"_s);
     typeCell(0, 1, store::ColDay, QString());
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListPresenter::CellsMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::CellsMessage());
 }
 
 TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
@@ -270,7 +270,7 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
 
     const QByteArray unchanged = bytes(u"Image0_5.jpg"_s);
     clickOK();
-    EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::SavedMessage());
     EXPECT_FALSE(exists(u"Image0_3.jpg"_s));
     EXPECT_EQ(bytes(u"Image0_5.jpg"_s), unchanged) << "a picture that did not change is not encoded again";
     EXPECT_TRUE(
@@ -345,7 +345,7 @@ TEST_F(WatchListFiles, ClosingKeepsThePricesAndARefusedSaveKeepsTheWindowOpen)
     typeCell(0, 1, store::ColYosan, u"三万"_s);
     dialogs.answers.push_back(true);
     EXPECT_FALSE(presenter->FormCloseQuery());
-    EXPECT_EQ(lastMessage(), WatchListPresenter::YosanMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::YosanMessage());
     EXPECT_TRUE(view.visible);
 
     dialogs.answers.push_back(true);
@@ -390,12 +390,12 @@ TEST_F(WatchListFiles, WhatAnOpenCellEditorHoldsIsSavedAndAskedAbout)
     model.SlotAt(0, 1).Cells[store::ColURL] = Url;
     view.onCommit = [this] { presenter->GridCellEdited(0, 1, store::ColTitle, u"Lens"_s); };
     EXPECT_TRUE(presenter->FormCloseQuery());
-    EXPECT_EQ(lastMessage(), WatchListPresenter::SaveQuestion());
+    EXPECT_EQ(lastMessage(), WatchListStorage::SaveQuestion());
 
     dialogs.shown.clear();
     view.onCommit = [this] { presenter->GridCellEdited(0, 1, store::ColOption, u"memo"_s); };
     presenter->MenuSaveClick();
-    EXPECT_EQ(lastMessage(), WatchListPresenter::SavedMessage());
+    EXPECT_EQ(lastMessage(), WatchListStorage::SavedMessage());
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Option=memo\r\n"_s));
 }
 

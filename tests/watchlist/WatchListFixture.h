@@ -7,6 +7,7 @@
 #include "store/Pictures.h"
 #include "support/FakeTransfers.h"
 #include "watchlist/ResidentLink.h"
+#include "watchlist/WatchListStorage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +20,7 @@ namespace watchlisttest {
 
 using namespace Qt::StringLiterals;
 using watchlist::WatchListPresenter;
+using watchlist::WatchListStorage;
 
 // The watch-list window's behaviour over the real resident object, a fake of the window
 // and a scratch data folder.

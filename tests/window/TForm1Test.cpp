@@ -5,6 +5,7 @@
 #include "watchlist/PictureBoxCommands.h"
 #include "watchlist/ResidentSide.h"
 #include "watchlist/WatchListPresenter.h"
+#include "watchlist/WatchListStorage.h"
 #include "window/AuctionGrid.h"
 #include "window/Fonts.h"
 
@@ -299,7 +300,7 @@ TEST_F(WatchListWindow, ClosingFromTheTitleBarKeepsWhatACellEditorHolds)
     ASSERT_NE(typeInto(store::ColOption, 2, u"memo"_s), nullptr);
     form1->close();
     EXPECT_EQ(model.SlotAt(0, 2).Cells[store::ColOption], u"memo"_s);
-    EXPECT_EQ(dialogs.texts(), QStringList{watchlist::WatchListPresenter::SaveQuestion()});
+    EXPECT_EQ(dialogs.texts(), QStringList{watchlist::WatchListStorage::SaveQuestion()});
 }
 
 TEST_F(WatchListWindow, APriceNoticeMakesItsRowTheTopRowAndFocusesTheGrid)

@@ -1,12 +1,10 @@
-// The watch-list window's categories: creation, adding and deleting a category, the
-// page change and the cells edited in place.
+// The watch-list window's category pages: creation, adding and deleting a category, its
+// name and the page change.
 
-#include "watchlist/WatchListPresenter.h"
+#include "watchlist/KomokuPages.h"
 
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
-
-#include <QFile>
 
 #include <utility>
 
@@ -14,25 +12,12 @@ namespace watchlist {
 
 using namespace store;
 
-QString WatchListPresenter::TabDelQuestion(const QString& caption)
+QString KomokuPages::TabDelQuestion(const QString& caption)
 {
     return caption + QStringLiteral("を削除しますか？");
 }
 
-QString WatchListPresenter::File(const QString& name) const
-{
-    return m_parts.Resident.DataDir() + name;
-}
-
-shell::SlotStatus& WatchListPresenter::StatusOf(int komoku, int slot)
-{
-    if (shell::SlotStatus* status = m_parts.Resident.Status(komoku, slot))
-        return *status;
-    m_spareStatus = {};
-    return m_spareStatus;
-}
-
-void WatchListPresenter::FormCreate()
+void KomokuPages::Create()
 {
     WatchListModel& model = m_parts.Model;
     model.Saved = true;
@@ -40,38 +25,38 @@ void WatchListPresenter::FormCreate()
     model.KomokuCount = 1;
     model.Komokus.assign(1, Komoku());
 
-    const IniFile total(File(TotalIniName()));
+    const IniFile total(m_parts.File(TotalIniName()));
     if (total.Existed()) {
         const int stored = Read(total, total::KomokuCount);
         for (int k = 1; k < stored; ++k)
-            BtnAddKomokuClick();
+            Add();
     } else {
-        Save();
+        m_storage.Save();
     }
     m_parts.View.render();
 }
 
-void WatchListPresenter::BtnAddKomokuClick()
+void KomokuPages::Add()
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
     if (m_parts.Run.KakakuChecking() || model.KomokuCount >= MaxKomokuCount)
         return;
     resident.StopMonitor();
-    if (!model.Saved && !Save()) {
+    if (!model.Saved && !m_storage.Save()) {
         if (!resident.StartingUp())
             resident.StartMonitor();
         return;
     }
     AddKomokuPage();
     if (!resident.StartingUp()) {
-        Save();
+        m_storage.Save();
         resident.StartMonitor();
     }
     m_parts.View.render();
 }
 
-void WatchListPresenter::AddKomokuPage()
+void KomokuPages::AddKomokuPage()
 {
     WatchListModel& model = m_parts.Model;
     ++model.KomokuCount;
@@ -85,7 +70,7 @@ void WatchListPresenter::AddKomokuPage()
     m_parts.View.setActivePage(k + 1);
 }
 
-void WatchListPresenter::BtnTabDelClick(int komoku)
+void KomokuPages::Remove(int komoku)
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
@@ -102,7 +87,7 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
         restart();
         return;
     }
-    if (!model.Saved && !Save()) {
+    if (!model.Saved && !m_storage.Save()) {
         restart();
         return;
     }
@@ -114,7 +99,7 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
         to = std::move(model.KomokuAt(j));
         to.AddedUnnamed = false;
         for (int s = 0; s < SlotsPerKomoku; ++s)
-            StatusOf(j - 1, s) = StatusOf(j, s);
+            m_statuses.Of(j - 1, s) = m_statuses.Of(j, s);
     }
     model.Komokus.pop_back();
     // The last category's files go with the save, once the others have moved down.
@@ -127,19 +112,12 @@ void WatchListPresenter::BtnTabDelClick(int komoku)
     m_parts.View.render();
     m_parts.View.setActivePage(model.ActivePage);
 
-    Save();
+    m_storage.Save();
     restart();
     m_parts.View.render();
 }
 
-void WatchListPresenter::DeleteKomokuFiles(int komoku) const
-{
-    for (int s = 0; s < SlotsPerKomoku; ++s)
-        QFile::remove(File(ImageName(komoku, s)));
-    QFile::remove(File(SetteiIniName(komoku)));
-}
-
-void WatchListPresenter::EditKomokuChange(int komoku, const QString& text)
+void KomokuPages::Rename(int komoku, const QString& text)
 {
     Komoku& target = m_parts.Model.KomokuAt(komoku);
     target.Name = text;
@@ -148,7 +126,7 @@ void WatchListPresenter::EditKomokuChange(int komoku, const QString& text)
     m_parts.View.render();
 }
 
-void WatchListPresenter::PageControl1Change(int page)
+void KomokuPages::PageChanged(int page)
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = page;
@@ -161,7 +139,7 @@ void WatchListPresenter::PageControl1Change(int page)
         m_parts.View.layoutMessageLabel();
 }
 
-void WatchListPresenter::TabSheetAuctionShow(int komoku)
+void KomokuPages::AuctionPageShown(int komoku)
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = komoku + 1;
@@ -170,34 +148,11 @@ void WatchListPresenter::TabSheetAuctionShow(int komoku)
     m_parts.View.render();
 }
 
-void WatchListPresenter::TabSheetSetteiShow()
+void KomokuPages::SetteiPageShown()
 {
     WatchListModel& model = m_parts.Model;
     model.ActivePage = 0;
     m_parts.View.render();
-}
-
-void WatchListPresenter::GridCellEdited(int komoku, int row, int column, const QString& text)
-{
-    WatchListModel& model = m_parts.Model;
-    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || row < 1 || row > SlotsPerKomoku ||
-        column < 1 || column >= ColumnCount)
-        return;
-    Slot& slot = model.SlotAt(komoku, row);
-    if (slot.Cells[static_cast<size_t>(column)] == text) {
-        // The address of a slot still waiting for its first page, given again: the user asks
-        // for another try of the fetch that failed.
-        if (column == ColURL && slot.InUse() && slot.Cells[ColKakaku].isEmpty())
-            RegisterFromCell(komoku, column, row, text);
-        return;
-    }
-    slot.Cells[static_cast<size_t>(column)] = text;
-    if (column == ColKakaku)
-        slot.KakakuText = text;
-    model.Saved = false;
-    m_parts.View.repaintGrid(komoku);
-    // A committed edit has arrived whole: an address in it is registered now.
-    RegisterFromCell(komoku, column, row, text);
 }
 
 } // namespace watchlist

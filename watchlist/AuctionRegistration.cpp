@@ -1,7 +1,8 @@
 // Registering an auction: an item-page address typed, pasted or dropped into a category's
-// grid finds a free slot, is saved and has its page fetched at once.
+// grid, or handed over from outside the window, finds a free slot, is saved and has its page
+// fetched at once.
 
-#include "watchlist/WatchListPresenter.h"
+#include "watchlist/AuctionRegistration.h"
 
 #include "retrieval/FetchPage.h"
 #include "store/TextRules.h"
@@ -10,18 +11,18 @@ namespace watchlist {
 
 using namespace store;
 
-QString WatchListPresenter::DuplicateQuestion(const QString& komokuName, int row)
+QString AuctionRegistration::DuplicateQuestion(const QString& komokuName, int row)
 {
     return komokuName + QStringLiteral(" No") + QString::number(row) +
            QStringLiteral("に既に登録されていますが、\r登録しますか?");
 }
 
-QString WatchListPresenter::SaveFirstMessage()
+QString AuctionRegistration::SaveFirstMessage()
 {
     return QStringLiteral("正しく設定した後、設定を保存してください。");
 }
 
-bool WatchListPresenter::ConfirmDuplicates(int komoku, int row, const QString& url)
+bool AuctionRegistration::ConfirmDuplicates(int komoku, int row, const QString& url)
 {
     const WatchListModel& model = m_parts.Model;
     for (int i = 0; i < static_cast<int>(model.Komokus.size()); ++i) {
@@ -38,7 +39,7 @@ bool WatchListPresenter::ConfirmDuplicates(int komoku, int row, const QString& u
     return true;
 }
 
-void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const QString& text)
+void AuctionRegistration::RegisterFromCell(int komoku, int column, int row, const QString& text)
 {
     WatchListModel& model = m_parts.Model;
     if (!model.WindowReady || model.Scraping || text.isEmpty())
@@ -88,7 +89,7 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
             m_parts.View.repaintGrid(komoku);
             return;
         }
-        if (!Save()) {
+        if (!m_storage.Save()) {
             m_parts.Dialogs.showMessage(SaveFirstMessage());
         } else {
             const Slot& selected = model.SlotAt(model.SelKomoku, model.SelRow);
@@ -107,7 +108,7 @@ void WatchListPresenter::RegisterFromCell(int komoku, int column, int row, const
         m_parts.View.focusHyoji(komoku, row);
 }
 
-void WatchListPresenter::DropURLTarget1Drop(const QString& address)
+void AuctionRegistration::Drop(const QString& address)
 {
     WatchListModel& model = m_parts.Model;
     const int komoku = model.SelKomoku;
@@ -131,6 +132,50 @@ void WatchListPresenter::DropURLTarget1Drop(const QString& address)
         break;
     }
     m_parts.View.bringToFront();
+}
+
+bool AuctionRegistration::RegisterFromOutside(const QString& address)
+{
+    WatchListModel& model = m_parts.Model;
+    if (!model.WindowReady)
+        return false;
+    // Showing a hidden window loads it and puts the general page in front.
+    m_parts.View.showWindow();
+    m_parts.View.bringToFront();
+    const int count = static_cast<int>(model.Komokus.size());
+    int komoku = model.ActivePage > 0 ? model.ActivePage - 1 : model.ShownKomoku;
+    if (komoku < 0 || komoku >= count)
+        komoku = 0;
+    if (count == 0)
+        return true;
+    model.ActivePage = komoku + 1;
+    model.SelKomoku = komoku;
+    m_parts.View.setActivePage(komoku + 1);
+    Drop(address);
+    return true;
+}
+
+void AuctionRegistration::CellEdited(int komoku, int row, int column, const QString& text)
+{
+    WatchListModel& model = m_parts.Model;
+    if (komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()) || row < 1 || row > SlotsPerKomoku ||
+        column < 1 || column >= ColumnCount)
+        return;
+    Slot& slot = model.SlotAt(komoku, row);
+    if (slot.Cells[static_cast<size_t>(column)] == text) {
+        // The address of a slot still waiting for its first page, given again: the user asks
+        // for another try of the fetch that failed.
+        if (column == ColURL && slot.InUse() && slot.Cells[ColKakaku].isEmpty())
+            RegisterFromCell(komoku, column, row, text);
+        return;
+    }
+    slot.Cells[static_cast<size_t>(column)] = text;
+    if (column == ColKakaku)
+        slot.KakakuText = text;
+    model.Saved = false;
+    m_parts.View.repaintGrid(komoku);
+    // A committed edit has arrived whole: an address in it is registered now.
+    RegisterFromCell(komoku, column, row, text);
 }
 
 } // namespace watchlist

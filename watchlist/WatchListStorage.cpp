@@ -1,8 +1,10 @@
-// Saving the watch-list window with its input checks, the explicit save commands
-// and the closing of the window.
+// The watch-list window against its stored files: every show replaces the window's contents
+// with them, the save writes them after its input checks, and the close keeps the fetched
+// prices and asks about the rest.
 
-#include "watchlist/WatchListPresenter.h"
+#include "watchlist/WatchListStorage.h"
 
+#include "store/DayCount.h"
 #include "store/IniFile.h"
 #include "store/KomokuRecord.h"
 #include "store/PictureMoves.h"
@@ -13,6 +15,7 @@
 #include "store/TotalSettings.h"
 #include "store/WholeFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +28,17 @@ using namespace store;
 
 namespace {
 
+QString TwoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+void SetSpeakTextChecked(WatchListModel& model)
+{
+    model.SpeakTextChecked = true;
+    model.Speech.MemoSpeakTextColor = SpeakTextColor::White;
+}
+
 // A price cell read for the save: its value, or -1 when it does not read.
 int PriceOrMark(const QString& text)
 {
@@ -33,42 +47,181 @@ int PriceOrMark(const QString& text)
 
 } // namespace
 
-QString WatchListPresenter::SavedMessage()
+QString WatchListStorage::SavedMessage()
 {
     return QStringLiteral("保存しました。\rURL欄が未入力のものは保存してありません。");
 }
 
-QString WatchListPresenter::SpeakTextMessage()
+QString WatchListStorage::SpeakTextMessage()
 {
     return QStringLiteral("アラーム時にしゃべる言葉を確認してください。");
 }
 
-QString WatchListPresenter::ArarmTimeMessage()
+QString WatchListStorage::ArarmTimeMessage()
 {
     return QStringLiteral("半角の整数を入力してください。");
 }
 
-QString WatchListPresenter::CellsMessage()
+QString WatchListStorage::CellsMessage()
 {
     return QStringLiteral("アラーム時間・予算額などは半角数字で正しく入力してください。");
 }
 
-QString WatchListPresenter::YosanMessage()
+QString WatchListStorage::YosanMessage()
 {
     return QStringLiteral("予算額は半角の整数を入力してください。");
 }
 
-QString WatchListPresenter::NyusatugakuMessage()
+QString WatchListStorage::NyusatugakuMessage()
 {
     return QStringLiteral("入札額は半角の整数を入力してください。");
 }
 
-QString WatchListPresenter::SaveQuestion()
+QString WatchListStorage::SaveQuestion()
 {
     return QStringLiteral("設定を保存しますか？");
 }
 
-bool WatchListPresenter::Save()
+void WatchListStorage::Load()
+{
+    WatchListModel& model = m_parts.Model;
+    ResidentSide& resident = m_parts.Resident;
+    model.WindowReady = false;
+    resident.StopMonitor();
+
+    const IniFile total(m_parts.File(TotalIniName()));
+    if (total.Existed()) {
+        const TotalSettings stored = TotalSettings::Read(total);
+        GeneralPage& general = model.General;
+        general.EditArarmTime = QString::number(stored.ArarmTime);
+        general.CheckBoxAllArarm = stored.All;
+        general.CheckBoxYosanOverNoHyoji = stored.NoHyoji;
+        model.Speech.CheckBoxArarmSpeak = stored.Speak;
+        general.CheckBoxKakakuKoshin = stored.Kido;
+        general.CheckBoxBalloon = stored.Balloon;
+        general.ComboBoxEndAuctionDel = stored.Del;
+        if (const auto lines = ReadSpeakMsg(m_parts.File(SpeakMsgName()))) {
+            model.Speech.MemoSpeakText = SpeakTextOf(*lines);
+            if (model.Speech.MemoSpeakText.isEmpty())
+                model.Speech.CheckBoxArarmSpeak = false;
+        }
+        model.CheckBoxKakakuCheckToday_Tomorrow = stored.KakakuCheckToday_Tomorrow;
+
+        if (model.KomokuCount > 0) {
+            resident.SetTrayHint(ProductName());
+            QStringList labels;
+            const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
+            for (int k = 0; k < count; ++k) {
+                const IniFile file(m_parts.File(SetteiIniName(k)));
+                if (!file.Existed())
+                    continue;
+                LoadKomoku(k, file);
+                const int row = model.KomokuAt(k).HonmeiNo;
+                if (row >= 1 && row <= SlotsPerKomoku)
+                    labels << HonmeiLabel(k, row, m_statuses.Of(k, row - 1).Ended);
+            }
+            resident.SetTrayHint(FavouriteSummary(labels, true));
+        }
+    }
+
+    resident.StartMonitor();
+    model.WindowReady = true;
+    model.Saved = true;
+    SetSpeakTextChecked(model);
+    if (!resident.KakakuChanged()) {
+        model.KakakuCheckRequest = true;
+        model.ActivePage = 0;
+        model.LabelMsgNotice.clear();
+        m_parts.View.render();
+        m_parts.View.setActivePage(0);
+    }
+    model.SelRow = 1;
+    m_parts.View.render();
+}
+
+QString WatchListStorage::HonmeiLabel(int komoku, int row, bool ended)
+{
+    const Komoku& category = m_parts.Model.KomokuAt(komoku);
+    const shell::SlotStatus& status = m_statuses.Of(komoku, row - 1);
+    return SlotLabel(category.Name, row, category.Slots[static_cast<size_t>(row - 1)].KakakuText, ended,
+                     status.Won, status.OverBudget);
+}
+
+void WatchListStorage::LoadKomoku(int komoku, const IniFile& file)
+{
+    WatchListModel& model = m_parts.Model;
+    Komoku& category = model.KomokuAt(komoku);
+    const KomokuRecord header = KomokuRecord::Read(file);
+    // The name edit's change handler sets the caption only when the text changes.
+    if (header.Name != category.Name) {
+        category.Name = header.Name;
+        category.AddedUnnamed = false;
+    }
+    category.HonmeiNo = header.HonmeiNo;
+    const bool storedPrices = m_parts.Resident.StartingUp() && !m_parts.Resident.KakakuChanged();
+
+    for (int row = 1; row <= SlotsPerKomoku; ++row) {
+        const SlotRecord stored = SlotRecord::Read(file, row);
+        Slot& slot = category.Slots[static_cast<size_t>(row - 1)];
+        auto& cells = slot.Cells;
+        cells[ColTitle] = stored.Title;
+
+        slot.ShuryoTime = stored.ShuryoTime;
+        if (slot.ShuryoTime != 0) {
+            const QDateTime end = FromDayCount(slot.ShuryoTime);
+            cells[ColMonth] = TwoDigits(end.date().month());
+            cells[ColDay] = TwoDigits(end.date().day());
+            cells[ColHour] = TwoDigits(end.time().hour());
+            cells[ColMinute] = TwoDigits(end.time().minute());
+        } else {
+            cells[ColMonth].clear();
+            cells[ColDay].clear();
+            cells[ColHour].clear();
+            cells[ColMinute].clear();
+        }
+        if (storedPrices)
+            cells[ColKakaku] = stored.Kakaku;
+        slot.KakakuText = cells[ColKakaku];
+
+        cells[ColURL] = stored.URL;
+
+        slot.ArarmTime = stored.ArarmTime;
+        if (slot.ArarmTime != 0) {
+            const QTime alarm = FromDayCount(slot.ArarmTime).time();
+            cells[ColArarmHour] = QString::number(alarm.hour());
+            cells[ColArarmMinute] = QString::number(alarm.minute());
+        } else {
+            cells[ColArarmHour].clear();
+            cells[ColArarmMinute].clear();
+        }
+        cells[ColYosan] = stored.Yosan;
+        cells[ColSokketugaku] = stored.Sokketugaku;
+        if (!cells[ColSokketugaku].isEmpty() && cells[ColSokketugaku] == cells[ColKakaku])
+            slot.SokketuEnd = true;
+        cells[ColNyusatu] = stored.Nyusatu;
+        cells[ColNyusatugaku] =
+            stored.Nyusatugaku < 1 ? QString() : QString::number(stored.Nyusatugaku) + QStringLiteral("円");
+        cells[ColOption] = stored.Option;
+
+        slot.PictureExist = stored.PictureExist;
+        const QString picture = m_parts.File(ImageName(komoku, row - 1));
+        if (QFileInfo::exists(picture)) {
+            // A picture that does not decode leaves the slot without one.
+            slot.SlotImage = ReadPictureFile(picture);
+            if (slot.SlotImage.isNull()) {
+                slot.PictureExist = false;
+                slot.PictureFile.clear();
+            } else {
+                slot.PictureFile = picture;
+                slot.PictureKey = slot.SlotImage.cacheKey();
+            }
+        } else {
+            slot.PictureExist = false;
+        }
+    }
+}
+
+bool WatchListStorage::Save()
 {
     WatchListModel& model = m_parts.Model;
     platform::WindowView& view = m_parts.View;
@@ -81,7 +234,7 @@ bool WatchListPresenter::Save()
         return false;
     }
 
-    IniFile total(File(TotalIniName()));
+    IniFile total(m_parts.File(TotalIniName()));
     // After a category was deleted the stored count drops only once the categories behind it
     // have moved down a number, so that neither a crash in between nor a refused save loses any.
     const std::optional<int> storedCount = TotalSettings::WrittenKomokuCount(total);
@@ -112,8 +265,8 @@ bool WatchListPresenter::Save()
         WriteFailed(WriteFailedMessage(total.Path(), total.SaveError()));
         return false;
     }
-    if (!WriteSpeakMsg(File(SpeakMsgName()), SpeakLinesOf(model.Speech.MemoSpeakText), &reason)) {
-        WriteFailed(WriteFailedMessage(File(SpeakMsgName()), reason));
+    if (!WriteSpeakMsg(m_parts.File(SpeakMsgName()), SpeakLinesOf(model.Speech.MemoSpeakText), &reason)) {
+        WriteFailed(WriteFailedMessage(m_parts.File(SpeakMsgName()), reason));
         return false;
     }
 
@@ -146,11 +299,11 @@ bool WatchListPresenter::Save()
     return true;
 }
 
-bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels)
+bool WatchListStorage::SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels)
 {
     WatchListModel& model = m_parts.Model;
     const Komoku& category = model.KomokuAt(komoku);
-    IniFile file(File(SetteiIniName(komoku)));
+    IniFile file(m_parts.File(SetteiIniName(komoku)));
     KomokuRecord{category.Name, category.HonmeiNo}.Write(file);
 
     RowResult result = RowResult::Written;
@@ -163,8 +316,8 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
         // The slots' pictures now stand under their own numbers.
         for (int s = 0; s < SlotsPerKomoku; ++s) {
             Slot& slot = model.SlotAt(komoku, s + 1);
-            if (slot.InUse() && slot.PictureExist && QFileInfo::exists(File(ImageName(komoku, s)))) {
-                slot.PictureFile = File(ImageName(komoku, s));
+            if (slot.InUse() && slot.PictureExist && QFileInfo::exists(m_parts.File(ImageName(komoku, s)))) {
+                slot.PictureFile = m_parts.File(ImageName(komoku, s));
                 slot.PictureKey = slot.SlotImage.cacheKey();
             }
         }
@@ -186,14 +339,14 @@ bool WatchListPresenter::SaveKomoku(int komoku, const QDate& today, QStringList&
     return true;
 }
 
-WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, IniFile& file,
-                                                          PictureMoves& pictures, const QDate& today,
-                                                          QStringList& honmeiLabels)
+WatchListStorage::RowResult WatchListStorage::SaveRow(int komoku, int row, IniFile& file,
+                                                      PictureMoves& pictures, const QDate& today,
+                                                      QStringList& honmeiLabels)
 {
     Slot& slot = m_parts.Model.SlotAt(komoku, row);
     const auto& cells = slot.Cells;
     const int s = row - 1;
-    const QString picture = File(ImageName(komoku, s));
+    const QString picture = m_parts.File(ImageName(komoku, s));
 
     if (!slot.InUse()) {
         EraseSlot(file, row);
@@ -232,7 +385,7 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
     slot.ArarmTime = record.ArarmTime = ararmTime;
     record.Kakaku = cells[ColKakaku];
 
-    shell::SlotStatus& status = StatusOf(komoku, s);
+    shell::SlotStatus& status = m_statuses.Of(komoku, s);
     if (!cells[ColYosan].isEmpty()) {
         const int budget = PriceOrMark(cells[ColYosan]);
         if (budget == -1) {
@@ -281,27 +434,34 @@ WatchListPresenter::RowResult WatchListPresenter::SaveRow(int komoku, int row, I
     return pictures.Write(s, slot.SlotImage) ? RowResult::Written : RowResult::Failed;
 }
 
-void WatchListPresenter::WriteFailed(const QString& message)
+void WatchListStorage::WriteFailed(const QString& message)
 {
     // A registration's save fails quietly: the registration tells the user itself.
     if (!m_parts.Run.Registering())
         m_parts.Dialogs.showMessage(message);
 }
 
-void WatchListPresenter::Refuse(const QString& message, int komoku)
+void WatchListStorage::Refuse(const QString& message, int komoku)
 {
     m_parts.Dialogs.showMessage(message);
     m_parts.View.setActivePage(komoku + 1);
     m_parts.View.focusGrid(komoku);
 }
 
-void WatchListPresenter::MenuSaveClick()
+void WatchListStorage::DeleteKomokuFiles(int komoku) const
+{
+    for (int s = 0; s < SlotsPerKomoku; ++s)
+        QFile::remove(m_parts.File(ImageName(komoku, s)));
+    QFile::remove(m_parts.File(SetteiIniName(komoku)));
+}
+
+void WatchListStorage::SaveAndTell()
 {
     if (Save())
         m_parts.Dialogs.showMessage(SavedMessage());
 }
 
-bool WatchListPresenter::FormCloseQuery()
+bool WatchListStorage::Close()
 {
     WatchListModel& model = m_parts.Model;
     ResidentSide& resident = m_parts.Resident;
@@ -323,7 +483,7 @@ bool WatchListPresenter::FormCloseQuery()
     // The prices fetched while the window was open are kept whatever the answer below.
     const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
     for (int k = 0; k < count; ++k) {
-        IniFile file(File(SetteiIniName(k)));
+        IniFile file(m_parts.File(SetteiIniName(k)));
         if (!file.Existed())
             continue;
         for (int row = 1; row <= SlotsPerKomoku; ++row) {
@@ -345,14 +505,6 @@ bool WatchListPresenter::FormCloseQuery()
     if (Save() && model.Saved)
         return close();
     return false;
-}
-
-void WatchListPresenter::MenuEndClick()
-{
-    // A refused save keeps the window open, and the program with it, so that nothing typed is lost.
-    if (!FormCloseQuery())
-        return;
-    m_parts.Resident.EndProgram();
 }
 
 } // namespace watchlist
