@@ -65,7 +65,7 @@ struct FullWindow : ResidentFakes {
                 for (int c = 1; c < store::ColumnCount; ++c)
                     slot.Cells[static_cast<size_t>(c)] = cells[c - 1];
                 slot.KakakuText = slot.Cells[store::ColKakaku];
-                slot.SlotImage = bench::Thumbnail(k * 10 + row);
+                slot.Picture = store::SlotPicture::FromImage(bench::Thumbnail(k * 10 + row));
                 slot.PictureExist = true;
             }
         }
@@ -115,7 +115,7 @@ void BM_SaveFiveFullCategories(benchmark::State& state)
                 store::Slot& slot = model.SlotAt(k, row);
                 slot.Cells[store::ColOption] = QStringLiteral("メモ %1").arg(generation);
                 if (newPictures)
-                    slot.SlotImage = bench::Thumbnail(k * 10 + row + generation);
+                    slot.Picture = store::SlotPicture::FromImage(bench::Thumbnail(k * 10 + row + generation));
             }
         state.ResumeTiming();
         if (!w.presenter->Save())

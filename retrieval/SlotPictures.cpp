@@ -111,10 +111,10 @@ bool PutSlotPicture(store::WatchListModel& model, const QString& dataDir, const 
         return false;
 
     store::Slot& slot = model.SlotAt(komoku, row);
-    slot.SlotImage = picture;
+    // Without a file of its own the picture waits as its bytes; the save encodes a GIF as the
+    // slot's JPEG.
+    slot.Picture = store::SlotPicture::FromBytes(bytes, picture);
     slot.PictureExist = true;
-    // Without a file of its own the save encodes the picture as the slot's JPEG.
-    slot.PictureFile.clear();
     if (!fileName.endsWith(u".jpg"_s)) {
         // A GIF's name is only a stand-in; one left behind by an earlier run goes.
         QFile::remove(fileName);
@@ -125,8 +125,7 @@ bool PutSlotPicture(store::WatchListModel& model, const QString& dataDir, const 
     if (bytes.startsWith("\xff\xd8\xff") && QDir().mkpath(dataDir) &&
         store::WriteWholeFile(fileName, bytes)) {
         // The file holds this very picture: the save need not encode it again.
-        slot.PictureFile = fileName;
-        slot.PictureKey = picture.cacheKey();
+        slot.Picture.StoredIn(fileName);
     }
     return true;
 }

@@ -59,12 +59,11 @@ bool PictureMoves::Copy(int slot, const QString& path)
     return true;
 }
 
-bool PictureMoves::Write(int slot, const QImage& image)
+bool PictureMoves::Write(int slot, const QByteArray& jpeg)
 {
-    const QByteArray bytes = EncodeJpeg(image);
-    if (bytes.isEmpty())
+    if (jpeg.isEmpty())
         return false;
-    m_changes.push_back({slot, bytes});
+    m_changes.push_back({slot, jpeg});
     return true;
 }
 

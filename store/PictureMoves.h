@@ -3,7 +3,6 @@
 #include "store/IniFile.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 
 #include <vector>
@@ -23,8 +22,8 @@ public:
 
     // Slot s takes the picture that is now in the file at path (read at once).
     bool Copy(int slot, const QString& path);
-    // Slot s takes the image, encoded as a JPEG now. False when it does not encode.
-    bool Write(int slot, const QImage& image);
+    // Slot s takes the JPEG bytes. False when there are none.
+    bool Write(int slot, const QByteArray& jpeg);
     // Slot s has no picture file after the commit.
     void Remove(int slot);
 

@@ -475,13 +475,18 @@ QImage DecodePicture(const QByteArray& bytes)
 
 QImage ReadPictureFile(const QString& path)
 {
+    return DecodePicture(ReadPictureBytes(path));
+}
+
+QByteArray ReadPictureBytes(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
         return {};
-    return DecodePicture(bytes);
+    return bytes;
 }
 
 bool WriteJpegFile(const QString& path, const QImage& image, int quality)

@@ -19,6 +19,8 @@ QImage DecodeGif(const QByteArray& bytes);
 QImage DecodePicture(const QByteArray& bytes);
 // Reads a picture file, JPEG or GIF by content; a null image when it is missing or does not decode.
 QImage ReadPictureFile(const QString& path);
+// The bytes of a picture file as they are; empty when it is missing, empty or too large to be one.
+QByteArray ReadPictureBytes(const QString& path);
 // Writes the image as a JPEG file atomically; false on failure, the old file then untouched.
 bool WriteJpegFile(const QString& path, const QImage& image, int quality = 90);
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "store/SlotPicture.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -38,15 +39,11 @@ struct Slot {
     double ShuryoTime = 0;
     double ArarmTime = 0;
     bool PictureExist = false;
-    QImage SlotImage;
+    SlotPicture Picture;
     QString KakakuText;
     bool SokketuEnd = false;
     // Why the last check of this slot failed; empty once a check succeeds.
     QString LastCheckError;
-    // The picture file SlotImage was last read from or written to, and the image's
-    // cache key then: a save writes the picture again only when either differs.
-    QString PictureFile;
-    qint64 PictureKey = 0;
 
     // A slot is in use exactly when its URL cell is not empty.
     bool InUse() const { return !Cells[ColURL].isEmpty(); }

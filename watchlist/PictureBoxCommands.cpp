@@ -38,7 +38,12 @@ void PictureBoxCommands::SlotImageDblClick(int komoku, int slot)
 
 void PictureBoxCommands::Replace(store::Slot& slot, const QImage& picture)
 {
-    slot.SlotImage = picture;
+    store::SlotPicture kept = store::SlotPicture::FromImage(picture);
+    if (kept.IsNull()) {
+        m_parts.Dialogs.showMessage(CopyFailedMessage());
+        return;
+    }
+    slot.Picture = std::move(kept);
     slot.PictureExist = true;
     m_parts.Model.Saved = false;
 }
@@ -58,7 +63,7 @@ void PictureBoxCommands::D1Click()
 {
     // The box shows its blank frame; the next save removes the picture file.
     store::Slot& slot = ImageSlot();
-    slot.SlotImage = QImage();
+    slot.Picture = store::SlotPicture();
     slot.PictureExist = false;
     m_parts.Model.Saved = false;
 }
@@ -70,8 +75,13 @@ void PictureBoxCommands::KakudaiClick()
 
 void PictureBoxCommands::ShowEnlarged()
 {
-    if (m_parts.ShowEnlarged)
-        m_parts.ShowEnlarged(ImageSlot().SlotImage, Caption(m_parts.Model.ImageSlot));
+    if (!m_parts.ShowEnlarged)
+        return;
+    // Only the box's copy stays in memory: the whole picture is read now, and the copy stands
+    // in for a file that has gone.
+    const store::SlotPicture& picture = ImageSlot().Picture;
+    const QImage whole = picture.Whole();
+    m_parts.ShowEnlarged(whole.isNull() ? picture.Box() : whole, Caption(m_parts.Model.ImageSlot));
 }
 
 void PictureBoxCommands::DropImageTarget1Drop(int slot, const QImage& picture)

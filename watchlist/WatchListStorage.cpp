@@ -205,19 +205,10 @@ void WatchListStorage::LoadKomoku(int komoku, const IniFile& file)
 
         slot.PictureExist = stored.PictureExist;
         const QString picture = m_parts.File(ImageName(komoku, row - 1));
-        if (QFileInfo::exists(picture)) {
-            // A picture that does not decode leaves the slot without one.
-            slot.SlotImage = ReadPictureFile(picture);
-            if (slot.SlotImage.isNull()) {
-                slot.PictureExist = false;
-                slot.PictureFile.clear();
-            } else {
-                slot.PictureFile = picture;
-                slot.PictureKey = slot.SlotImage.cacheKey();
-            }
-        } else {
+        // A picture that is missing or does not decode leaves the slot without one.
+        slot.Picture = QFileInfo::exists(picture) ? SlotPicture::FromFile(picture) : SlotPicture();
+        if (slot.Picture.IsNull())
             slot.PictureExist = false;
-        }
     }
 }
 
@@ -277,6 +268,7 @@ bool WatchListStorage::Save()
     QStringList honmeiLabels;
     m_parts.Resident.SetTrayHint(ProductName());
     const int count = std::min(model.KomokuCount, static_cast<int>(model.Komokus.size()));
+    KeepMovedPictures(count);
     for (int k = 0; k < count; ++k) {
         if (!SaveKomoku(k, today, honmeiLabels))
             return false;
@@ -316,10 +308,8 @@ bool WatchListStorage::SaveKomoku(int komoku, const QDate& today, QStringList& h
         // The slots' pictures now stand under their own numbers.
         for (int s = 0; s < SlotsPerKomoku; ++s) {
             Slot& slot = model.SlotAt(komoku, s + 1);
-            if (slot.InUse() && slot.PictureExist && QFileInfo::exists(m_parts.File(ImageName(komoku, s)))) {
-                slot.PictureFile = m_parts.File(ImageName(komoku, s));
-                slot.PictureKey = slot.SlotImage.cacheKey();
-            }
+            if (slot.InUse() && slot.PictureExist && QFileInfo::exists(m_parts.File(ImageName(komoku, s))))
+                slot.Picture.StoredIn(m_parts.File(ImageName(komoku, s)));
         }
     }
     if (result == RowResult::Refused)
@@ -415,6 +405,11 @@ WatchListStorage::RowResult WatchListStorage::SaveRow(int komoku, int row, IniFi
     status.OwnBid = record.Nyusatugaku = ownBid;
     record.Rakusatuhin = status.Won;
     record.Option = cells[ColOption];
+    // A picture whose file went away meanwhile is gone, as it would be at a load.
+    if (slot.PictureExist && !slot.Picture.Pending() && !QFileInfo::exists(slot.Picture.File())) {
+        slot.PictureExist = false;
+        slot.Picture = SlotPicture();
+    }
     record.PictureExist = slot.PictureExist;
     record.Write(file, row);
 
@@ -424,14 +419,25 @@ WatchListStorage::RowResult WatchListStorage::SaveRow(int komoku, int row, IniFi
     }
     // Encoding again what a file already holds would lose a little of the picture at every save:
     // a picture unchanged since it was read stays, or is copied from its slot's old number.
-    const bool unchanged =
-        slot.PictureKey == slot.SlotImage.cacheKey() && QFileInfo::exists(slot.PictureFile);
-    if (unchanged && slot.PictureFile == picture)
-        return RowResult::Written;
-    // Another category's file may already hold another picture when this one is saved.
-    if (unchanged && IsImageOf(slot.PictureFile, komoku) && pictures.Copy(s, slot.PictureFile))
-        return RowResult::Written;
-    return pictures.Write(s, slot.SlotImage) ? RowResult::Written : RowResult::Failed;
+    const SlotPicture& stored = slot.Picture;
+    if (!stored.Pending() && QFileInfo::exists(stored.File())) {
+        if (stored.File() == picture)
+            return RowResult::Written;
+        if (IsImageOf(stored.File(), komoku) && pictures.Copy(s, stored.File()))
+            return RowResult::Written;
+    }
+    return pictures.Write(s, stored.JpegBytes()) ? RowResult::Written : RowResult::Failed;
+}
+
+void WatchListStorage::KeepMovedPictures(int count)
+{
+    // A picture whose file belongs to another category (a slot moved over, the categories behind
+    // a deleted one moved down) is read now: that category's save may replace the file first.
+    for (int k = 0; k < count; ++k)
+        for (Slot& slot : m_parts.Model.KomokuAt(k).Slots)
+            if (slot.InUse() && slot.PictureExist && !slot.Picture.Pending() &&
+                !IsImageOf(slot.Picture.File(), k))
+                slot.Picture.KeepBytes();
 }
 
 void WatchListStorage::WriteFailed(const QString& message)

@@ -50,6 +50,7 @@ private:
     RowResult SaveRow(int komoku, int row, store::IniFile& file, store::PictureMoves& pictures,
                       const QDate& today, QStringList& honmeiLabels);
     void DeleteKomokuFiles(int komoku) const;
+    void KeepMovedPictures(int count);
     // A refused cell: the message, the category's page and the focus on its grid.
     void Refuse(const QString& message, int komoku);
     // The save stopped at an error: the user is told, unless a registration saves.

@@ -187,7 +187,7 @@ void KomokuPage::render(const watchlist::CommandStates& states)
         m_editKomoku->setText(komoku.Name);
     m_btnTabDel->setEnabled(states.BtnTabDel);
     for (size_t s = 0; s < komoku.Slots.size(); ++s) {
-        m_images[s]->setImage(komoku.Slots[s].SlotImage);
+        m_images[s]->setImage(komoku.Slots[s].Picture.Box());
         m_btnHyoji[s]->setEnabled(states.BtnHyoji[static_cast<size_t>(m_komoku)][s]);
     }
     m_grid->refresh();

@@ -192,7 +192,7 @@ int Check(const QString& documents)
             if (!slot.InUse())
                 continue;
             const QRgb want = ColourOf(AuctionOf(slot.Cells[ColURL]));
-            const QRgb got = slot.SlotImage.isNull() ? 0 : slot.SlotImage.pixel(10, 10);
+            const QRgb got = slot.Picture.IsNull() ? 0 : slot.Picture.Box().pixel(10, 10);
             if (!slot.PictureExist || std::abs(qRed(want) - qRed(got)) +
                                               std::abs(qGreen(want) - qGreen(got)) +
                                               std::abs(qBlue(want) - qBlue(got)) >

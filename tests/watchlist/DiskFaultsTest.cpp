@@ -29,8 +29,9 @@ TEST_P(FolderInPlace, TheSaveFailsAloudAndLeavesTheStoredFilesWhole)
 
     // A new picture and an edited cell: every file the save writes changes.
     store::Slot& slot = model.SlotAt(0, 1);
-    slot.SlotImage = QImage(30, 20, QImage::Format_RGB32);
-    slot.SlotImage.fill(qRgb(0, 0, 200));
+    QImage blue(30, 20, QImage::Format_RGB32);
+    blue.fill(qRgb(0, 0, 200));
+    slot.Picture = store::SlotPicture::FromImage(blue);
     typeCell(0, 1, store::ColOption, u"見る"_s);
     model.Speech.MemoSpeakText = u"時間です"_s;
     clickOK();

@@ -66,14 +66,14 @@ TEST_F(PictureBox, PasteNeedsNoAddressButADropDoes)
     commands.SlotImageMouseDown(0, 0, true);
     commands.P1Click();
     EXPECT_TRUE(slot(0).PictureExist);
-    EXPECT_EQ(slot(0).SlotImage, red);
+    EXPECT_EQ(slot(0).Picture.Whole(), red);
     EXPECT_FALSE(model.Saved);
 
     model.Saved = true;
     commands.DropImageTarget1Drop(1, red);
     commands.DropImageTarget1Drop(1, QImage());
     EXPECT_FALSE(slot(1).PictureExist);
-    EXPECT_TRUE(slot(1).SlotImage.isNull());
+    EXPECT_TRUE(slot(1).Picture.IsNull());
     EXPECT_TRUE(model.Saved);
     EXPECT_TRUE(dialogs.shown.empty());
 
@@ -99,7 +99,7 @@ TEST_F(PictureBox, AFailedPasteOrDropKeepsTheBox)
     commands.P1Click();
     commands.DropImageTarget1Drop(0, QImage());
     EXPECT_EQ(dialogs.texts(), QStringList(2, u"画像のコピーに失敗しました。"_s));
-    EXPECT_EQ(slot(0).SlotImage, red);
+    EXPECT_EQ(slot(0).Picture.Whole(), red);
     EXPECT_TRUE(slot(0).PictureExist);
     EXPECT_TRUE(model.Saved);
 }
@@ -108,15 +108,25 @@ TEST_F(PictureBox, TheSaveWritesAPastedPictureAndRemovesADeletedOne)
 {
     startUp();
     typeCell(0, 1, store::ColURL, Url);
-    clipboard.image = red;
+    QImage photo(400, 300, QImage::Format_RGB32);
+    photo.fill(Qt::red);
+    clipboard.image = photo;
     commands.SlotImageMouseDown(0, 0, true);
     commands.P1Click();
+    // Only the box's copy is decoded; the picture itself waits as its bytes.
+    EXPECT_EQ(slot(0).Picture.Box().size(), QSize(48, 36));
+    EXPECT_TRUE(slot(0).Picture.Pending());
     clickOK();
     ASSERT_TRUE(exists(u"Image0_0.jpg"_s));
     EXPECT_TRUE(near(store::ReadPictureFile(path(u"Image0_0.jpg"_s)).pixel(5, 5), qRgb(255, 0, 0)));
+    // Saved, the picture is its file, which the enlarged view reads whole.
+    EXPECT_FALSE(slot(0).Picture.Pending());
+    commands.KakudaiClick();
+    EXPECT_EQ(shownPicture.size(), photo.size());
+    EXPECT_TRUE(near(shownPicture.pixel(200, 150), qRgb(255, 0, 0)));
 
     commands.D1Click();
-    EXPECT_TRUE(slot(0).SlotImage.isNull());
+    EXPECT_TRUE(slot(0).Picture.IsNull());
     EXPECT_FALSE(model.Saved);
     clickOK();
     EXPECT_FALSE(exists(u"Image0_0.jpg"_s));

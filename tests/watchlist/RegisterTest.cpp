@@ -238,7 +238,7 @@ TEST_F(Register, AFailedRegistrationFetchLeavesTheWindowUsableForTheNext)
     const store::Slot& slot = model.SlotAt(0, 4);
     EXPECT_EQ(slot.Cells[store::ColTitle], u"Nikon F3"_s);
     EXPECT_EQ(slot.Cells[store::ColKakaku], u"1,200円"_s);
-    EXPECT_FALSE(slot.SlotImage.isNull());
+    EXPECT_FALSE(slot.Picture.IsNull());
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));
     EXPECT_TRUE(exists(u"Image0_3.jpg"_s));
     expectIdleWindow();
@@ -325,7 +325,7 @@ TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
     EXPECT_EQ(slot.Cells[store::ColTitle], u"Nikon F3"_s);
     EXPECT_EQ(slot.Cells[store::ColKakaku], u"1,200円"_s);
     EXPECT_FALSE(slot.PictureExist);
-    EXPECT_TRUE(slot.SlotImage.isNull());
+    EXPECT_TRUE(slot.Picture.IsNull());
     EXPECT_FALSE(exists(u"Image0_0.jpg"_s));
     EXPECT_FALSE(exists(u"Image0_0.gif"_s));
     EXPECT_TRUE(text(u"Settei0.ini"_s).contains(u"Title=Nikon F3\r\n"_s));

@@ -106,7 +106,7 @@ TEST_F(SlotCommands, DeletingARowMovesEverythingBelowItUp)
     EXPECT_FALSE(won(0, 5));
     for (int r = 1; r <= 10; ++r)
         EXPECT_EQ(states().BtnHyoji[0][static_cast<size_t>(r - 1)], r <= 5) << r;
-    EXPECT_TRUE(model.SlotAt(0, 6).SlotImage.isNull());
+    EXPECT_TRUE(model.SlotAt(0, 6).Picture.IsNull());
     EXPECT_TRUE(near(pictureColour(u"Image0_2.jpg"_s), Red));
     EXPECT_TRUE(near(pictureColour(u"Image0_4.jpg"_s), Blue));
     EXPECT_FALSE(exists(u"Image0_3.jpg"_s));

@@ -262,11 +262,11 @@ TEST_F(WatchListFiles, TheLoadShowsWhatIsStored)
 
     // The picture of row 4 shows although the key says none; row 5 has a key but no file.
     const store::Slot& row4 = model.SlotAt(0, 4);
-    EXPECT_FALSE(row4.SlotImage.isNull());
+    EXPECT_FALSE(row4.Picture.IsNull());
     EXPECT_FALSE(row4.PictureExist);
     EXPECT_FALSE(model.SlotAt(0, 5).PictureExist);
-    EXPECT_TRUE(near(row4.SlotImage.pixel(10, 10), qRgb(255, 0, 0)));
-    EXPECT_TRUE(model.SlotAt(0, 5).SlotImage.isNull());
+    EXPECT_TRUE(near(row4.Picture.Box().pixel(10, 10), qRgb(255, 0, 0)));
+    EXPECT_TRUE(model.SlotAt(0, 5).Picture.IsNull());
 
     const QByteArray unchanged = bytes(u"Image0_5.jpg"_s);
     clickOK();

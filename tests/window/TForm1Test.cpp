@@ -165,7 +165,7 @@ TEST_F(WatchListWindow, RenderShowsTheModelWithoutCallingAHandler)
     m.ActivePage = 2;
     QImage red(60, 40, QImage::Format_RGB32);
     red.fill(qRgb(255, 0, 0));
-    m.SlotAt(0, 4).SlotImage = red;
+    m.SlotAt(0, 4).Picture = store::SlotPicture::FromImage(red);
     form1->render();
 
     auto* tabs = control<QTabWidget>(u"PageControl1"_s);
