@@ -1,6 +1,7 @@
 #include "retrieval/PageFacts.h"
 
 #include "retrieval/ItemPages.h"
+#include "retrieval/PageLines.h"
 
 #include <QRandomGenerator>
 
@@ -35,6 +36,39 @@ QStringList EndTexts(const PageFacts& facts)
 bool NothingRead(const PageFacts& facts)
 {
     return !facts.Kakaku && !facts.Sokketugaku && !facts.Nyusatu && !facts.ShuryoTime && !facts.EndedNotice;
+}
+
+// ---- The line rule and the text form of a line ----
+
+TEST(ScrapePageLinesTest, SplitsAtCrLfLoneCrAndLoneLfAndEndsAtNul)
+{
+    const QByteArray body("a\r\nb\rc\nd\n\re\r\n\0after", 19);
+    const retrieval::PageLines page(body);
+    QStringList lines;
+    for (auto line = page.LineFrom(0);; line = page.LineFrom(line.Next)) {
+        lines << page.Decode(line);
+        if (!page.HasNext(line))
+            break;
+    }
+    // The final line end starts no further line; nothing after the NUL exists.
+    EXPECT_EQ(lines, (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u""_s, u"e"_s}));
+    EXPECT_TRUE(retrieval::PageLines(QByteArray("\0abc", 4)).IsEmpty());
+}
+
+TEST(ScrapePageLinesTest, InvalidUtf8IsEmptyAndUnstorableCharactersBecomeQuestionMarks)
+{
+    const auto decode = [](const QByteArray& bytes) {
+        const retrieval::PageLines page(bytes);
+        return page.Decode(page.LineFrom(0));
+    };
+    EXPECT_EQ(decode("abc\xff"
+                     "def"),
+              QString());
+    EXPECT_EQ(decode("abc\xe5\x86"), QString()) << "a sequence cut off at the line end";
+    EXPECT_EQ(decode("\xc0\xafx"), QString()) << "an overlong form";
+    // An emoji is outside what CP932 holds: one "?", one character.
+    EXPECT_EQ(decode(u"a😀b円"_s.toUtf8()), u"a?b円"_s);
+    EXPECT_EQ(decode(u"①～"_s.toUtf8()), u"①～"_s);
 }
 
 // ---- The four values a check reads ----
