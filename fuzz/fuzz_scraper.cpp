@@ -1,9 +1,10 @@
 // The item-page scraper over one slot. The input is the slot's state as key=value lines (see
 // ReadState), a NUL byte, then the page; without a NUL it is all page over the default state.
 // The read of the page never crashes and gives facts that agree with each other and with the
-// page: each on the start of a line within it, in page order where there are several. Their
-// apply to the slot never crashes, always clears Scraping, and a successful one never leaves
-// end-time cells that encoded before in a state that no longer encodes.
+// page: each on the start of a line within it, in page order where there are several; a
+// check's read gives the same without the title and the pictures. Their apply to the slot
+// never crashes, always clears Scraping, and a successful one never leaves end-time cells
+// that encoded before in a state that no longer encodes.
 #include "retrieval/FetchPage.h"
 #include "retrieval/ItemPageScraper.h"
 #include "retrieval/PageFacts.h"
@@ -217,9 +218,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
 
-    // The read needs nothing but the page.
+    // The read needs nothing but the page. A check's read is a registration's without the
+    // title and the pictures.
     const retrieval::PageFacts facts = retrieval::ReadItemPage(page, state.Address);
     CheckFacts(facts, page, state.Address);
+    retrieval::PageFacts checkFacts = facts;
+    checkFacts.Title.clear();
+    checkFacts.Pictures.clear();
+    if (!(retrieval::ReadItemPage(page, state.Address, retrieval::PageRead::Check) == checkFacts))
+        std::abort();
 
     const bool encodedBefore = EndEncodes(state);
     shell::PriceNotice notice;
@@ -232,7 +239,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     retrieval::ScrapeContext context{
         state.Model, state.Schedule, DataDir->path() + u"/"_s, state.Now, state.StartingUp, notice, tray,
         window,      dialogs,        state.Registering};
-    const retrieval::ScrapeResult result = retrieval::ApplyItemPage(context, facts, 0, state.Row);
+    const retrieval::ScrapeResult result =
+        retrieval::ApplyItemPage(context, state.Registering ? facts : checkFacts, 0, state.Row);
     if (state.Model.Scraping)
         std::abort(); // left set on the way out
     if (result.Ok && encodedBefore && !state.Schedule.At(0, state.Row - 1).Ended && !EndEncodes(state))

@@ -332,7 +332,8 @@ ScrapeResult ApplyItemPage(ScrapeContext& context, const PageFacts& facts, int k
 ScrapeResult ScrapeItemPage(ScrapeContext& context, QByteArrayView body, const QString& address, int komoku,
                             int row)
 {
-    return ApplyItemPage(context, ReadItemPage(body, address), komoku, row);
+    const PageRead read = context.Registering ? PageRead::Registration : PageRead::Check;
+    return ApplyItemPage(context, ReadItemPage(body, address, read), komoku, row);
 }
 
 } // namespace retrieval

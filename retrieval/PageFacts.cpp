@@ -223,7 +223,7 @@ std::optional<PageFacts::Picture> PageReader::PictureOf(const TextLine& block) c
 
 } // namespace
 
-PageFacts ReadItemPage(QByteArrayView body, const QString& address)
+PageFacts ReadItemPage(QByteArrayView body, const QString& address, PageRead read)
 {
     const PageLines page(body);
     PageFacts facts;
@@ -237,7 +237,8 @@ PageFacts ReadItemPage(QByteArrayView body, const QString& address)
     facts.Nyusatu = reader.FirstBidCount();
     facts.ShuryoTime = reader.FirstEndTime();
     reader.EndedNotices(facts);
-    reader.TitleAndPictures(facts);
+    if (read == PageRead::Registration)
+        reader.TitleAndPictures(facts);
     return facts;
 }
 

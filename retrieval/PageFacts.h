@@ -16,6 +16,8 @@ struct PageFacts final {
     struct Field {
         QString Text;
         qsizetype Line = 0; // the heading's
+
+        bool operator==(const Field&) const = default;
     };
     // The end time's texts as they stand on the page; the year shown there is not read.
     struct EndTime {
@@ -25,12 +27,16 @@ struct PageFacts final {
         std::optional<QString> Hour;
         std::optional<QString> Minute;
         qsizetype Line = 0; // the heading's
+
+        bool operator==(const EndTime&) const = default;
     };
     // A picture block whose address ends in "jpg" or "gif".
     struct Picture {
         QString Url;
         QLatin1StringView Extension; // ".jpg" or ".gif"
         qsizetype Line = 0;          // the block's
+
+        bool operator==(const Picture&) const = default;
     };
 
     // The page has no line at all (nothing before its first NUL byte).
@@ -49,14 +55,20 @@ struct PageFacts final {
     std::optional<qsizetype> EndedNotice;
     std::optional<qsizetype> EndedNoticeAgain;
 
-    // The first title line's title without the site's prefix; empty when it does not close there.
+    // Read for a registration only. The first title line's title without the site's prefix,
+    // empty when it does not close there; every picture the page offers, in page order.
     QString Title;
-    // Every picture the page offers, in page order.
     std::vector<Picture> Pictures;
+
+    bool operator==(const PageFacts&) const = default;
 };
+
+// What a read takes from a page: a check wants the values and the ended notice, a
+// registration the title and the pictures as well.
+enum class PageRead { Check, Registration };
 
 // Reads the facts of an item page fetched from address; only an address beginning with
 // ItemPagePrefix() has its lines read.
-PageFacts ReadItemPage(QByteArrayView body, const QString& address);
+PageFacts ReadItemPage(QByteArrayView body, const QString& address, PageRead read = PageRead::Registration);
 
 } // namespace retrieval

@@ -188,6 +188,14 @@ TEST(ReadItemPageTest, EveryPictureBlockWhoseAddressEndsInJpgOrGifInPageOrder)
     EXPECT_EQ(facts.Pictures[1].Extension, ".gif"_L1);
     EXPECT_LT(facts.Pictures[0].Line, facts.Pictures[1].Line);
     EXPECT_LT(facts.Pictures[1].Line, facts.Pictures[2].Line);
+
+    // A check reads neither the title nor the pictures, and nothing else differs.
+    const QByteArray withValues = Page(page + RunningPage());
+    PageFacts expected = Read(withValues);
+    ASSERT_EQ(expected.Pictures.size(), 3u);
+    expected.Title.clear();
+    expected.Pictures.clear();
+    EXPECT_TRUE(ReadItemPage(withValues, ItemUrl(), retrieval::PageRead::Check) == expected);
 }
 
 // ---- Pages that are not what they should be ----
