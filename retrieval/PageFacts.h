@@ -49,13 +49,14 @@ struct PageFacts final {
     std::optional<Field> Kakaku;
     std::optional<Field> Sokketugaku;
     std::optional<Field> Nyusatu;
-    // The first end-time heading with a value line after it (where none has one, none after it has).
+    // The value line's end time below the first end-time heading; none when no value line
+    // follows that heading (then none follows a later one either).
     std::optional<EndTime> ShuryoTime;
     // The lines of the first ended notice and of the next one after it.
     std::optional<qsizetype> EndedNotice;
     std::optional<qsizetype> EndedNoticeAgain;
 
-    // Read for a registration only. The first title line's title without the site's prefix,
+    // Left empty by a check's read. The first title line's title without the site's prefix,
     // empty when it does not close there; every picture the page offers, in page order.
     QString Title;
     std::vector<Picture> Pictures;
