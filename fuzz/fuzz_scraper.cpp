@@ -1,9 +1,14 @@
 // The item-page scraper over one slot. The input is the slot's state as key=value lines (see
 // ReadState), a NUL byte, then the page; without a NUL it is all page over the default state.
-// A scrape never crashes, always clears Scraping, and a successful one never leaves end-time
-// cells that encoded before in a state that no longer encodes.
+// The read of the page never crashes and gives facts that agree with each other and with the
+// page: each on the start of a line within it, in page order where there are several; a
+// check's read gives the same without the title and the pictures. Their apply to the slot
+// never crashes, always clears Scraping, and a successful one never leaves end-time cells
+// that encoded before in a state that no longer encodes.
 #include "retrieval/FetchPage.h"
 #include "retrieval/ItemPageScraper.h"
+#include "retrieval/PageFacts.h"
+#include "retrieval/PageLines.h"
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
@@ -114,6 +119,54 @@ void ReadState(State& state, const QString& text)
     scheduled.URL = state.Address;
 }
 
+// Whether line is where a line of the page starts.
+bool LineStart(const retrieval::PageLines& page, QByteArrayView body, qsizetype line)
+{
+    return line >= 0 && line < page.Size() && (line == 0 || body[line - 1] == '\r' || body[line - 1] == '\n');
+}
+
+void CheckFacts(const retrieval::PageFacts& facts, QByteArrayView body, const QString& address)
+{
+    const retrieval::PageLines page(body);
+    if (facts.Empty != page.IsEmpty() ||
+        facts.Read != (!facts.Empty && address.startsWith(retrieval::ItemPagePrefix())))
+        std::abort();
+    const auto onLine = [&](qsizetype line) {
+        if (!facts.Read || !LineStart(page, body, line))
+            std::abort(); // a fact of a page not read, or off the start of a line
+    };
+    for (const auto* price : {&facts.Kakaku, &facts.Sokketugaku}) {
+        if (*price) {
+            onLine((*price)->Line);
+            if (!(*price)->Text.endsWith(u'円'))
+                std::abort();
+        }
+    }
+    if (facts.Nyusatu)
+        onLine(facts.Nyusatu->Line);
+    if (facts.ShuryoTime) {
+        onLine(facts.ShuryoTime->Line);
+        if (facts.ShuryoTime->Hour.has_value() != facts.ShuryoTime->Minute.has_value())
+            std::abort();
+    }
+    if (facts.EndedNotice)
+        onLine(*facts.EndedNotice);
+    if (facts.EndedNoticeAgain) {
+        onLine(*facts.EndedNoticeAgain);
+        if (!facts.EndedNotice || *facts.EndedNoticeAgain <= *facts.EndedNotice)
+            std::abort();
+    }
+    if (!facts.Read && !facts.Title.isEmpty())
+        std::abort();
+    qsizetype previous = -1;
+    for (const auto& picture : facts.Pictures) {
+        onLine(picture.Line);
+        if (picture.Line <= previous || !picture.Url.endsWith(picture.Extension.sliced(1)))
+            std::abort(); // out of page order, or an extension the address does not end in
+        previous = picture.Line;
+    }
+}
+
 bool EndEncodes(const State& state)
 {
     const auto& cells = state.Model.Komokus[0].Slots[static_cast<size_t>(state.Row - 1)].Cells;
@@ -127,7 +180,7 @@ bool EndEncodes(const State& state)
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static QCoreApplication app(*argc, *argv);
-    // Every scrape saves the category file, and a save syncs it to disk: in memory that is cheap.
+    // Every apply saves the category file, and a save syncs it to disk: in memory that is cheap.
     const QString shm = u"/dev/shm"_s;
     DataDir = QFileInfo(shm).isWritable() ? std::make_unique<QTemporaryDir>(shm + u"/mirubero-fuzz-XXXXXX"_s)
                                           : std::make_unique<QTemporaryDir>();
@@ -165,6 +218,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
 
+    // The read needs nothing but the page. A check's read is a registration's without the
+    // title and the pictures.
+    const retrieval::PageFacts facts = retrieval::ReadItemPage(page, state.Address);
+    CheckFacts(facts, page, state.Address);
+    retrieval::PageFacts checkFacts = facts;
+    checkFacts.Title.clear();
+    checkFacts.Pictures.clear();
+    if (!(retrieval::ReadItemPage(page, state.Address, retrieval::PageRead::Check) == checkFacts))
+        std::abort();
+
     const bool encodedBefore = EndEncodes(state);
     shell::PriceNotice notice;
     struct Tray final : shell::TrayNotices {
@@ -177,7 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         state.Model, state.Schedule, DataDir->path() + u"/"_s, state.Now, state.StartingUp, notice, tray,
         window,      dialogs,        state.Registering};
     const retrieval::ScrapeResult result =
-        retrieval::ScrapeItemPage(context, page, state.Address, 0, state.Row);
+        retrieval::ApplyItemPage(context, state.Registering ? facts : checkFacts, 0, state.Row);
     if (state.Model.Scraping)
         std::abort(); // left set on the way out
     if (result.Ok && encodedBefore && !state.Schedule.At(0, state.Row - 1).Ended && !EndEncodes(state))

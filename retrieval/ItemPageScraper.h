@@ -1,5 +1,6 @@
 #pragma once
 
+#include "retrieval/PageFacts.h"
 #include "retrieval/ScrapeContext.h"
 
 #include <QByteArrayView>
@@ -10,11 +11,15 @@ namespace retrieval {
 // The message for a page without a single line.
 QString EmptyPageMessage();
 
-// Reads the fetched item page of the slot (category komoku, row 1 to 10) into its cells,
+// Brings what an item page showed into the slot (category komoku, row 1 to 10): its cells,
 // side tables, schedule slot and category file; context.Registering selects registration,
-// which also lists the page's pictures for the registration to download.
-// Only an address beginning with ItemPagePrefix() has its lines read.
-// Model.Scraping is set while it runs and cleared on every way out.
+// which also takes the title and lists the page's pictures for the registration to download
+// (facts read with PageRead::Registration). Model.Scraping is set while it runs and cleared on
+// every way out.
+ScrapeResult ApplyItemPage(ScrapeContext& context, const PageFacts& facts, int komoku, int row);
+
+// Reads the fetched item page (ReadItemPage, for what context.Registering wants) and applies
+// it to the slot (ApplyItemPage).
 ScrapeResult ScrapeItemPage(ScrapeContext& context, QByteArrayView body, const QString& address, int komoku,
                             int row);
 

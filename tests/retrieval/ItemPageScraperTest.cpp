@@ -1,13 +1,11 @@
 #include "retrieval/ItemPageScraper.h"
 
-#include "retrieval/PageLines.h"
 #include "retrieval/ScrapeTestSupport.h"
 #include "store/DayCount.h"
 #include "store/IniFile.h"
 #include "store/StoredFiles.h"
 
 #include <QDateTime>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -24,40 +22,7 @@ using store::ColTitle;
 
 namespace {
 
-// ---- The line rule and the text form of a line ----
-
-TEST(ScrapePageLinesTest, SplitsAtCrLfLoneCrAndLoneLfAndEndsAtNul)
-{
-    const QByteArray body("a\r\nb\rc\nd\n\re\r\n\0after", 19);
-    const retrieval::PageLines page(body);
-    QStringList lines;
-    for (auto line = page.LineFrom(0);; line = page.LineFrom(line.Next)) {
-        lines << page.Decode(line);
-        if (!page.HasNext(line))
-            break;
-    }
-    // The final line end starts no further line; nothing after the NUL exists.
-    EXPECT_EQ(lines, (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u""_s, u"e"_s}));
-    EXPECT_TRUE(retrieval::PageLines(QByteArray("\0abc", 4)).IsEmpty());
-}
-
-TEST(ScrapePageLinesTest, InvalidUtf8IsEmptyAndUnstorableCharactersBecomeQuestionMarks)
-{
-    const auto decode = [](const QByteArray& bytes) {
-        const retrieval::PageLines page(bytes);
-        return page.Decode(page.LineFrom(0));
-    };
-    EXPECT_EQ(decode("abc\xff"
-                     "def"),
-              QString());
-    EXPECT_EQ(decode("abc\xe5\x86"), QString()) << "a sequence cut off at the line end";
-    EXPECT_EQ(decode("\xc0\xafx"), QString()) << "an overlong form";
-    // An emoji is outside what CP932 holds: one "?", one character.
-    EXPECT_EQ(decode(u"a😀b円"_s.toUtf8()), u"a?b円"_s);
-    EXPECT_EQ(decode(u"①～"_s.toUtf8()), u"①～"_s);
-}
-
-// ---- The four extractors ----
+// ---- The four values a check reads ----
 
 TEST_F(ScrapeTest, PriceCheckReadsTheFourFieldsAndStoresBidsAndChangedPrice)
 {
@@ -83,41 +48,20 @@ TEST_F(ScrapeTest, UnchangedPriceIsNotStoredAndRaisesNoChange)
     EXPECT_FALSE(notice.KakakuChanged);
     EXPECT_EQ(Stored(store::settei::Kakaku), u"<none>"_s);
     EXPECT_EQ(Stored(store::settei::Nyusatu), u"5"_s);
-}
 
-TEST_F(ScrapeTest, PriceIsTheTrimmedTextBeforeTheFirstYenWithinOneHundredCharacters)
-{
-    ASSERT_TRUE(Scrape(Page(RunningPage(u" \t1,400円（税込 1,540円）"_s))).Ok);
-    EXPECT_EQ(Cells()[ColKakaku], u"1,400円"_s);
-
-    // "円" as character 100 is still found, as character 101 it is not.
+    // A changed price raises the change; a page whose price does not read keeps the cell and
+    // takes the change back.
     const QString pad99 = QString(98, u' ') + u'7';
     ASSERT_TRUE(Scrape(Page(RunningPage(pad99 + u"円"_s))).Ok);
     EXPECT_EQ(Cells()[ColKakaku], u"7円"_s);
+    EXPECT_TRUE(notice.KakakuChanged);
     ASSERT_TRUE(Scrape(Page(RunningPage(pad99 + u"8円"_s))).Ok);
     EXPECT_EQ(Cells()[ColKakaku], u"7円"_s) << "the old text stays";
     EXPECT_FALSE(notice.KakakuChanged);
 }
 
-TEST_F(ScrapeTest, HeadingWithoutItsValueIsSkippedForTheNextHeading)
+TEST_F(ScrapeTest, EmptyBidCountEmptiesTheCellAndTheStoredCount)
 {
-    // The first price block has no "円" on its value line; the bid heading's next line has no link.
-    const QStringList page = QStringList{u"<dt class=\"Price__title\">現在価格</dt>"_s,
-                                         u"<dd class=\"Price__value\">"_s, u"お問い合わせください"_s} +
-                             QStringList{u"<dt class=\"Count__title\">入札件数</dt>"_s, u"<dd>-</dd>"_s} +
-                             RunningPage(u"2,000円"_s);
-    ASSERT_TRUE(Scrape(Page(page)).Ok);
-    EXPECT_EQ(Cells()[ColKakaku], u"2,000円"_s);
-    EXPECT_EQ(Cells()[ColNyusatu], u"5"_s);
-}
-
-TEST_F(ScrapeTest, BidCountIsWhatFollowsTheValueTagUpToTheLink)
-{
-    ASSERT_TRUE(Scrape(Page(QStringList{u"<dt class=\"Count__title\">入札件数</dt>"_s,
-                                        u"<dd class=\"Count__number\">  12 <a href=\"#\">x</a>"_s}))
-                    .Ok);
-    EXPECT_EQ(Cells()[ColNyusatu], u"12"_s);
-    // A link right after the tag gives an empty count, which is found all the same.
     ASSERT_TRUE(Scrape(Page(QStringList{u"<dt class=\"Count__title\">入札件数</dt>"_s,
                                         u"<dd class=\"Count__number\"><a href=\"#\">0</a>"_s}))
                     .Ok);
@@ -125,19 +69,22 @@ TEST_F(ScrapeTest, BidCountIsWhatFollowsTheValueTagUpToTheLink)
     EXPECT_EQ(Stored(store::settei::Nyusatu), QString());
 }
 
-TEST_F(ScrapeTest, OneDigitHourReadsOnlyWithABlankInFront)
+TEST_F(ScrapeTest, EndTimeThatDoesNotReadFailsAndKeepsTheEndCells)
 {
     ASSERT_TRUE(Scrape(Page(EndBlock(u"2024.06.03（月） 9:05"_s))).Ok);
     EXPECT_EQ((QStringList{Cells()[ColMonth], Cells()[ColDay], Cells()[ColHour], Cells()[ColMinute]}),
               (QStringList{u"06"_s, u"03"_s, u"9"_s, u"05"_s}));
 
     // A bracket before the digit makes the hour unreadable: an error, and the cells keep
-    // the end time they had instead of half a new one.
-    const auto result = Scrape(Page(EndBlock(u"2024.07.04（木）8:15"_s)));
-    EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Error, retrieval::InvalidEndTimeMessage());
-    EXPECT_EQ((QStringList{Cells()[ColMonth], Cells()[ColDay], Cells()[ColHour], Cells()[ColMinute]}),
-              (QStringList{u"06"_s, u"03"_s, u"9"_s, u"05"_s}));
+    // the end time they had instead of half a new one; so does a value with nothing in it.
+    for (const QString& value : {u"2024.07.04（木）8:15"_s, QString()}) {
+        const auto result = Scrape(Page(EndBlock(value)));
+        EXPECT_FALSE(result.Ok);
+        EXPECT_EQ(result.Error, retrieval::InvalidEndTimeMessage());
+        EXPECT_EQ((QStringList{Cells()[ColMonth], Cells()[ColDay], Cells()[ColHour], Cells()[ColMinute]}),
+                  (QStringList{u"06"_s, u"03"_s, u"9"_s, u"05"_s}));
+        EXPECT_FALSE(Sched().Ended);
+    }
 }
 
 // ---- Buy-it-now ----
@@ -191,6 +138,15 @@ TEST_F(ScrapeTest, NoticeOnASlotAlreadyEndedStopsTheScanAndChangesNothingElse)
     EXPECT_EQ(Stored(store::settei::Title), u"Nikon F3"_s);
 }
 
+TEST_F(ScrapeTest, NoticeBelowAllFourValuesIsNotMet)
+{
+    // Without a buy-it-now price to look for, the check has all it wants at the end time.
+    ASSERT_TRUE(Scrape(Page(RunningPage() + QStringList{EndedNotice()})).Ok);
+    EXPECT_FALSE(Sched().Ended);
+    EXPECT_TRUE(tray.balloons.empty());
+    EXPECT_EQ(Cells()[ColTitle], u"Nikon F3"_s);
+}
+
 TEST_F(ScrapeTest, NoticeOnARunningSlotReadsFinalFiguresAndEndsIt)
 {
     now = QDateTime(QDate(2024, 5, 13), QTime(8, 0));
@@ -232,6 +188,16 @@ TEST_F(ScrapeTest, NoticeWithAFutureEndTimeIsUpdatedThenRevertedInTheSameCall)
     EXPECT_EQ(Stored(store::settei::ShuryoTime), u"2024/05/12 21:34:00"_s);
     EXPECT_EQ(Stored(store::settei::ArarmTime), u"<none>"_s);
     EXPECT_EQ(Stored(store::settei::URL), ItemUrl());
+}
+
+TEST_F(ScrapeTest, NoticeAgainAfterAFutureEndTimeKeepsTheSlotEnded)
+{
+    // Without a buy-it-now price the walk goes on after the ended step, and the second
+    // notice stands for the end: nothing is reverted.
+    ASSERT_TRUE(Scrape(Page(QStringList{EndedNotice()} + RunningPage() + QStringList{EndedNotice()})).Ok);
+    EXPECT_TRUE(Sched().Ended);
+    EXPECT_EQ(Cells()[ColTitle], u"[終了]Nikon F3"_s);
+    EXPECT_EQ(Stored(store::settei::Title), u"[終了]Nikon F3"_s);
 }
 
 TEST_F(ScrapeTest, JanuaryEndReadInDecemberIsNextYear)
@@ -339,43 +305,6 @@ TEST_F(ScrapeTest, AddressWithoutThePrefixReadsNoLineButStillStores)
 
 // ---- Pages that are not what they should be ----
 
-TEST_F(ScrapeTest, InvalidUtf8LineCountsAsEmpty)
-{
-    QByteArray page = Page(PriceBlock(u"1,700円"_s));
-    page.replace("1,700", "1,7\xff"
-                          "0");
-    page += Page(CountBlock(u"2"_s));
-    ASSERT_TRUE(Scrape(page).Ok);
-    EXPECT_EQ(Cells()[ColKakaku], u"1,000円"_s);
-    EXPECT_EQ(Cells()[ColNyusatu], u"2"_s);
-
-    // An invalid heading line hides the block; the next valid one is read.
-    QByteArray second = Page(PriceBlock(u"1,700円"_s));
-    second.replace("<span>", "<span \xc3>");
-    second += Page(PriceBlock(u"1,800円"_s));
-    ASSERT_TRUE(Scrape(second).Ok);
-    EXPECT_EQ(Cells()[ColKakaku], u"1,800円"_s);
-}
-
-TEST_F(ScrapeTest, NulInTheMiddleEndsThePage)
-{
-    QByteArray page = Page(CountBlock(u"4"_s));
-    page += '\0';
-    page += Page(RunningPage());
-    ASSERT_TRUE(Scrape(page).Ok);
-    EXPECT_EQ(Cells()[ColNyusatu], u"4"_s);
-    EXPECT_EQ(Cells()[ColKakaku], u"1,000円"_s);
-}
-
-TEST_F(ScrapeTest, LoneCrAndLoneLfSeparateLinesLikeCrLf)
-{
-    ASSERT_TRUE(Scrape(Page(RunningPage(u"1,300円"_s), u"\r"_s)).Ok);
-    EXPECT_EQ(Cells()[ColKakaku], u"1,300円"_s);
-    ASSERT_TRUE(Scrape(Page(RunningPage(u"1,400円"_s), u"\n"_s)).Ok);
-    EXPECT_EQ(Cells()[ColKakaku], u"1,400円"_s);
-    EXPECT_EQ(Cells()[ColNyusatu], u"5"_s);
-}
-
 TEST_F(ScrapeTest, EmptyPageShowsTheMessageAndLeavesEverything)
 {
     const QByteArray before = store::IniFile(File()).ToBytes();
@@ -386,41 +315,15 @@ TEST_F(ScrapeTest, EmptyPageShowsTheMessageAndLeavesEverything)
     EXPECT_EQ(store::IniFile(File()).ToBytes(), before);
 }
 
-TEST_F(ScrapeTest, BadPagesNeverCrashOrBreakTheSlot)
+TEST_F(ScrapeTest, PageShowingNothingLeavesTheSlotAndSaysSo)
 {
     const auto cells = Cells();
-    const auto unchanged = [&](const char* what) {
-        EXPECT_EQ(Cells(), cells) << what;
-        EXPECT_FALSE(Sched().Ended) << what;
-    };
-
-    ASSERT_TRUE(Scrape(QByteArray(8 * 1024 * 1024, 'x')).Ok);
-    unchanged("one line of 8 MiB");
-    QByteArray longLine(8 * 1024 * 1024, 'y');
-    longLine += u"<dt class=\"Price__title\">現在価格"_s.toUtf8();
-    ASSERT_TRUE(Scrape(longLine).Ok);
-    unchanged("a heading at the end of 8 MiB");
-
-    QByteArray garbage(1 << 20, '\0');
-    auto* random = QRandomGenerator::global();
-    for (auto& byte : garbage)
-        byte = static_cast<char>(random->bounded(1, 256));
-    ASSERT_TRUE(Scrape(garbage).Ok);
-    unchanged("binary garbage");
-
-    for (const QString& last :
-         {u"<dt class=\"Price__title\">現在価格"_s, u"<dt class=\"Price__title\">即決価格"_s,
-          u"<dt class=\"Count__title\">入札件数"_s, u"<dt class=\"ProductDetail__title\">終了日時"_s,
-          u"<dd class=\"Price__value\">"_s, u"<span class=\"ProductDetail__bullet\">：</span>"_s}) {
-        for (const QString& separator : {u""_s, u"\r\n"_s}) {
-            const auto result = Scrape(u"<html>\r\n"_s.toUtf8() + Page(QStringList{last}, separator));
-            EXPECT_TRUE(result.Ok) << last.toStdString();
-            unchanged("a marker at the very end");
-        }
-    }
-    // The value marker with nothing after it: no end time, reported, cells kept.
-    EXPECT_FALSE(Scrape(Page(EndBlock(QString()))).Ok);
-    unchanged("an empty end-time value");
+    const auto result =
+        Scrape(u"<html>\r\n"_s.toUtf8() + Page(QStringList{u"<dt class=\"Price__title\">現在価格"_s}, u""_s));
+    ASSERT_TRUE(result.Ok);
+    EXPECT_TRUE(result.Unread);
+    EXPECT_EQ(Cells(), cells);
+    EXPECT_FALSE(Sched().Ended);
 }
 
 TEST_F(ScrapeTest, HugePriceIsKeptAsTextAndCountsAsNothing)
