@@ -336,7 +336,6 @@ WatchListStorage::RowResult WatchListStorage::SaveRow(int komoku, int row, IniFi
     Slot& slot = m_parts.Model.SlotAt(komoku, row);
     const auto& cells = slot.Cells;
     const int s = row - 1;
-    const QString picture = m_parts.File(ImageName(komoku, s));
 
     if (!slot.InUse()) {
         EraseSlot(file, row);
@@ -412,21 +411,25 @@ WatchListStorage::RowResult WatchListStorage::SaveRow(int komoku, int row, IniFi
     }
     record.PictureExist = slot.PictureExist;
     record.Write(file, row);
+    return SavePicture(slot, komoku, s, pictures) ? RowResult::Written : RowResult::Failed;
+}
 
+bool WatchListStorage::SavePicture(const Slot& slot, int komoku, int s, PictureMoves& pictures)
+{
     if (!slot.PictureExist) {
         pictures.Remove(s);
-        return RowResult::Written;
+        return true;
     }
     // Encoding again what a file already holds would lose a little of the picture at every save:
     // a picture unchanged since it was read stays, or is copied from its slot's old number.
     const SlotPicture& stored = slot.Picture;
     if (!stored.Pending() && QFileInfo::exists(stored.File())) {
-        if (stored.File() == picture)
-            return RowResult::Written;
+        if (stored.File() == m_parts.File(ImageName(komoku, s)))
+            return true;
         if (IsImageOf(stored.File(), komoku) && pictures.Copy(s, stored.File()))
-            return RowResult::Written;
+            return true;
     }
-    return pictures.Write(s, stored.JpegBytes()) ? RowResult::Written : RowResult::Failed;
+    return pictures.Write(s, stored.JpegBytes());
 }
 
 void WatchListStorage::KeepMovedPictures(int count)

@@ -49,6 +49,8 @@ private:
     bool SaveKomoku(int komoku, const QDate& today, QStringList& honmeiLabels);
     RowResult SaveRow(int komoku, int row, store::IniFile& file, store::PictureMoves& pictures,
                       const QDate& today, QStringList& honmeiLabels);
+    // The picture file of a saved slot: kept, copied, written anew or removed.
+    bool SavePicture(const store::Slot& slot, int komoku, int s, store::PictureMoves& pictures);
     void DeleteKomokuFiles(int komoku) const;
     void KeepMovedPictures(int count);
     // A refused cell: the message, the category's page and the focus on its grid.
