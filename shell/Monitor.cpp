@@ -86,22 +86,10 @@ int Monitor::NextTickDelay() const
 
     // An alarm window opens, or is open: the alarm and the budget warning come in it.
     const int komokuCount = w.KomokuCount;
-    if (komokuCount > 0) {
-        const int scanned =
-            std::min({komokuCount, m_parts.Schedule.KomokuCount(), static_cast<int>(m_alarms.size())});
-        const double now = store::ToDayCount(m_parts.Platform.Clock.now());
-        for (int k = 0; k < scanned; ++k) {
-            for (int s = 0; s < store::SlotsPerKomoku; ++s) {
-                const ScheduleSlot& slot = m_parts.Schedule.At(k, s);
-                if (slot.AlarmAt <= 0 || slot.Ended)
-                    continue;
-                // The same whole milliseconds as the scan.
-                const double late = std::round((now - slot.AlarmAt) * MillisecondsPerDay);
-                if (late <= AlarmWindowSeconds * 1000.0)
-                    dueIn(late >= 0 ? 0 : static_cast<std::int64_t>(std::min(-late, double{LongestSleepMs})));
-            }
-        }
-    }
+    ForEachAlarm(komokuCount, [&](int, int, const ScheduleSlot&, double late) {
+        if (late <= AlarmWindowSeconds * 1000.0)
+            dueIn(late >= 0 ? 0 : static_cast<std::int64_t>(std::min(-late, double{LongestSleepMs})));
+    });
     // A latch re-arms.
     const int latched = std::min<int>(komokuCount, static_cast<int>(m_alarms.size()));
     for (int k = 0; k < latched; ++k) {
@@ -216,39 +204,46 @@ void Monitor::StartUpStage()
     }
 }
 
-void Monitor::AlarmScan(int komokuCount)
+void Monitor::ForEachAlarm(
+    int komokuCount, const std::function<void(int k, int s, const ScheduleSlot&, double lateMs)>& visit) const
 {
     // The schedule may hold fewer categories than the window counts; only what it holds is read.
     const int scanned =
         std::min({komokuCount, m_parts.Schedule.KomokuCount(), static_cast<int>(m_alarms.size())});
+    if (scanned <= 0)
+        return;
+    const double now = store::ToDayCount(m_parts.Platform.Clock.now());
+    for (int k = 0; k < scanned; ++k) {
+        for (int s = 0; s < store::SlotsPerKomoku; ++s) {
+            const ScheduleSlot& slot = m_parts.Schedule.At(k, s);
+            if (slot.AlarmAt > 0 && !slot.Ended)
+                visit(k, s, slot, std::round((now - slot.AlarmAt) * MillisecondsPerDay));
+        }
+    }
+}
+
+void Monitor::AlarmScan(int komokuCount)
+{
     for (KomokuAlarm& alarm : m_alarms) {
         alarm.InWindow.clear();
         alarm.OverBudget.clear();
     }
     m_alarmCount = 0;
     m_overCount = 0;
-    const double now = store::ToDayCount(m_parts.Platform.Clock.now());
     const bool noHyoji = m_parts.Schedule.Settings.NoHyoji;
-    for (int k = 0; k < scanned; ++k) {
-        for (int s = 0; s < store::SlotsPerKomoku; ++s) {
-            const ScheduleSlot& slot = m_parts.Schedule.At(k, s);
-            if (slot.AlarmAt <= 0 || slot.Ended)
-                continue;
-            // Compared in whole milliseconds, so that both ends of the window hold exactly.
-            const double late = std::round((now - slot.AlarmAt) * MillisecondsPerDay);
-            if (late < 0 || late > AlarmWindowSeconds * 1000.0)
-                continue;
-            // An over-budget slot is left out of the alarm, and only a positive budget is warned about.
-            if (noHyoji && slot.Budget > 0 && slot.OverBudget) {
-                AlarmOf(k).OverBudget.push_back(s);
-                ++m_overCount;
-            }
-            if (!noHyoji || !slot.OverBudget) {
-                AlarmOf(k).InWindow.push_back(s);
-                ++m_alarmCount;
-            }
+    ForEachAlarm(komokuCount, [&](int k, int s, const ScheduleSlot& slot, double late) {
+        if (late < 0 || late > AlarmWindowSeconds * 1000.0)
+            return;
+        // An over-budget slot is left out of the alarm, and only a positive budget is warned about.
+        if (noHyoji && slot.Budget > 0 && slot.OverBudget) {
+            AlarmOf(k).OverBudget.push_back(s);
+            ++m_overCount;
         }
-    }
+        if (!noHyoji || !slot.OverBudget) {
+            AlarmOf(k).InWindow.push_back(s);
+            ++m_alarmCount;
+        }
+    });
 }
 
 std::optional<std::pair<int, int>> Monitor::LatchedCategory(int komokuCount, bool shown,

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -131,6 +132,12 @@ private:
     void Tick();
     void StartUpStage();
     void AlarmScan(int komokuCount);
+    // Calls `visit` for every set alarm of a slot not ended, in the categories the schedule holds,
+    // with how late it is in whole milliseconds (negative before it), so that both ends of the
+    // window hold exactly.
+    void
+    ForEachAlarm(int komokuCount,
+                 const std::function<void(int k, int s, const ScheduleSlot&, double lateMs)>& visit) const;
     // The first category whose latch is free and whose list (the slots in their alarm window,
     // or those over budget) is not empty, with its first slot; nothing while shown.
     std::optional<std::pair<int, int>> LatchedCategory(int komokuCount, bool shown,
