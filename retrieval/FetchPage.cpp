@@ -84,17 +84,8 @@ QString fetchErrorText(FetchError error, int httpStatus)
     return {};
 }
 
-struct PageFetcher::State {
-    explicit State(const FetchOptions& options) : curl(options) {}
-
-    // Declared before the handle that refers to it, so that it is freed after it.
-    platform::CurlList headers;
-    platform::CurlEasyHandle curl;
-    // Declared after the handle: it goes first, aborting a transfer of the handle.
-    platform::CurlMulti multi;
-    std::unique_ptr<QObject> deferred = std::make_unique<QObject>();
-    QByteArray body;
-    QByteArray address;
+struct PageFetcher::State : platform::CurlTransfer {
+    using CurlTransfer::CurlTransfer;
     bool tooLarge = false;
 };
 

@@ -34,17 +34,8 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* body)
 
 } // namespace
 
-struct SlotPictureDownloader::State {
-    explicit State(const FetchOptions& options) : curl(options) {}
-
-    // Declared before the handle that refers to it, so that it is freed after it.
-    platform::CurlList headers;
-    platform::CurlEasyHandle curl;
-    // Declared after the handle: it goes first, aborting a transfer of the handle.
-    platform::CurlMulti multi;
-    std::unique_ptr<QObject> deferred = std::make_unique<QObject>();
-    QByteArray body;
-    QByteArray address;
+struct SlotPictureDownloader::State : platform::CurlTransfer {
+    using CurlTransfer::CurlTransfer;
 };
 
 SlotPictureDownloader::SlotPictureDownloader(const FetchOptions& options)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/linux/CurlSetup.h"
+
+#include <QByteArray>
 #include <QObject>
 #include <QTimer>
 
@@ -63,6 +66,20 @@ private:
     // Ended transfers whose callbacks wait for the event loop, by id.
     std::map<std::uint64_t, std::pair<CURL*, std::pair<Done, CURLcode>>> m_ended;
     std::uint64_t m_nextId = 1;
+};
+
+// What one client's transfers need, in the order that frees them safely: the header list after
+// the handle that refers to it, the multi handle (aborting a transfer of the handle) first.
+struct CurlTransfer {
+    explicit CurlTransfer(const CurlOptions& options) : curl(options) {}
+
+    CurlList headers;
+    CurlEasyHandle curl;
+    CurlMulti multi;
+    // Context of the deliveries queued to the event loop: they are dropped with it.
+    std::unique_ptr<QObject> deferred = std::make_unique<QObject>();
+    QByteArray body;
+    QByteArray address;
 };
 
 } // namespace platform
