@@ -10,6 +10,9 @@
 #include "store/TextRules.h"
 #include "store/WatchListModel.h"
 
+#include <QSet>
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -180,6 +183,8 @@ void Monitor::Tick()
     }
     Rearm(komokuCount);
     RequestedCheck();
+    if (m_missedCheck && !m_state.StartingUp)
+        ListMissedAlarms();
     if (m_state.ResumeTime != 0 &&
         Distance(m_parts.Platform.Clock.tickCount(), m_state.ResumeTime) >= ResumeHoldOffMs)
         m_state.ResumeTime = 0;
@@ -243,7 +248,79 @@ void Monitor::AlarmScan(int komokuCount)
             AlarmOf(k).InWindow.push_back(s);
             ++m_alarmCount;
         }
+        Seen().Add(slot.URL, slot.AlarmAt);
     });
+    SaveSeen();
+}
+
+AlarmsSeen& Monitor::Seen()
+{
+    if (!m_seen.Loaded()) {
+        const QString dataDir = m_host.DataDir();
+        m_seen.Load(dataDir.isEmpty() ? QString() : dataDir + AlarmsSeen::FileName());
+    }
+    return m_seen;
+}
+
+void Monitor::SaveSeen()
+{
+    if (!m_seen.Changed())
+        return;
+    QSet<QByteArray> current;
+    for (int k = 0; k < m_parts.Schedule.KomokuCount(); ++k) {
+        for (int s = 0; s < store::SlotsPerKomoku; ++s) {
+            const ScheduleSlot& slot = m_parts.Schedule.At(k, s);
+            if (slot.AlarmAt > 0)
+                current.insert(AlarmsSeen::Key(slot.URL, slot.AlarmAt));
+        }
+    }
+    m_seen.Save(current);
+}
+
+QString Monitor::MissedAlarmsMessage()
+{
+    return QStringLiteral("アラームの時刻を過ぎたオークション: ");
+}
+
+QString Monitor::MissedAlarmText(int komoku, int slot, const ScheduleSlot& entry) const
+{
+    QString text = TabCaption(komoku) + QStringLiteral(" - No") + QString::number(slot + 1);
+    const store::WatchListModel& model = m_parts.Model;
+    if (komoku < static_cast<int>(model.Komokus.size())) {
+        const QString title = model.SlotAt(komoku, slot + 1).Cells[store::ColTitle].trimmed();
+        if (!title.isEmpty())
+            text += QLatin1Char(' ') + title;
+    }
+    if (entry.EndAt > 0)
+        text += QStringLiteral("（") + store::FromDayCount(entry.EndAt).toString(QStringLiteral("M/d H:mm")) +
+                QStringLiteral("終了）");
+    return text;
+}
+
+void Monitor::ListMissedAlarms()
+{
+    m_missedCheck = false;
+    const bool noHyoji = m_parts.Schedule.Settings.NoHyoji;
+    QStringList missed;
+    ForEachAlarm(m_parts.Model.KomokuCount, [&](int k, int s, const ScheduleSlot& slot, double late) {
+        // Passed, would have been asked (an over-budget slot is left out of the alarm), and seen by
+        // no tick: the alarm was missed. From now on it counts as seen.
+        if (late <= AlarmWindowSeconds * 1000.0 || (noHyoji && slot.OverBudget))
+            return;
+        if (Seen().Add(slot.URL, slot.AlarmAt))
+            missed << MissedAlarmText(k, s, slot);
+    });
+    SaveSeen();
+    if (missed.isEmpty())
+        return;
+    const QString text = MissedAlarmsMessage() + missed.join(QStringLiteral("、"));
+    m_parts.Model.LabelMsgNotice = text;
+    if (platform::WindowView* view = m_host.WatchListView()) {
+        view->layoutMessageLabel();
+        view->render();
+    }
+    if (m_parts.Schedule.Settings.Balloon)
+        m_host.ShowBalloon(store::ProductName(), text);
 }
 
 std::optional<std::pair<int, int>> Monitor::LatchedCategory(int komokuCount, bool shown,
@@ -501,6 +578,7 @@ void Monitor::PowerEvent(int code)
     case platform::PowerNotices::ResumeStandby:
     case platform::PowerNotices::ResumeAutomatic:
         m_state.ResumeTime = Stamp();
+        m_missedCheck = true;
         Start();
         break;
     default:

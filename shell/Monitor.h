@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowView.h"
+#include "shell/AlarmsSeen.h"
 #include "shell/RetrievalCalls.h"
 #include "shell/Schedule.h"
 #include "shell/ShellPlatform.h"
@@ -45,6 +46,7 @@ public:
     virtual void OpenAuction(const QString& url) = 0;
     virtual QString TrayHint() const = 0;
     virtual void SetTrayHint(const QString& hint) = 0;
+    virtual void ShowBalloon(const QString& title, const QString& text) = 0;
     // The data folder, with its trailing "/".
     virtual QString DataDir() const = 0;
     // The watch-list window once it exists; null before.
@@ -84,6 +86,8 @@ public:
 
     static QString OfflineMessage();
     static QString OfflineHint();
+    // What the message line and a balloon say before the alarms no tick could ask.
+    static QString MissedAlarmsMessage();
 
     // The page retrieval that runs price checks, and the registration of addresses.
     void AttachPriceCheck(PriceCheckRunner* runner) { m_priceCheck = runner; }
@@ -145,6 +149,13 @@ private:
     void BudgetWarning(int komokuCount);
     void Alarm(int komokuCount);
     void Rearm(int komokuCount);
+    // The alarms whose window passed while no tick ran (the machine asleep, the program not
+    // running), listed once on the message line and in a balloon; never asked late.
+    void ListMissedAlarms();
+    QString MissedAlarmText(int komoku, int slot, const ScheduleSlot& entry) const;
+    AlarmsSeen& Seen();
+    // Writes the seen alarms when one was added, keeping those the schedule holds.
+    void SaveSeen();
     // Opens slot (komoku, 0 to 9)'s page for the alarm, when its address is a web address.
     void OpenFromAlarm(int komoku, int slot);
     void RequestedCheck();
@@ -172,6 +183,9 @@ private:
     std::vector<KomokuAlarm> m_alarms;
     int m_alarmCount = 0;
     int m_overCount = 0;
+    AlarmsSeen m_seen;
+    // At the start and after a resume, the next tick looks for the alarms no tick saw.
+    bool m_missedCheck = true;
 };
 
 } // namespace shell

@@ -246,10 +246,12 @@ TEST_F(RoadTest, OneAuctionFromRegistrationToPruning)
     EXPECT_EQ(ReadFile(dataDir() + u"/Settei0.ini"_s), storedBefore);
 
     // 5. Days later (the lens's stored end put three days back; two are kept by default) the
-    // start-up removes it and moves the camera, with its picture, to row 1.
+    // start-up removes it and moves the camera, with its picture, to row 1. The camera's alarm,
+    // set meanwhile, passed while the program was not running: the start lists it, once.
     {
         store::IniFile ini = stored();
         ini.WriteString(u"1"_s, u"ShuryoTime"_s, StoredTime(QDateTime::currentDateTime().addDays(-3)));
+        ini.WriteString(u"2"_s, u"ArarmTime"_s, StoredTime(QDateTime::currentDateTime().addSecs(-600)));
         ASSERT_TRUE(ini.Save());
     }
     QProcess* later = start(program, {}, false);
@@ -261,6 +263,12 @@ TEST_F(RoadTest, OneAuctionFromRegistrationToPruning)
     EXPECT_TRUE(pruned.SectionLines(u"2"_s).isEmpty());
     EXPECT_EQ(QImage(dataDir() + u"/Image0_0.jpg"_s).size(), QSize(400, 300));
     EXPECT_FALSE(QFileInfo::exists(dataDir() + u"/Image0_1.jpg"_s));
+    const QString missed = u"アラームの時刻を過ぎたオークション: 名前無し - No1 "_s + camera + u"（"_s +
+                           cameraEnd.toString(u"M/d H:mm"_s) + u"終了）"_s;
+    ASSERT_TRUE(WaitFor([&] { return hasBalloon(u"ミルベロ"_s, missed); }, 10000))
+        << balloonList().toStdString();
+    EXPECT_FALSE(hasDialog(later)) << "a missed alarm is not asked late";
+    screenshot(waitForWindows(later)[0].id, u"road-missed-alarms.png"_s);
 }
 
 } // namespace

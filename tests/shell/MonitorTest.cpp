@@ -17,7 +17,9 @@ namespace {
 
 class MonitorTest : public ResidentFixture {
 protected:
-    MonitorTest()
+    MonitorTest() { startResident(); }
+
+    void startResident()
     {
         EXPECT_TRUE(form->FormCreate());
         form->AttachWatchList(&view);
@@ -119,6 +121,55 @@ TEST_F(MonitorTest, AlarmFallsDueWithinFifteenSecondsOfItsTime)
     clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 0, 5));
     tick();
     EXPECT_EQ(questions(), 0);
+}
+
+TEST_F(MonitorTest, AlarmsNoTickSawAreListedOnceAfterAResumeAndAfterARestartNeverAsked)
+{
+    form->Schedule().Settings.Balloon = true;
+    model.SlotAt(0, 3).Cells[store::ColTitle] = QStringLiteral("一眼レフ");
+    slot(0, 2, QTime(10, 0));
+    slot(1, 0, QTime(10, 1));
+    slot(1, 1, QTime(10, 30));
+    tick();
+    EXPECT_TRUE(model.LabelMsgNotice.isEmpty()) << "nothing has passed at the start";
+
+    // Asleep from 9:59:55 to 10:10: two windows passed, the third is ahead.
+    clock.advance(5'000);
+    form->PowerEvent(4);
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 10));
+    form->PowerEvent(7);
+    tick();
+    const QString listed =
+        QStringLiteral("アラームの時刻を過ぎたオークション: カメラ - No3 一眼レフ（12/10 10:10終了）、"
+                       "時計 - No1（12/10 10:11終了）");
+    EXPECT_EQ(model.LabelMsgNotice, listed);
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0].second, listed);
+    EXPECT_EQ(questions(), 0) << "a missed alarm is never asked late";
+    model.LabelMsgNotice.clear();
+    form->PowerEvent(4);
+    form->PowerEvent(7);
+    run(1'000);
+    EXPECT_TRUE(model.LabelMsgNotice.isEmpty()) << "listed once";
+
+    // Awake at 10:30, the third alarm is asked. Not running from 10:31 to 11:00, in which a
+    // fourth alarm, set meanwhile, passes: after the restart only that one is listed.
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(10, 30));
+    tick();
+    EXPECT_EQ(questions(), 1);
+    form.reset();
+    form = std::make_unique<TMiruberoMainForm>(Platform(), model);
+    startResident();
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(11, 0));
+    form->Schedule().Settings.Balloon = true;
+    slot(0, 2, QTime(10, 0));
+    slot(1, 0, QTime(10, 1));
+    slot(1, 1, QTime(10, 30));
+    slot(1, 4, QTime(10, 45));
+    tick();
+    EXPECT_EQ(model.LabelMsgNotice,
+              QStringLiteral("アラームの時刻を過ぎたオークション: 時計 - No5（12/10 10:55終了）"));
+    EXPECT_EQ(questions(), 1);
 }
 
 TEST_F(MonitorTest, OverlappingAlarmsShareOneQuestionAndOpenTheirPages)
