@@ -582,6 +582,10 @@ bool TForm1::isWindowVisible() const
 void TForm1::hideWindow()
 {
     hide();
+    // Hidden to the tray for hours, the window gives back what the window system holds for it
+    // (its drawing buffer shared with the display server, a couple of MiB); showing it creates
+    // them again.
+    destroy(true, true);
 }
 
 void TForm1::repaintGrid(int komoku)
