@@ -114,9 +114,9 @@ inline QByteArray MovedLayout(const QByteArray& text)
         moved.replace(from, to);
     return moved.toUtf8();
 }
-inline QString MovedEndText()
+inline QString MovedEndText(const QString& endText = u"2024.05.12（日）21:34"_s)
 {
-    return u"日付：2024.05.12（日）21時34分"_s;
+    return u"日付："_s + QString(endText).replace(u':', u'時') + u"分"_s;
 }
 // The marker file that reads such pages: the shipped one with the same moves.
 inline QByteArray MovedMarkerFile(const QByteArray& shipped)
