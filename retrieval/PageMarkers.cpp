@@ -61,6 +61,9 @@ QString ValueError(const Key& key, QStringView value)
             return u"「%1」は 0 から %2 までの文字数で書いてください。"_s.arg(key.Name).arg(MaxOffset);
         return {};
     }
+    // A carriage return ends a page's line: no line could hold the text.
+    if (value.contains(u'\r'))
+        return u"「%1」の値に行末の文字(CR)があります。"_s.arg(key.Name);
     // A page line's text holds only what the stored files can hold; any other character could
     // never match.
     const QString text = value.toString();

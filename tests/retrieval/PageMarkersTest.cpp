@@ -87,6 +87,8 @@ TEST(PageMarkersTest, RefusedFileIsToldWithItsNameAndLineAndTheBuiltInSetStays)
          line + u"UTF-8 の文字として読めません。"_s},
         {"character the stored files cannot hold", replaced("PriceHeading =", "PriceHeading = 😀"),
          line + u"「PriceHeading」に保存ファイルの文字コード(Shift_JIS)で表せない文字があります。"_s},
+        {"carriage return inside", replaced("PriceHeading = ", "PriceHeading = \r"),
+         line + u"「PriceHeading」の値に行末の文字(CR)があります。"_s},
         {"offset not a number", replaced("EndMonthOffset = 8", "EndMonthOffset = 8a"), {}},
         {"missing key", replaced("EndedNotice", "# EndedNotice"), u"「EndedNotice」がありません。"_s},
     };
