@@ -10,6 +10,7 @@
 #include "platform/linux/QtTray.h"
 #include "platform/linux/SteadyClock.h"
 #include "retrieval/FetchPage.h"
+#include "retrieval/PageMarkers.h"
 #include "retrieval/PriceCheckPass.h"
 #include "retrieval/SlotPictures.h"
 #include "shell/TMiruberoMainForm.h"
@@ -175,13 +176,17 @@ int main(int argc, char** argv)
     if (!mainForm.FormCreate())
         return 1;
 
+    // What the scraper looks for in the site's pages: the file beside the program, read once.
+    const retrieval::PageMarkers markers =
+        retrieval::LoadPageMarkers(mainForm.ExeDir() + retrieval::PageMarkersName(), dialogs);
     // Item pages: one client for the whole run, the picture downloads, and the pass with the
     // registration fetch, whose transfers all run on this event loop.
     retrieval::PageFetcher fetcher;
     retrieval::SlotPictureDownloader pictures;
     watchlist::ResidentLink residentLink(mainForm);
     window::TForm1 form1(model);
-    retrieval::PriceCheckPass pass({mainForm, model, fetcher, pictures, probe, form1, dialogs, clock});
+    retrieval::PriceCheckPass pass(
+        {mainForm, model, fetcher, pictures, probe, form1, dialogs, clock, markers});
     mainForm.AttachPriceCheck(&pass);
     watchlist::WatchListPresenter presenter(
         {model, residentLink, form1, dialogs, clock, mainForm.Speech(), shellOpen, pass});

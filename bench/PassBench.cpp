@@ -50,8 +50,8 @@ void RunPass(benchmark::State& state, bool newConnectionPerFetch)
     options.NewConnectionPerFetch = newConnectionPerFetch;
     retrieval::PageFetcher fetcher(options);
     FakePictures pictures;
-    retrieval::PriceCheckPass pass(
-        {resident, model, fetcher, pictures, fakes.probe, window, fakes.dialogs, fakes.clock});
+    retrieval::PriceCheckPass pass({resident, model, fetcher, pictures, fakes.probe, window, fakes.dialogs,
+                                    fakes.clock, retrieval::BuiltInPageMarkers()});
     for (auto _ : state) {
         pass.RunPriceCheckPass(shell::PassStart::Retry);
         Spin([&pass] { return pass.Mode() == shell::RunMode::Idle; });

@@ -34,8 +34,9 @@ struct FullWindow : ResidentFakes {
         clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 0));
         resident.FormCreate();
         form1 = std::make_unique<window::TForm1>(model);
-        pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
-            resident, model, pages, pictures, probe, *form1, dialogs, clock});
+        pass = std::make_unique<retrieval::PriceCheckPass>(
+            retrieval::PriceCheckPass::Parts{resident, model, pages, pictures, probe, *form1, dialogs, clock,
+                                             retrieval::BuiltInPageMarkers()});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
             model, link, *form1, dialogs, clock, resident.Speech(), shellOpen, *pass});
         form1->SetPresenter(presenter.get());

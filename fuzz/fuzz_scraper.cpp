@@ -220,12 +220,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The read needs nothing but the page. A check's read is a registration's without the
     // title and the pictures.
-    const retrieval::PageFacts facts = retrieval::ReadItemPage(page, state.Address);
+    const retrieval::PageFacts facts =
+        retrieval::ReadItemPage(page, state.Address, retrieval::BuiltInPageMarkers());
     CheckFacts(facts, page, state.Address);
     retrieval::PageFacts checkFacts = facts;
     checkFacts.Title.clear();
     checkFacts.Pictures.clear();
-    if (!(retrieval::ReadItemPage(page, state.Address, retrieval::PageRead::Check) == checkFacts))
+    if (!(retrieval::ReadItemPage(page, state.Address, retrieval::BuiltInPageMarkers(),
+                                  retrieval::PageRead::Check) == checkFacts))
         std::abort();
 
     const bool encodedBefore = EndEncodes(state);

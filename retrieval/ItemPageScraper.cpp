@@ -329,11 +329,11 @@ ScrapeResult ApplyItemPage(ScrapeContext& context, const PageFacts& facts, int k
     return PageApply(context, facts, komoku, row).Run();
 }
 
-ScrapeResult ScrapeItemPage(ScrapeContext& context, QByteArrayView body, const QString& address, int komoku,
-                            int row)
+ScrapeResult ScrapeItemPage(ScrapeContext& context, const PageMarkers& markers, QByteArrayView body,
+                            const QString& address, int komoku, int row)
 {
     const PageRead read = context.Registering ? PageRead::Registration : PageRead::Check;
-    return ApplyItemPage(context, ReadItemPage(body, address, read), komoku, row);
+    return ApplyItemPage(context, ReadItemPage(body, address, markers, read), komoku, row);
 }
 
 } // namespace retrieval

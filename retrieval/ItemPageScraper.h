@@ -1,6 +1,7 @@
 #pragma once
 
 #include "retrieval/PageFacts.h"
+#include "retrieval/PageMarkers.h"
 #include "retrieval/ScrapeContext.h"
 
 #include <QByteArrayView>
@@ -18,9 +19,9 @@ QString EmptyPageMessage();
 // every way out.
 ScrapeResult ApplyItemPage(ScrapeContext& context, const PageFacts& facts, int komoku, int row);
 
-// Reads the fetched item page (ReadItemPage, for what context.Registering wants) and applies
-// it to the slot (ApplyItemPage).
-ScrapeResult ScrapeItemPage(ScrapeContext& context, QByteArrayView body, const QString& address, int komoku,
-                            int row);
+// Reads the fetched item page by the markers (ReadItemPage, for what context.Registering wants)
+// and applies it to the slot (ApplyItemPage).
+ScrapeResult ScrapeItemPage(ScrapeContext& context, const PageMarkers& markers, QByteArrayView body,
+                            const QString& address, int komoku, int row);
 
 } // namespace retrieval

@@ -2,6 +2,7 @@
 
 #include "retrieval/FetchPage.h"
 #include "retrieval/PageLines.h"
+#include "retrieval/PageMarkers.h"
 
 #include <array>
 
@@ -11,31 +12,22 @@ namespace retrieval {
 
 namespace {
 
-// The site's page layout, matched character for character.
-struct Markers final {
-    PageMarker PriceHeading{u"<dt class=\"Price__title\">現在価格"_s};
-    PageMarker PriceValue{u"<dd class=\"Price__value\">"_s};
-    PageMarker SokketuHeading{u"<dt class=\"Price__title\">即決価格"_s};
-    PageMarker CountHeading{u"<dt class=\"Count__title\">入札件数"_s};
-    PageMarker EndHeading{u"<dt class=\"ProductDetail__title\">終了日時"_s};
-    PageMarker EndValue{u"<span class=\"ProductDetail__bullet\">：</span>"_s};
-    PageMarker EndedNotice{u"このオークションは終了しています"_s};
-    PageMarker TitleStart{u"<title>"_s};
-    PageMarker PictureBlock{u"<li class=\"ProductImage__image\">"_s};
-    PageMarker PictureStart{u"<img src=\""_s};
-};
-
-const Markers& Marks()
-{
-    static const Markers markers;
-    return markers;
-}
-
+// The price is read up to its "円", which it keeps: the stored prices are written so.
 constexpr QChar Yen = u'円';
 constexpr qsizetype PriceSearchLength = 100;
-// The bid count follows the value line's opening tag, "<dd class="Count__number">".
-constexpr qsizetype CountValueOffset = 26;
+// How far after its start the end of a title or a picture address is looked for.
 constexpr qsizetype SearchDistance = 1000;
+
+// The text from the start of rest up to the nearest end marker that begins 1 to SearchDistance
+// characters into it; none when there is none.
+std::optional<QStringView> UpTo(QStringView rest, const PageMarker& end)
+{
+    const qsizetype at =
+        rest.first(std::min(rest.size(), SearchDistance + end.Text.size())).indexOf(end.Text, 1);
+    if (at <= 0)
+        return std::nullopt;
+    return rest.first(at);
+}
 
 // One line of the page together with its text.
 struct TextLine final {
@@ -45,7 +37,7 @@ struct TextLine final {
 
 class PageReader final {
 public:
-    explicit PageReader(const PageLines& page) : m_page(page) {}
+    PageReader(const PageLines& page, const PageMarkers& markers) : m_page(page), m_marks(markers) {}
 
     std::optional<PageFacts::Field> FirstPrice(const PageMarker& heading) const;
     std::optional<PageFacts::Field> FirstBidCount() const;
@@ -63,6 +55,7 @@ private:
     std::optional<PageFacts::Picture> PictureOf(const TextLine& block) const;
 
     const PageLines& m_page;
+    const PageMarkers& m_marks;
 };
 
 std::optional<TextLine> PageReader::FindLine(const PageMarker& marker, qsizetype from) const
@@ -91,7 +84,7 @@ std::optional<TextLine> PageReader::NextWith(const PageMarker& marker, const Tex
 
 std::optional<QString> PageReader::PriceAfter(const TextLine& heading) const
 {
-    const auto valueLine = NextWith(Marks().PriceValue, heading);
+    const auto valueLine = NextWith(m_marks.PriceValue, heading);
     if (!valueLine || !m_page.HasNext(valueLine->Line))
         return std::nullopt;
     const QString price = m_page.Decode(m_page.LineFrom(valueLine->Line.Next));
@@ -112,16 +105,17 @@ std::optional<PageFacts::Field> PageReader::FirstPrice(const PageMarker& heading
 
 std::optional<PageFacts::Field> PageReader::FirstBidCount() const
 {
-    const PageMarker& heading = Marks().CountHeading;
+    const PageMarker& heading = m_marks.CountHeading;
+    // The value line is expected to begin with CountValue; the count follows it.
+    const qsizetype offset = m_marks.CountValue.Text.size();
     for (auto line = FindLine(heading, 0); line && m_page.HasNext(line->Line);
          line = NextWith(heading, *line)) {
         const QString value = m_page.Decode(m_page.LineFrom(line->Line.Next));
-        const qsizetype link = value.indexOf(u"<a href="_s);
+        const qsizetype link = value.indexOf(m_marks.CountEnd.Text);
         if (link < 0)
             continue;
-        return PageFacts::Field{link > CountValueOffset ? TrimControls(QStringView(value).sliced(
-                                                              CountValueOffset, link - CountValueOffset))
-                                                        : QString(),
+        return PageFacts::Field{link > offset ? TrimControls(QStringView(value).sliced(offset, link - offset))
+                                              : QString(),
                                 line->Line.Begin};
     }
     return std::nullopt;
@@ -129,7 +123,7 @@ std::optional<PageFacts::Field> PageReader::FirstBidCount() const
 
 std::optional<PageFacts::EndTime> PageReader::FirstEndTime() const
 {
-    const Markers& marks = Marks();
+    const PageMarkers& marks = m_marks;
     // The value is looked for down to the end of the page: when the first heading has
     // none after it, no later heading has one.
     const auto heading = FindLine(marks.EndHeading, 0);
@@ -142,12 +136,12 @@ std::optional<PageFacts::EndTime> PageReader::FirstEndTime() const
     // s: the first character after the value marker; the year standing there is not used.
     const qsizetype s = text.indexOf(marks.EndValue.Text) + marks.EndValue.Text.size();
     PageFacts::EndTime end;
-    end.Month = TrimControls(QStringView(text).mid(s + 5, 2));
-    end.Day = TrimControls(QStringView(text).mid(s + 8, 2));
-    const qsizetype colon = text.indexOf(u':', s);
+    end.Month = TrimControls(QStringView(text).mid(s + marks.EndMonthOffset, 2));
+    end.Day = TrimControls(QStringView(text).mid(s + marks.EndDayOffset, 2));
+    const qsizetype colon = text.indexOf(marks.TimeSeparator.Text, s);
     if (colon >= 0) {
         end.Hour = TrimControls(QStringView(text).mid(colon - 2, 2));
-        end.Minute = TrimControls(QStringView(text).mid(colon + 1, 2));
+        end.Minute = TrimControls(QStringView(text).mid(colon + marks.TimeSeparator.Text.size(), 2));
     }
     end.Line = heading->Line.Begin;
     return end;
@@ -155,7 +149,7 @@ std::optional<PageFacts::EndTime> PageReader::FirstEndTime() const
 
 void PageReader::EndedNotices(PageFacts& facts) const
 {
-    const PageMarker& notice = Marks().EndedNotice;
+    const PageMarker& notice = m_marks.EndedNotice;
     const auto first = FindLine(notice, 0);
     if (!first)
         return;
@@ -166,7 +160,7 @@ void PageReader::EndedNotices(PageFacts& facts) const
 
 void PageReader::TitleAndPictures(PageFacts& facts) const
 {
-    const Markers& marks = Marks();
+    const PageMarkers& marks = m_marks;
     const std::array<const PageMarker*, 2> wanted{&marks.TitleStart, &marks.PictureBlock};
     bool titleDone = false;
     MarkerWalk walk(m_page);
@@ -176,15 +170,10 @@ void PageReader::TitleAndPictures(PageFacts& facts) const
             const qsizetype open = line.Text.indexOf(marks.TitleStart.Text);
             if (open >= 0) {
                 const qsizetype start = open + marks.TitleStart.Text.size();
-                const QStringView rest = QStringView(line.Text).sliced(start);
-                const qsizetype close =
-                    rest.first(std::min(rest.size(), SearchDistance + 8)).indexOf(u"</title>"_s, 1);
-                if (close > 0) {
-                    QStringView title = rest.first(close);
-                    const QString sitePrefix = u"ヤフオク! -"_s;
-                    if (title.startsWith(sitePrefix))
-                        title = title.sliced(sitePrefix.size());
-                    facts.Title = TrimControls(title);
+                if (auto title = UpTo(QStringView(line.Text).sliced(start), marks.TitleEnd)) {
+                    if (title->startsWith(marks.TitlePrefix.Text))
+                        *title = title->sliced(marks.TitlePrefix.Text.size());
+                    facts.Title = TrimControls(*title);
                 }
                 // One title line is enough, whether it closed on it or not.
                 titleDone = true;
@@ -201,16 +190,15 @@ void PageReader::TitleAndPictures(PageFacts& facts) const
 
 std::optional<PageFacts::Picture> PageReader::PictureOf(const TextLine& block) const
 {
-    const PageMarker& imgSrc = Marks().PictureStart;
+    const PageMarker& imgSrc = m_marks.PictureStart;
     const auto line = NextWith(imgSrc, block);
     if (!line)
         return std::nullopt;
     const qsizetype start = line->Text.indexOf(imgSrc.Text) + imgSrc.Text.size();
-    const QStringView rest = QStringView(line->Text).sliced(start);
-    const qsizetype quote = rest.first(std::min(rest.size(), SearchDistance + 1)).indexOf(u'"', 1);
-    if (quote <= 0)
+    const auto address = UpTo(QStringView(line->Text).sliced(start), m_marks.PictureEnd);
+    if (!address)
         return std::nullopt;
-    QString url = TrimControls(rest.first(quote));
+    QString url = TrimControls(*address);
     QLatin1StringView extension;
     if (url.endsWith(u"jpg"_s))
         extension = ".jpg"_L1;
@@ -223,7 +211,7 @@ std::optional<PageFacts::Picture> PageReader::PictureOf(const TextLine& block) c
 
 } // namespace
 
-PageFacts ReadItemPage(QByteArrayView body, const QString& address, PageRead read)
+PageFacts ReadItemPage(QByteArrayView body, const QString& address, const PageMarkers& markers, PageRead read)
 {
     const PageLines page(body);
     PageFacts facts;
@@ -231,9 +219,9 @@ PageFacts ReadItemPage(QByteArrayView body, const QString& address, PageRead rea
     facts.Read = !facts.Empty && address.startsWith(ItemPagePrefix());
     if (!facts.Read)
         return facts;
-    const PageReader reader(page);
-    facts.Kakaku = reader.FirstPrice(Marks().PriceHeading);
-    facts.Sokketugaku = reader.FirstPrice(Marks().SokketuHeading);
+    const PageReader reader(page, markers);
+    facts.Kakaku = reader.FirstPrice(markers.PriceHeading);
+    facts.Sokketugaku = reader.FirstPrice(markers.SokketuHeading);
     facts.Nyusatu = reader.FirstBidCount();
     facts.ShuryoTime = reader.FirstEndTime();
     reader.EndedNotices(facts);

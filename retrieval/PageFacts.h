@@ -68,8 +68,11 @@ struct PageFacts final {
 // registration the title and the pictures as well.
 enum class PageRead { Check, Registration };
 
-// Reads the facts of an item page fetched from address; only an address beginning with
-// ItemPagePrefix() has its lines read.
-PageFacts ReadItemPage(QByteArrayView body, const QString& address, PageRead read = PageRead::Registration);
+struct PageMarkers;
+
+// Reads the facts of an item page fetched from address by the given markers; only an address
+// beginning with ItemPagePrefix() has its lines read.
+PageFacts ReadItemPage(QByteArrayView body, const QString& address, const PageMarkers& markers,
+                       PageRead read = PageRead::Registration);
 
 } // namespace retrieval

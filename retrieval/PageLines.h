@@ -12,6 +12,7 @@ namespace retrieval {
 // A page marker: its text and a matcher over its UTF-8 bytes, so that a page can be
 // searched without decoding it.
 struct PageMarker final {
+    PageMarker() = default;
     explicit PageMarker(const QString& text) : Text(text), Bytes(text.toUtf8()), Matcher(Bytes) {}
 
     QString Text;

@@ -229,7 +229,7 @@ void PriceCheckPass::PassPage(RunId run, shell::FetchEntry entry, const FetchRes
     if (fetched.Ok) {
         ScrapeContext context = Context(false);
         const ScrapeResult processed =
-            ScrapeItemPage(context, fetched.Body, entry.URL, entry.Komoku, entry.Row);
+            ScrapeItemPage(context, m_parts.Markers, fetched.Body, entry.URL, entry.Komoku, entry.Row);
         // The scrape may have shown a message, with the events handled meanwhile.
         if (!Live(run))
             return;
@@ -446,7 +446,8 @@ void PriceCheckPass::RegistrationPage(RunId run, const FetchResult& fetched)
         return;
     }
     ScrapeContext context = Context(true);
-    const ScrapeResult processed = ScrapeItemPage(context, fetched.Body, entry.URL, entry.Komoku, entry.Row);
+    const ScrapeResult processed =
+        ScrapeItemPage(context, m_parts.Markers, fetched.Body, entry.URL, entry.Komoku, entry.Row);
     if (!Live(run))
         return;
     if (!processed.Ok) {

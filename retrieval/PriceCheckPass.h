@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/WindowView.h"
 #include "retrieval/FetchPage.h"
+#include "retrieval/PageMarkers.h"
 #include "retrieval/ScrapeContext.h"
 #include "retrieval/SlotPictures.h"
 #include "shell/PassResident.h"
@@ -36,6 +37,8 @@ public:
         platform::WindowView& Window;
         platform::Dialogs& Dialogs;
         platform::Clock& Clock;
+        // What the scraper looks for in a page, read once at start.
+        const PageMarkers& Markers;
     };
     // What a pass or a registration is doing now.
     enum class Phase { None, Probing, Page, Picture };

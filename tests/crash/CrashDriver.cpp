@@ -105,8 +105,8 @@ struct Program : testsupport::ResidentFakes {
         if (!form->FormCreate())
             std::exit(4);
         link = std::make_unique<watchlist::ResidentLink>(*form);
-        pass = std::make_unique<retrieval::PriceCheckPass>(
-            retrieval::PriceCheckPass::Parts{*form, model, pages, pictures, probe, view, dialogs, clock});
+        pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+            *form, model, pages, pictures, probe, view, dialogs, clock, retrieval::BuiltInPageMarkers()});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
             model, *link, view, dialogs, clock, form->Speech(), shellOpen, *pass});
         form->AttachWatchList(&view);

@@ -24,26 +24,6 @@ class DiskFaultsProgramTest : public e2e::SiteFixture {
 protected:
     QString program() const { return programDir + u"/mirubero"_s; }
 
-    // The program with what it loads and opens beside it, copied into `folder`, which everyone
-    // may read: the build tree may lie where only root can go (a clone in /root).
-    bool copyProgramFor(const QString& folder)
-    {
-        constexpr QFile::Permissions everyone =
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-        constexpr QFile::Permissions runnable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-        if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, everyone | runnable))
-            return false;
-        const QDir from(testsupport::binDir());
-        for (const QFileInfo& file : from.entryInfoList(QDir::Files)) {
-            const QString copy = folder + u'/' + file.fileName();
-            if (!QFile::copy(file.filePath(), copy) ||
-                !QFile::setPermissions(copy, file.isExecutable() ? everyone | runnable : everyone))
-                return false;
-        }
-        programDir = folder;
-        return true;
-    }
-
     // The program, run through the command in front of it (setpriv ... --) when one is given.
     QProcess* startAs(const QStringList& asUser, const QStringList& arguments = {})
     {
@@ -131,7 +111,9 @@ TEST_F(DiskFaultsProgramTest, ReadOnlyFullAndForeignFoldersShowAMessageAndKeepWh
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                         QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup |
                                         QFile::ExeGroup);
-    ASSERT_TRUE(copyProgramFor(scratch.file(u"bin"_s)));
+    // Everyone may read the copy: the build tree may lie where only root can go (a clone in /root).
+    programDir = scratch.file(u"bin"_s);
+    ASSERT_TRUE(copyProgram(programDir));
     const QStringList asNobody{u"setpriv"_s, u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
                                u"--"_s};
     registerAndExpectNothingChanged(u"another user's folder"_s, asNobody);

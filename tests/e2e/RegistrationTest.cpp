@@ -82,4 +82,40 @@ TEST_F(RegistrationTest, PastedAndHandedOverAddressesFillTheirSlotsAndAreStored)
     screenshot(enlarged.id, u"enlarged.png"_s);
 }
 
+// A changed layout of the site's pages is read by a marker file put beside the program, with
+// no new build.
+TEST_F(RegistrationTest, MarkerFileBesideTheProgramReadsPagesOfAChangedLayout)
+{
+    using namespace scrapetest;
+    const QString bin = scratch.file(u"bin"_s);
+    ASSERT_TRUE(copyProgram(bin));
+    QFile markers(bin + u"/PageMarkers.txt"_s);
+    ASSERT_TRUE(markers.open(QIODevice::ReadOnly));
+    const QByteArray moved = MovedMarkerFile(markers.readAll());
+    markers.close();
+    ASSERT_TRUE(markers.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                markers.write(moved) == moved.size());
+    markers.close();
+    const QDateTime end(QDate::currentDate().addDays(30), QTime(21, 34));
+    site->setPage(u"/jp/auction/moved1"_s,
+                  MovedLayout(Page(QStringList{u"<title>ヤフオク! - 新しい形のページ</title>"_s} +
+                                   PriceBlock(u"7,700円"_s) + CountBlock(u"4"_s) +
+                                   EndBlock(MovedEndText(PageEndText(end))))));
+
+    const QString program = bin + u"/mirubero"_s;
+    QProcess* running = start(program, {}, false);
+    ASSERT_EQ(waitForWindows(running).size(), 1u) << running->readAllStandardError().toStdString();
+    EXPECT_TRUE(waitForDialogs(running, 1500).empty()) << "a message at start: the marker file refused?";
+    QProcess* second = start(program, {address(u"moved1"_s)}, false);
+    ASSERT_TRUE(waitForExit(second));
+    ASSERT_TRUE(
+        WaitFor([&] { return stored().ReadString(u"1"_s, u"Title"_s) == u"新しい形のページ"_s; }, 15000))
+        << stored().SectionLines(u"1"_s).join(u'|').toStdString();
+    const store::IniFile ini = stored();
+    EXPECT_EQ(ini.ReadString(u"1"_s, u"Kakaku"_s), u"7,700円"_s);
+    EXPECT_EQ(ini.ReadString(u"1"_s, u"Nyusatu"_s), u"4"_s);
+    EXPECT_TRUE(ini.ReadString(u"1"_s, u"ShuryoTime"_s).startsWith(end.toString(u"yyyy/MM/dd 21:34"_s)))
+        << ini.ReadString(u"1"_s, u"ShuryoTime"_s).toStdString();
+}
+
 } // namespace

@@ -14,6 +14,9 @@
 #include "support/TestCertificates.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +96,25 @@ protected:
             lines << PictureBlock(site->url(picturePath, u"auctions.c.yimg.jp"_s));
         }
         site->setPage(u"/jp/auction/"_s + id, Page(lines));
+    }
+
+    // The program with what it loads and opens beside it, copied into `folder`, everything
+    // readable by everyone.
+    static bool copyProgram(const QString& folder)
+    {
+        constexpr QFile::Permissions everyone =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        constexpr QFile::Permissions runnable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, everyone | runnable))
+            return false;
+        const QDir from(testsupport::binDir());
+        for (const QFileInfo& file : from.entryInfoList(QDir::Files)) {
+            const QString copy = folder + u'/' + file.fileName();
+            if (!QFile::copy(file.filePath(), copy) ||
+                !QFile::setPermissions(copy, file.isExecutable() ? everyone | runnable : everyone))
+                return false;
+        }
+        return true;
     }
 
     store::IniFile stored(int komoku = 0) const

@@ -13,7 +13,9 @@ set(expected
   ${private}/libAquesTalkDa.so
   ${private}/ReadMe.txt
   ${private}/音声記号列仕様.pdf
+  ${private}/PageMarkers.txt
   ${PREFIX}/${DATADIR}/applications/mirubero.desktop
+  ${PREFIX}/${DATADIR}/metainfo/${APP_ID}.metainfo.xml
   ${PREFIX}/${DATADIR}/icons/hicolor/scalable/apps/mirubero.svg
   ${PREFIX}/${DATADIR}/icons/hicolor/32x32/apps/mirubero.png
   ${PREFIX}/${DATADIR}/icons/hicolor/256x256/apps/mirubero.png)

@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <utility>
+
 namespace scrapetest {
 
 using namespace Qt::StringLiterals;
@@ -86,6 +88,44 @@ inline QStringList RunningPage(const QString& price = u"1,200円"_s)
 {
     return QStringList{u"<html><head><title>ヤフオク! - Nikon F3</title></head>"_s} + PriceBlock(price) +
            CountBlock(u"5"_s) + EndBlock(u"2024.05.12（日）21:34"_s);
+}
+
+// The site's pages after a change of layout: every marker's text moved, the bid count's value
+// tag shorter, and the end time further along the line and written 21時34分 (MovedEndText).
+// The moves apply to a page and to a marker file alike.
+inline QByteArray MovedLayout(const QByteArray& text)
+{
+    static const std::pair<QString, QString> moves[] = {
+        {u"Price__title"_s, u"Price__label"_s},
+        {u"Price__value"_s, u"Price__amount"_s},
+        {u"Count__title"_s, u"Bid__title"_s},
+        {u"Count__number"_s, u"Bid__n"_s},
+        {u"<a href="_s, u"<a data-href="_s},
+        {u"ProductDetail__title"_s, u"Detail__title"_s},
+        {u"ProductDetail__bullet"_s, u"Detail__mark"_s},
+        {u"このオークションは終了しています"_s, u"このオークションは終了しました"_s},
+        {u"<title>"_s, u"<h1 class=\"Title\">"_s},
+        {u"</title>"_s, u"</h1>"_s},
+        {u"ProductImage__image"_s, u"Gallery__item"_s},
+        {u"<img src="_s, u"<img data-src="_s},
+    };
+    QString moved = QString::fromUtf8(text);
+    for (const auto& [from, to] : moves)
+        moved.replace(from, to);
+    return moved.toUtf8();
+}
+inline QString MovedEndText(const QString& endText = u"2024.05.12（日）21:34"_s)
+{
+    return u"日付："_s + QString(endText).replace(u':', u'時') + u"分"_s;
+}
+// The marker file that reads such pages: the shipped one with the same moves.
+inline QByteArray MovedMarkerFile(const QByteArray& shipped)
+{
+    QString moved = QString::fromUtf8(MovedLayout(shipped));
+    moved.replace(u"EndMonthOffset = 5"_s, u"EndMonthOffset = 8"_s);
+    moved.replace(u"EndDayOffset = 8"_s, u"EndDayOffset = 11"_s);
+    moved.replace(u"TimeSeparator = :"_s, u"TimeSeparator = 時"_s);
+    return moved.toUtf8();
 }
 
 } // namespace scrapetest

@@ -2,6 +2,7 @@
 
 #include "retrieval/ItemPages.h"
 #include "retrieval/PageLines.h"
+#include "retrieval/PageMarkers.h"
 
 #include <QRandomGenerator>
 
@@ -16,7 +17,7 @@ namespace {
 
 PageFacts Read(const QByteArray& page, const QString& address = ItemUrl())
 {
-    return ReadItemPage(page, address);
+    return ReadItemPage(page, address, retrieval::BuiltInPageMarkers());
 }
 
 QString Text(const std::optional<PageFacts::Field>& field)
@@ -195,7 +196,8 @@ TEST(ReadItemPageTest, EveryPictureBlockWhoseAddressEndsInJpgOrGifInPageOrder)
     ASSERT_EQ(expected.Pictures.size(), 3u);
     expected.Title.clear();
     expected.Pictures.clear();
-    EXPECT_TRUE(ReadItemPage(withValues, ItemUrl(), retrieval::PageRead::Check) == expected);
+    EXPECT_TRUE(ReadItemPage(withValues, ItemUrl(), retrieval::BuiltInPageMarkers(),
+                             retrieval::PageRead::Check) == expected);
 }
 
 // ---- Pages that are not what they should be ----

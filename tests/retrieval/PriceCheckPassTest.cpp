@@ -85,7 +85,8 @@ protected:
     testsupport::FakePictures pictures;
     QStringList progress;
     std::function<void()> whilePageArrives;
-    retrieval::PriceCheckPass pass{{resident, model, pages, pictures, probe, view, dialogs, clock}};
+    retrieval::PriceCheckPass pass{
+        {resident, model, pages, pictures, probe, view, dialogs, clock, retrieval::BuiltInPageMarkers()}};
 };
 
 TEST_F(PassTest, HiddenWindowChecksOnlyTodayAndTomorrow)
@@ -312,8 +313,8 @@ TEST_F(PassTest, EachNetworkFaultOnEveryPageEndsOrSkipsThePassAndLeavesTheSlotsA
         const int ends = resident.ends;
 
         retrieval::PageFetcher faultyFetcher(faults.fetcherOptions());
-        retrieval::PriceCheckPass faultyPass{
-            {resident, model, faultyFetcher, pictures, probe, view, dialogs, clock}};
+        retrieval::PriceCheckPass faultyPass{{resident, model, faultyFetcher, pictures, probe, view, dialogs,
+                                              clock, retrieval::BuiltInPageMarkers()}};
         QElapsedTimer elapsed;
         elapsed.start();
         runPass(faultyPass);

@@ -76,7 +76,7 @@ protected:
     {
         retrieval::ScrapeContext context{model,  schedule, dir.path() + u"/"_s, now, startingUp, notice, tray,
                                          window, dialogs,  registering};
-        const auto result = retrieval::ScrapeItemPage(context, page, url, 0, row);
+        const auto result = retrieval::ScrapeItemPage(context, markers, page, url, 0, row);
         EXPECT_FALSE(model.Scraping) << "Scraping must be cleared on every way out";
         return result;
     }
@@ -91,6 +91,8 @@ protected:
     testsupport::FakeWindowView window;
     testsupport::FakeDialogs dialogs;
     bool registering = false;
+    // What the scrape looks for: the built-in markers unless a test reads a page by others.
+    retrieval::PageMarkers markers = retrieval::BuiltInPageMarkers();
 };
 
 } // namespace scrapetest

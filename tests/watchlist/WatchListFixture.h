@@ -76,7 +76,7 @@ protected:
         link = std::make_unique<watchlist::ResidentLink>(*form);
         pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
             *form, model, pageClient ? *pageClient : pages, pictureClient ? *pictureClient : pictures, probe,
-            view, dialogs, clock});
+            view, dialogs, clock, retrieval::BuiltInPageMarkers()});
         presenter = std::make_unique<WatchListPresenter>(
             WatchListPresenter::Parts{model, *link, view, dialogs, clock, form->Speech(), shellOpen, *pass});
         pass->SetSave([this] { return presenter->Save(); });

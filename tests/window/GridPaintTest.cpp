@@ -38,8 +38,8 @@ protected:
         ASSERT_TRUE(form->FormCreate());
         link = std::make_unique<watchlist::ResidentLink>(*form);
         form1 = std::make_unique<window::TForm1>(model);
-        pass = std::make_unique<retrieval::PriceCheckPass>(
-            retrieval::PriceCheckPass::Parts{*form, model, pages, pictures, probe, *form1, dialogs, clock});
+        pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+            *form, model, pages, pictures, probe, *form1, dialogs, clock, retrieval::BuiltInPageMarkers()});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
             model, *link, *form1, dialogs, clock, form->Speech(), shellOpen, *pass});
         form1->SetPresenter(presenter.get());

@@ -67,8 +67,8 @@ protected:
         resident.dataDir = scratch.file(u"data"_s) + u'/';
         QDir().mkpath(resident.dataDir);
         form1 = std::make_unique<TForm1>(model);
-        pass = std::make_unique<retrieval::PriceCheckPass>(
-            retrieval::PriceCheckPass::Parts{*form, model, pages, pictures, probe, *form1, dialogs, clock});
+        pass = std::make_unique<retrieval::PriceCheckPass>(retrieval::PriceCheckPass::Parts{
+            *form, model, pages, pictures, probe, *form1, dialogs, clock, retrieval::BuiltInPageMarkers()});
         presenter = std::make_unique<watchlist::WatchListPresenter>(watchlist::WatchListPresenter::Parts{
             model, resident, *form1, dialogs, clock, form->Speech(), shellOpen, *pass});
         form1->SetPresenter(presenter.get());
