@@ -7,10 +7,10 @@
 #include "retrieval/ScrapeTestSupport.h"
 #include "retrieval/SlotPictures.h"
 #include "store/PriceHistory.h"
-#include "watchlist/GridHint.h"
 #include "support/FakeAuctionSite.h"
 #include "support/NetworkFaults.h"
 #include "support/Transfers.h"
+#include "watchlist/GridHint.h"
 
 #include <QElapsedTimer>
 

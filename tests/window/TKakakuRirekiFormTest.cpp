@@ -17,22 +17,14 @@ QDateTime At(int minutes)
     return QDateTime(QDate(2026, 12, 9), QTime(12, 0)).addSecs(minutes * 60);
 }
 
-// The rows of column x, or the columns of row y, in the colour.
-std::vector<int> RowsIn(const QImage& shot, int x, const QColor& colour)
+// The rows of column x (or, across, the columns of row y) in the colour.
+std::vector<int> LineIn(const QImage& shot, int at, const QColor& colour, bool across = false)
 {
-    std::vector<int> rows;
-    for (int y = 0; y < shot.height(); ++y)
-        if (shot.pixel(x, y) == colour.rgb())
-            rows.push_back(y);
-    return rows;
-}
-std::vector<int> ColumnsIn(const QImage& shot, int y, const QColor& colour)
-{
-    std::vector<int> columns;
-    for (int x = 0; x < shot.width(); ++x)
-        if (shot.pixel(x, y) == colour.rgb())
-            columns.push_back(x);
-    return columns;
+    std::vector<int> found;
+    for (int i = 0; i < (across ? shot.width() : shot.height()); ++i)
+        if (shot.pixel(across ? i : at, across ? at : i) == colour.rgb())
+            found.push_back(i);
+    return found;
 }
 
 TEST(TKakakuRirekiForm, DrawsTheStepsOfThePriceWithBudgetOwnBidAndEnd)
@@ -77,16 +69,16 @@ TEST(TKakakuRirekiForm, DrawsTheStepsOfThePriceWithBudgetOwnBidAndEnd)
     // The budget and the own bid each draw one row across the plot, where the curve's prices put
     // them: 3,000円 halfway between the dots of 2,600円 and 3,400円, 4,500円 between 4,200円 and 4,600円.
     const int x = plot.left() + 3;
-    const auto budget = RowsIn(shot, x, TKakakuRirekiForm::YosanColour());
+    const auto budget = LineIn(shot, x, TKakakuRirekiForm::YosanColour());
     ASSERT_EQ(budget.size(), 1u);
     EXPECT_NEAR(budget[0], (dots[4].y() + dots[6].y()) / 2.0, 1.0);
-    EXPECT_EQ(RowsIn(shot, plot.right() - 3, TKakakuRirekiForm::YosanColour()), budget);
-    const auto ownBid = RowsIn(shot, x, TKakakuRirekiForm::NyusatugakuColour());
+    EXPECT_EQ(LineIn(shot, plot.right() - 3, TKakakuRirekiForm::YosanColour()), budget);
+    const auto ownBid = LineIn(shot, x, TKakakuRirekiForm::NyusatugakuColour());
     ASSERT_EQ(ownBid.size(), 1u);
     EXPECT_NEAR(ownBid[0], dots[8].y() + (dots[9].y() - dots[8].y()) * 0.75, 1.0);
 
     // The end: one upright line two steps of ten minutes after the last reading.
-    const auto end = ColumnsIn(shot, plot.center().y(), TKakakuRirekiForm::ShuryoColour());
+    const auto end = LineIn(shot, plot.center().y(), TKakakuRirekiForm::ShuryoColour(), true);
     ASSERT_EQ(end.size(), 1u);
     EXPECT_NEAR(end[0], dots.back().x() + (dots.back().x() - dots.front().x()) * 2.0 / 11, 1.0);
     EXPECT_LT(end[0], plot.right());
