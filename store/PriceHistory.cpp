@@ -15,8 +15,8 @@ const QLatin1StringView Extension(".txt");
 // Long enough for a few dozen lines: the last whole one is always among them.
 constexpr qint64 TailBytes = 4096;
 
-// The readings of the whole lines in bytes; the part after the last line end is a write
-// that was cut short, and so is, when skipFirst, the part before the first one.
+// The readings of the whole lines in bytes; what follows the last line end is a write that
+// was cut short, and so is, when skipFirst, what comes before the first one.
 std::vector<PriceReading> ReadLines(const QByteArray& bytes, bool skipFirst)
 {
     std::vector<PriceReading> readings;

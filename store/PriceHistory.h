@@ -27,7 +27,7 @@ struct PriceReading {
 // The folder, inside the data folder, with its trailing "/".
 QString PriceHistoryFolderName();
 // The id an item-page address ends in (…/auction/x123456789 gives x123456789); none for an
-// address whose last part is not a plain id.
+// address whose last path segment is not a plain id.
 std::optional<QString> AuctionIdOf(const QString& url);
 // The history file of the auction with that id.
 QString PriceHistoryPath(const QString& dataDir, const QString& id);

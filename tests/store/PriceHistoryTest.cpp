@@ -48,7 +48,7 @@ TEST_F(PriceHistoryFile, ACutShortOrBadLineIsSkippedAndTheNextReadingStillLands)
     EXPECT_TRUE(bytes().endsWith("12:36:56 1400 4 !\r\n2026-12-10T12:37:56 1500 5\r\n"));
     EXPECT_EQ(store::ReadPriceHistory(path()), (std::vector{At(34, 1200, 3), At(37, 1500, 5)}));
 
-    // Past the part the last reading is looked for in, with LF-only lines.
+    // Beyond the tail the last reading is looked for in, with LF-only lines.
     for (int i = 0; i < 300; ++i)
         add("2026-12-10T12:38:56 1600 6\n");
     ASSERT_TRUE(store::AppendPriceReading(path(), At(39, 1700, 7)));
