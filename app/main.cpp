@@ -22,6 +22,7 @@
 #include "window/Fonts.h"
 #include "window/TForm1.h"
 #include "window/TForm4.h"
+#include "window/TKakakuRirekiForm.h"
 #include "window/TKakudaiGazoForm.h"
 
 #include <QApplication>
@@ -210,7 +211,11 @@ int main(int argc, char** argv)
     platform::LogindPowerNotices powerNotices;
     powerNotices.listen([&mainForm](int code) { mainForm.PowerEvent(code); });
 
-    presenter.SetCommands({[&form4] { form4.showModalAbout(); }});
+    window::TKakakuRirekiForm kakakuRirekiForm;
+    presenter.SetCommands({[&form4] { form4.showModalAbout(); },
+                           [&kakakuRirekiForm](const watchlist::KakakuRireki& rireki) {
+                               kakakuRirekiForm.ShowKakakuRireki(rireki);
+                           }});
     mainForm.AttachRegistration(&presenter);
 
     WaitingAddresses waiting(model, presenter);

@@ -10,6 +10,7 @@
 #include "retrieval/PageFacts.h"
 #include "retrieval/PageLines.h"
 #include "store/IniFile.h"
+#include "store/PriceHistory.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
 #include "support/Fakes.h"
@@ -208,6 +209,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QString file = DataDir->filePath(store::SetteiIniName(0));
     QFile::remove(file);
+    // Each input starts without a price history, as it starts without a category file.
+    QDir(DataDir->filePath(store::PriceHistoryFolderName())).removeRecursively();
     if (state.Stored) {
         const auto& cells = state.Model.SlotAt(0, state.Row).Cells;
         store::IniFile ini(file);

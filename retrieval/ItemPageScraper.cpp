@@ -3,6 +3,7 @@
 #include "retrieval/EndedSlotUpdate.h"
 #include "store/DayCount.h"
 #include "store/IniFile.h"
+#include "store/PriceTrack.h"
 #include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
@@ -55,6 +56,7 @@ private:
     ScrapeResult EndedStep();
     ScrapeResult StoreAndRevert();
     void RegistrationExtras();
+    void Record();
 
     bool AllFound() const { return m_priceFound && m_sokketuFound && m_countFound && m_endFound; }
 
@@ -232,6 +234,8 @@ ScrapeResult PageApply::Run()
 
     if (m_registering)
         RegistrationExtras();
+    if (m_facts.Read && m_anyFound)
+        Record();
     ScrapeResult done;
     done.Unread = m_facts.Read && !m_anyFound;
     done.Pictures = std::move(m_pictures);
@@ -287,6 +291,19 @@ ScrapeResult PageApply::StoreAndRevert()
         store::DeleteSlotKey(ini, m_row, store::SlotKey::ArarmTime);
     }
     return save({});
+}
+
+// The page was read: the slot remembers when, and its price history gets the reading.
+void PageApply::Record()
+{
+    const auto price = store::PriceValue(m_cells[store::ColKakaku]);
+    if (!price || *price < 0) {
+        store::TrackSlot(m_context.DataDir, m_slot);
+        m_slot.Track.LastRead = m_context.Now;
+        return;
+    }
+    const int bids = std::max(0, store::PriceValue(m_cells[store::ColNyusatu]).value_or(0));
+    store::RecordSlotReading(m_context.DataDir, m_slot, {m_context.Now, *price, bids});
 }
 
 void PageApply::RegistrationExtras()

@@ -3,6 +3,7 @@
 #include "store/IniFile.h"
 #include "store/KomokuRecord.h"
 #include "store/PictureMoves.h"
+#include "store/PriceHistory.h"
 #include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
@@ -73,6 +74,23 @@ void LoadKomoku(RebuildContext& context, int komoku, const IniFile& file)
 
 } // namespace
 
+void PruneKakakuRireki(const QString& dataDir)
+{
+    QSet<QString> held;
+    for (int k = 0; k < MaxKomokuCount; ++k) {
+        const QString path = dataDir + SetteiIniName(k);
+        // A category file that is there but cannot be read may hold any auction.
+        if (!IsReadableOrMissing(path))
+            return;
+        const IniFile file(path);
+        for (int s = 0; s < SlotsPerKomoku; ++s) {
+            if (const auto id = AuctionIdOf(SlotRecord::Read(file, s + 1).URL))
+                held.insert(*id);
+        }
+    }
+    PrunePriceHistory(dataDir, held);
+}
+
 void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now)
 {
     const IniFile old(dataDir + SetteiIniName(komoku));
@@ -129,6 +147,8 @@ void RebuildSchedule(RebuildContext& context)
                     continue;
                 LoadKomoku(context, k, file);
             }
+            if (context.StartingUp)
+                PruneKakakuRireki(context.DataDir);
         }
     }
     context.EventLoop.processEvents();

@@ -33,4 +33,8 @@ void RebuildSchedule(RebuildContext& context);
 // following them. The file is replaced atomically.
 void PruneKomokuFile(const QString& dataDir, int komoku, int delDays, double now);
 
+// Deletes the price history of every auction that no category file holds. Nothing goes while a
+// category file that is there cannot be read.
+void PruneKakakuRireki(const QString& dataDir);
+
 } // namespace shell

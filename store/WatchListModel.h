@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/PriceTrack.h"
 #include "store/SlotPicture.h"
 
 #include <QString>
@@ -44,6 +45,8 @@ struct Slot {
     bool SokketuEnd = false;
     // Why the last check of this slot failed; empty once a check succeeds.
     QString LastCheckError;
+    // When its page was last read, and the last reading of its price history.
+    PriceTrack Track;
 
     // A slot is in use exactly when its URL cell is not empty.
     bool InUse() const { return !Cells[ColURL].isEmpty(); }

@@ -59,6 +59,10 @@ CommandStates DeriveCommandStates(const WatchListModel& model, const RunView& ru
     states.MenuDellKomoku = !run.Registering;
     states.MenuMove = count >= 2;
     states.MenuRakusatuhinChecked = selectedWon;
+    states.MenuKakakuRireki = model.SelKomoku >= 0 &&
+                              model.SelKomoku < static_cast<int>(model.Komokus.size()) && model.SelRow >= 1 &&
+                              model.SelRow <= SlotsPerKomoku &&
+                              HasPriceHistory(model.SlotAt(model.SelKomoku, model.SelRow));
     for (int i = 0; i < static_cast<int>(model.Komokus.size()); ++i) {
         const Komoku& komoku = model.KomokuAt(i);
         const bool freeRow = std::any_of(komoku.Slots.begin(), komoku.Slots.end(),

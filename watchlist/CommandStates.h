@@ -46,6 +46,8 @@ struct CommandStates {
     bool MenuDellKomoku = true; // "このオークションを削除(&D)"
     bool MenuMove = false;      // "別の項目へ移動(&M)"
     bool MenuRakusatuhinChecked = false;
+    // "価格の推移(&P)": the selected slot's auction has a recorded reading.
+    bool MenuKakakuRireki = false;
     // The items under "別の項目へ移動(&M)", one per category.
     std::vector<QString> MoveItemCaptions;
     std::vector<bool> MoveItems;

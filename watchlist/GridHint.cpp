@@ -20,7 +20,19 @@ QString NotWebAddressLine()
     return QStringLiteral("http・httpsのアドレスではないため、アラームや「表示」で開きません。");
 }
 
-QString HintText(const store::WatchListModel& model, int komoku, int column, int row)
+QString LastReadLine(const QDateTime& lastRead, const QDateTime& now)
+{
+    const QString format =
+        lastRead.date() == now.date() ? QStringLiteral("HH:mm") : QStringLiteral("MM/dd HH:mm");
+    return QStringLiteral("最終確認: ") + lastRead.toString(format);
+}
+
+QString StaleReadText()
+{
+    return QStringLiteral("%1分以上確認できていません。").arg(StaleReadMinutes);
+}
+
+QString HintText(const store::WatchListModel& model, int komoku, int column, int row, const QDateTime& now)
 {
     if (!GivesHint(column, row) || komoku < 0 || komoku >= static_cast<int>(model.Komokus.size()))
         return {};
@@ -28,6 +40,13 @@ QString HintText(const store::WatchListModel& model, int komoku, int column, int
     QString text = slot.Cells[static_cast<size_t>(column)].trimmed();
     if (text.isEmpty())
         return {};
+    const store::PriceTrack* track = store::TrackOf(slot);
+    if (column == store::ColTitle && now.isValid() && track && track->LastRead.isValid()) {
+        text += QStringLiteral("\r\n") + LastReadLine(track->LastRead, now);
+        const bool checking = model.KakakuCheckButtonCaption == store::KakakuCheckStopCaption();
+        if (checking && track->LastRead.secsTo(now) > StaleReadMinutes * 60)
+            text += QStringLiteral("　") + StaleReadText();
+    }
     if (column == store::ColTitle && !slot.LastCheckError.trimmed().isEmpty())
         text += QStringLiteral("\r\n") + LastCheckErrorLine(slot.LastCheckError);
     if ((column == store::ColTitle || column == store::ColURL) && slot.InUse() &&

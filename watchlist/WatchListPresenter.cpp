@@ -7,6 +7,7 @@
 #include "shell/OpenWithShell.h"
 #include "shell/TMiruberoMainForm.h"
 #include "store/TextRules.h"
+#include "watchlist/GridHint.h"
 #include "watchlist/HelpCommands.h"
 #include "watchlist/SpeechSettings.h"
 
@@ -134,6 +135,15 @@ void WatchListPresenter::MoveKomokuItemClick(int target)
     m_slots.MoveSelected(target);
 }
 
+void WatchListPresenter::MenuKakakuRirekiClick()
+{
+    const WatchListModel& model = m_parts.Model;
+    const auto rireki = KakakuRirekiOf(model, m_parts.Resident.DataDir(), model.SelKomoku, model.SelRow,
+                                       m_parts.Clock.now().date());
+    if (rireki && m_commands.ShowKakakuRireki)
+        m_commands.ShowKakakuRireki(*rireki);
+}
+
 void WatchListPresenter::S1Click()
 {
     m_slots.SortByEndTime();
@@ -155,6 +165,11 @@ CellColour WatchListPresenter::GridCellColour(int komoku, int column, int row, b
         row >= 1 && row <= SlotsPerKomoku ? m_parts.Resident.Status(komoku, row - 1) : nullptr;
     return watchlist::GridCellColour(m_parts.Model, status, komoku, column, row, focusedCurrent,
                                      m_parts.Clock.now());
+}
+
+QString WatchListPresenter::HintText(int komoku, int column, int row) const
+{
+    return watchlist::HintText(m_parts.Model, komoku, column, row, m_parts.Clock.now());
 }
 
 CommandStates WatchListPresenter::States() const

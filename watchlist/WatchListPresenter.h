@@ -5,6 +5,7 @@
 #include "watchlist/AuctionRegistration.h"
 #include "watchlist/CellColours.h"
 #include "watchlist/CommandStates.h"
+#include "watchlist/KakakuRireki.h"
 #include "watchlist/KomokuPages.h"
 #include "watchlist/PresenterParts.h"
 #include "watchlist/SlotCommands.h"
@@ -30,6 +31,8 @@ public:
     struct Commands {
         // "バージョン情報(&V)".
         std::function<void()> About;
+        // "価格の推移(&P)": the price-history window, without blocking.
+        std::function<void(const KakakuRireki&)> ShowKakakuRireki;
     };
     explicit WatchListPresenter(Parts parts);
     WatchListPresenter(const WatchListPresenter&) = delete;
@@ -93,6 +96,8 @@ public:
     // The grids: the background a cell is painted with now, a click that selects a cell (row
     // 1 to 10, 0 for none), the focus leaving a grid, and the "表示" button of slot (0 to 9).
     CellColour GridCellColour(int komoku, int column, int row, bool focusedCurrent) const;
+    // The hover hint of a cell (GridHint), now.
+    QString HintText(int komoku, int column, int row) const;
     void GridClick(int komoku, int row, int column);
     void GridExit();
     void BtnHyojiClick(int komoku, int slot);
@@ -119,6 +124,8 @@ public:
     void RowDellClick();
     // Moves the selected slot to the first free row of category target.
     void MoveKomokuItemClick(int target);
+    // Shows the price history of the selected slot.
+    void MenuKakakuRirekiClick();
 
     // The category showing sorted by end time ("終了時間順に並べ替え(&S)") or by current
     // price, cheapest first ("現在価格の低い順に並べ替え(&C)").

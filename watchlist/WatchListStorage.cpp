@@ -9,6 +9,7 @@
 #include "store/KomokuRecord.h"
 #include "store/PictureMoves.h"
 #include "store/Pictures.h"
+#include "store/PriceTrack.h"
 #include "store/SlotRecord.h"
 #include "store/StoredFiles.h"
 #include "store/TextRules.h"
@@ -209,6 +210,8 @@ void WatchListStorage::LoadKomoku(int komoku, const IniFile& file)
         slot.Picture = QFileInfo::exists(picture) ? SlotPicture::FromFile(picture) : SlotPicture();
         if (slot.Picture.IsNull())
             slot.PictureExist = false;
+        // After a start the price history tells when the page was last read.
+        TrackSlot(m_parts.Resident.DataDir(), slot);
     }
 }
 

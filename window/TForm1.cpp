@@ -267,6 +267,7 @@ void TForm1::CreateSlotMenu()
     item(u"MenuPopUp_Honmei"_s, u"このオークションを本命にする(&H)"_s, &Presenter::MenuHonmeiClick);
     m_menuMoveItem = m_popupMenu2->addMenu(u"別の項目へ移動(&M)"_s);
     m_menuMoveItem->setObjectName(u"MenuMoveItem"_s);
+    m_menuKakakuRireki = item(u"MenuKakakuRireki"_s, u"価格の推移(&P)"_s, &Presenter::MenuKakakuRirekiClick);
     m_popupMenu2->addSeparator();
     m_menuRakusatuhin = item(u"MenuRakusatuhin"_s, u"落札品(&G)"_s, &Presenter::MenuRakusatuhinClick);
     m_menuRakusatuhin->setCheckable(true);
@@ -301,6 +302,7 @@ void TForm1::popupSlotMenu()
         m_moveKomokuItems[i]->setEnabled(commands.MoveItems[i]);
     }
     m_menuRakusatuhin->setChecked(commands.MenuRakusatuhinChecked);
+    m_menuKakakuRireki->setEnabled(commands.MenuKakakuRireki);
     m_popupMenu2->exec(QCursor::pos());
 }
 
@@ -408,7 +410,9 @@ void TForm1::HintDelayOver()
         clearHint();
         return;
     }
-    const QString text = watchlist::HintText(m_model, grid->Komoku(), m_hintCell.x(), m_hintCell.y());
+    const QString text = m_presenter
+                             ? m_presenter->HintText(grid->Komoku(), m_hintCell.x(), m_hintCell.y())
+                             : watchlist::HintText(m_model, grid->Komoku(), m_hintCell.x(), m_hintCell.y());
     if (text.isEmpty()) {
         clearHint();
         return;
@@ -416,11 +420,15 @@ void TForm1::HintDelayOver()
     const QString shown = store::LfLineBreaks(text);
     const QFontMetrics metrics(m_lblHint->font());
     int textWidth = 0;
-    for (const QString& line : shown.split(u'\n'))
+    const QStringList lines = shown.split(u'\n');
+    for (const QString& line : lines)
         textWidth = std::max(textWidth, metrics.horizontalAdvance(line));
     m_lblHint->setText(shown);
-    m_panelHint->setGeometry(
-        watchlist::HintPanelRect(textWidth, m_client->mapFromGlobal(QCursor::pos()), m_client->width()));
+    QRect panel =
+        watchlist::HintPanelRect(textWidth, m_client->mapFromGlobal(QCursor::pos()), m_client->width());
+    // More lines than the panel's height holds make it taller.
+    panel.setHeight(std::max(panel.height(), static_cast<int>(lines.size()) * metrics.lineSpacing() + 8));
+    m_panelHint->setGeometry(panel);
     m_lblHint->setGeometry(m_panelHint->rect());
     m_panelHint->raise();
     m_panelHint->show();

@@ -138,6 +138,7 @@ private:
     // One item per category under "別の項目へ移動(&M)".
     std::vector<QAction*> m_moveKomokuItems;
     QAction* m_menuRakusatuhin = nullptr;
+    QAction* m_menuKakakuRireki = nullptr;
 
     // The page whose show handler ran last while the window was visible; -1 while hidden.
     int m_shownPage = -1;

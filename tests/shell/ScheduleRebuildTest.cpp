@@ -295,4 +295,35 @@ TEST_F(RebuildTest, AFolderNamedLikeAStoredFileCountsAsMissing)
     EXPECT_EQ(schedule.At(1, 4).URL, QStringLiteral("before"));
 }
 
+TEST_F(RebuildTest, StartUpDeletesThePriceHistoryOfAuctionsNoSlotHolds)
+{
+    put(QStringLiteral("Total.ini"), TotalDel2);
+    const QString item = QStringLiteral("https://page.auctions.yahoo.co.jp/jp/auction/");
+    put(QStringLiteral("Settei0.ini"), QStringLiteral("[1]\nURL=%1a1\nShuryoTime=2026/12/12 21:00:00\n"
+                                                      "[2]\nURL=%1a2\nShuryoTime=2026/12/01 21:00:00\n")
+                                           .arg(item));
+    // A category file the save has not removed yet still holds its auctions.
+    put(QStringLiteral("Settei3.ini"), QStringLiteral("[4]\nURL=%1a3\n").arg(item));
+    ASSERT_TRUE(QDir().mkpath(dir() + QStringLiteral("KakakuRireki")));
+    const QStringList names{QStringLiteral("a1.txt"), QStringLiteral("a2.txt"), QStringLiteral("a3.txt"),
+                            QStringLiteral("gone.txt"), QStringLiteral("notes.dat")};
+    for (const QString& name : names)
+        writeBytes(QStringLiteral("KakakuRireki/") + name, "2026-12-10T12:34:56 1200 3\r\n");
+    const auto left = [this] { return QDir(dir() + QStringLiteral("KakakuRireki")).entryList(QDir::Files); };
+
+    // A later rebuild deletes nothing.
+    rebuild(false, At(2026, 12, 10));
+    EXPECT_EQ(left(), names);
+    // At start-up the slot pruned for its age takes its history with it.
+    rebuild(true, At(2026, 12, 10));
+    EXPECT_EQ(left(),
+              (QStringList{QStringLiteral("a1.txt"), QStringLiteral("a3.txt"), QStringLiteral("notes.dat")}));
+
+    // A category file that cannot be read might hold any auction: nothing goes.
+    writeBytes(QStringLiteral("KakakuRireki/gone.txt"), "");
+    ASSERT_TRUE(QDir().mkpath(dir() + QStringLiteral("Settei1.ini")));
+    rebuild(true, At(2026, 12, 10));
+    EXPECT_TRUE(QFile::exists(dir() + QStringLiteral("KakakuRireki/gone.txt")));
+}
+
 } // namespace

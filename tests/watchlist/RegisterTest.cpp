@@ -6,9 +6,11 @@
 #include "retrieval/PriceCheckPass.h"
 #include "retrieval/ScrapeTestSupport.h"
 #include "retrieval/SlotPictures.h"
+#include "store/PriceHistory.h"
 #include "support/FakeAuctionSite.h"
 #include "support/NetworkFaults.h"
 #include "support/Transfers.h"
+#include "watchlist/GridHint.h"
 
 #include <QElapsedTimer>
 
@@ -333,6 +335,110 @@ TEST_F(Register, EachNetworkFaultIsToldOnceAndLeavesTheSlotAndTheWindowAsBefore)
     EXPECT_EQ(site.requestsFor(u"/img/b.gif"_s).size(), 1);
     EXPECT_EQ(dialogs.shown.size(), shown) << "a missing picture is no failure of the registration";
     expectIdleWindow();
+}
+
+} // namespace
+
+namespace {
+
+using namespace watchlisttest;
+
+class PriceHistory : public Register {
+protected:
+    // Registers the fake site's page /jp/auction/h1 at 12:00 into row 1 of the first category, and
+    // reads the stored files into the schedule so that passes check it.
+    void registerH1(const QString& price)
+    {
+        registerFrom(site.fetcherOptions());
+        site.setPage(u"/jp/auction/h1"_s, scrapetest::ItemPage(price));
+        presenter->DropURLTarget1Drop(site.url(u"/jp/auction/h1"_s));
+        settle();
+        form->RebuildSchedule();
+        model.SelKomoku = 0;
+        model.SelRow = 1;
+    }
+    void passAt(int minutes, const QString& price)
+    {
+        site.setPage(u"/jp/auction/h1"_s, scrapetest::ItemPage(price));
+        clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, minutes));
+        pass->RunPriceCheckPass(shell::PassStart::Retry);
+        settle();
+    }
+    std::vector<store::PriceReading> readings() const
+    {
+        return store::ReadPriceHistory(path(u"KakakuRireki/h1.txt"_s));
+    }
+    static store::PriceReading at(int minutes, int price)
+    {
+        return {QDateTime(QDate(2026, 12, 9), QTime(12, minutes)), price, 5};
+    }
+};
+
+TEST_F(PriceHistory, ReadPagesAreRecordedAndOfferTheirWindow)
+{
+    registerH1(u"1,000円"_s);
+    // A slot whose auction was never read offers no history.
+    model.SlotAt(0, 2).Cells[store::ColURL] = item(u"never"_s);
+    model.SelRow = 2;
+    EXPECT_FALSE(states().MenuKakakuRireki);
+    model.SelRow = 1;
+    EXPECT_TRUE(states().MenuKakakuRireki);
+
+    // The same price and bids again soon after are not written again; a change is, and so is
+    // the same reading once ten minutes have passed.
+    passAt(1, u"1,000円"_s);
+    passAt(2, u"1,500円"_s);
+    passAt(5, u"1,500円"_s);
+    passAt(13, u"1,500円"_s);
+    EXPECT_EQ(readings(), (std::vector{at(0, 1000), at(2, 1500), at(13, 1500)}));
+
+    std::optional<watchlist::KakakuRireki> shown;
+    presenter->SetCommands({{}, [&shown](const watchlist::KakakuRireki& rireki) { shown = rireki; }});
+    model.SlotAt(0, 1).Cells[store::ColYosan] = u"2,000"_s;
+    presenter->MenuKakakuRirekiClick();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->Readings.size(), 3u);
+    EXPECT_EQ(shown->Yosan, 2000);
+    EXPECT_EQ(shown->ShuryoTime, QDateTime(QDate(2026, 12, 12), QTime(21, 34)));
+
+    // Moved to another row, the history goes with its auction.
+    presenter->ApplyRowOrder(0, {1, 0, 2, 3, 4, 5, 6, 7, 8, 9});
+    model.SelRow = 1;
+    EXPECT_FALSE(states().MenuKakakuRireki);
+    model.SelRow = 2;
+    EXPECT_TRUE(states().MenuKakakuRireki);
+}
+
+TEST_F(PriceHistory, TheTitleHintTellsWhenThePageWasLastRead)
+{
+    registerH1(u"1,000円"_s);
+    const auto hint = [this] { return presenter->HintText(0, store::ColTitle, 1); };
+    clock.current = QDateTime(QDate(2026, 12, 9), QTime(12, 10));
+    EXPECT_EQ(hint(), u"Nikon F3\r\n最終確認: 12:00"_s);
+    // More than ten minutes while the checks are on; not said while they are off.
+    clock.current = clock.current.addSecs(1);
+    EXPECT_EQ(hint(), u"Nikon F3\r\n最終確認: 12:00　10分以上確認できていません。"_s);
+    presenter->BtnKakakuCheckClick();
+    EXPECT_EQ(hint(), u"Nikon F3\r\n最終確認: 12:00"_s);
+    presenter->BtnKakakuCheckClick();
+
+    // A failed fetch leaves the last read as it was.
+    site.setStatus(u"/jp/auction/h1"_s, 500);
+    form->RebuildSchedule();
+    pass->RunPriceCheckPass(shell::PassStart::Retry);
+    settle();
+    EXPECT_TRUE(hint().startsWith(u"Nikon F3\r\n最終確認: 12:00　10分以上確認できていません。\r\n"_s))
+        << hint().toStdString();
+
+    // After a start the last reading of the history tells it, with its day when that is not today.
+    model.SlotAt(0, 1).Track = {};
+    clock.current = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
+    show();
+    EXPECT_EQ(hint(), u"Nikon F3\r\n最終確認: 12/09 12:00　10分以上確認できていません。\r\n"_s +
+                          watchlist::LastCheckErrorLine(model.SlotAt(0, 1).LastCheckError));
+    // Another auction in that row has a track of its own.
+    model.SlotAt(0, 1).Cells[store::ColURL] = item(u"other"_s);
+    EXPECT_EQ(hint(), u"Nikon F3\r\n"_s + watchlist::LastCheckErrorLine(model.SlotAt(0, 1).LastCheckError));
 }
 
 } // namespace

@@ -427,9 +427,11 @@ TEST_F(WatchListWindow, ARightPressOpensTheSlotMenuAndTheMenusReachTheirCommands
     auto* menu = control<QMenu>(u"PopupMenu2"_s);
     QStringList captions;
     bool popupOpen = false;
+    bool historyOffered = true;
     QTimer::singleShot(0, menu, [&] {
         for (const QAction* action : menu->actions())
             captions << action->text();
+        historyOffered = control<QAction>(u"MenuKakakuRireki"_s)->isEnabled();
         popupOpen = menu->isVisible() && model.PopupOpen;
         menu->hide();
     });
@@ -437,8 +439,10 @@ TEST_F(WatchListWindow, ARightPressOpensTheSlotMenuAndTheMenusReachTheirCommands
     QTest::mousePress(grid->viewport(), Qt::RightButton, {}, at);
     EXPECT_TRUE(popupOpen);
     EXPECT_FALSE(model.PopupOpen);
-    EXPECT_EQ(captions, (QStringList{u"このオークションを削除(&D)"_s, u"このオークションを本命にする(&H)"_s,
-                                     u"別の項目へ移動(&M)"_s, QString(), u"落札品(&G)"_s}));
+    EXPECT_EQ(captions,
+              (QStringList{u"このオークションを削除(&D)"_s, u"このオークションを本命にする(&H)"_s,
+                           u"別の項目へ移動(&M)"_s, u"価格の推移(&P)"_s, QString(), u"落札品(&G)"_s}));
+    EXPECT_FALSE(historyOffered) << "nothing is recorded for the slot";
     EXPECT_EQ(model.SelRow, 2);
     EXPECT_EQ(grid->Row(), 5) << "the current cell stays";
 
