@@ -12,6 +12,7 @@
 
 #include "BenchFolder.h"
 #include "BenchPages.h"
+#include "BenchReport.h"
 #include "e2e/DesktopBus.h"
 #include "e2e/SiteNamespace.h"
 #include "e2e/X11Session.h"
@@ -35,6 +36,8 @@
 namespace {
 
 using namespace Qt::StringLiterals;
+using bench::Print;
+using bench::StatusKiB;
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs, int stepMs = 2)
 {
@@ -62,28 +65,10 @@ qint64 ProcessorMs(qint64 pid)
     return ticks * 1000 / sysconf(_SC_CLK_TCK);
 }
 
-// A "Vm..." line of /proc/<pid>/status, in KiB.
-qint64 StatusKiB(qint64 pid, const QByteArray& key)
-{
-    QFile status(u"/proc/%1/status"_s.arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key + ':'))
-            return line.mid(key.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
 int Fail(const QString& why)
 {
     std::fprintf(stderr, "resident_bench: %s\n", qPrintable(why));
     return 1;
-}
-
-void Print(const char* name, const QString& value)
-{
-    std::printf("%s: %s\n", name, qPrintable(value));
-    std::fflush(stdout);
 }
 
 } // namespace
@@ -190,11 +175,11 @@ int main(int argc, char** argv)
     if (!WaitFor([&] { return mainWindow() != 0 || !running(); }, 20000) || !running())
         return Fail(u"the watch-list window did not show"_s);
     const qint64 windowMs = clock.elapsed();
-    Print("start to tray icon (ms)", QString::number(trayMs));
-    Print("start to window shown (ms)", QString::number(windowMs));
+    Print(u"start to tray icon (ms)"_s, QString::number(trayMs));
+    Print(u"start to window shown (ms)"_s, QString::number(windowMs));
 
     // One stretch: the processor time it took, and the requests the site had meanwhile.
-    const auto stretch = [&](const char* name) {
+    const auto stretch = [&](const QString& name) {
         site.clearRequests();
         const qint64 before = ProcessorMs(pid);
         QThread::sleep(seconds);
@@ -213,16 +198,17 @@ int main(int argc, char** argv)
     if (!x11.viewableWindowsOf(pid).empty())
         return Fail(u"a question came up when the window closed"_s);
     QThread::sleep(2);
-    stretch("idle, window hidden");
-    Print("resident memory (MiB)", QString::number(StatusKiB(pid, "VmRSS") / 1024.0, 'f', 1));
+    stretch(u"idle, window hidden"_s);
+    Print(u"resident memory (MiB)"_s, QString::number(StatusKiB(pid, "VmRSS") / 1024.0, 'f', 1));
 
     if (!desktop.clickTrayMenu(u"設定画面を起動(_S)"_s) ||
         !WaitFor([&] { return mainWindow() != 0; }, 10000, 20))
         return Fail(u"the tray menu did not bring the window back"_s);
     QThread::sleep(2);
-    stretch("idle, window showing");
-    Print("resident memory, window shown (MiB)", QString::number(StatusKiB(pid, "VmRSS") / 1024.0, 'f', 1));
-    Print("peak resident memory (MiB)", QString::number(StatusKiB(pid, "VmHWM") / 1024.0, 'f', 1));
+    stretch(u"idle, window showing"_s);
+    Print(u"resident memory, window shown (MiB)"_s,
+          QString::number(StatusKiB(pid, "VmRSS") / 1024.0, 'f', 1));
+    Print(u"peak resident memory (MiB)"_s, QString::number(StatusKiB(pid, "VmHWM") / 1024.0, 'f', 1));
 
     program.kill();
     program.waitForFinished(5000);
