@@ -54,7 +54,7 @@ constexpr int Categories = 5;
 // Addresses on the site: fifty watched, the others waiting to be registered.
 constexpr int AddressCount = 60;
 constexpr int PictureCount = 5;
-// Lines of markup around the fields: pages of some 20 KB, so that a day takes minutes.
+// Lines of markup around the fields: pages of some 15 KB, so that a day takes minutes.
 constexpr int FillerLines = 100;
 constexpr int TickMs = 5000;
 constexpr int PassIntervalMs = 40000;
