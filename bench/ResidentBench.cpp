@@ -16,6 +16,7 @@
 
 #include "BenchFolder.h"
 #include "BenchPages.h"
+#include "BenchReport.h"
 #include "e2e/DesktopBus.h"
 #include "e2e/SiteNamespace.h"
 #include "e2e/X11Session.h"
@@ -42,6 +43,7 @@
 namespace {
 
 using namespace Qt::StringLiterals;
+using bench::StatusKiB;
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs, int stepMs = 2)
 {
@@ -69,18 +71,6 @@ qint64 ProcessorMs(qint64 pid)
     return ticks * 1000 / sysconf(_SC_CLK_TCK);
 }
 
-// A "Vm..." line of /proc/<pid>/status, in KiB.
-qint64 StatusKiB(qint64 pid, const QByteArray& key)
-{
-    QFile status(u"/proc/%1/status"_s.arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key + ':'))
-            return line.mid(key.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
 // A "Rss..." or "Vm..." line of /proc/<pid>/status, in MiB, as text.
 QString StatusMiB(qint64 pid, const QByteArray& key)
 {
@@ -104,16 +94,15 @@ qint64 ContextSwitches(qint64 pid)
     return count;
 }
 
+void Print(const char* name, const QString& value)
+{
+    bench::Print(QString::fromUtf8(name), value);
+}
+
 int Fail(const QString& why)
 {
     std::fprintf(stderr, "resident_bench: %s\n", qPrintable(why));
     return 1;
-}
-
-void Print(const char* name, const QString& value)
-{
-    std::printf("%s: %s\n", name, qPrintable(value));
-    std::fflush(stdout);
 }
 
 } // namespace

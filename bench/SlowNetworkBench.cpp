@@ -22,6 +22,7 @@
 
 #include "BenchFolder.h"
 #include "BenchPages.h"
+#include "BenchReport.h"
 #include "WindowPinger.h"
 #include "e2e/DesktopBus.h"
 #include "e2e/SiteNamespace.h"
@@ -53,6 +54,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
+using bench::Print;
 using testsupport::FakeAuctionSite;
 
 constexpr int PassAuctions = 12;
@@ -81,12 +83,6 @@ int Fail(const QString& why)
 {
     std::fprintf(stderr, "slow_network_bench: %s\n", qPrintable(why));
     return 1;
-}
-
-void Print(const QString& name, const QString& value)
-{
-    std::printf("%s: %s\n", qPrintable(name), qPrintable(value));
-    std::fflush(stdout);
 }
 
 QString ItemPath(int komoku, int row)

@@ -13,7 +13,9 @@
 namespace testsupport {
 
 // Runs the event loop until done() holds or the time is up; whether it holds. The loop waits
-// for events as the program's own does, looking at done() every millisecond meanwhile.
+// for events as the program's own does, looking at done() every millisecond meanwhile. Both
+// timers go with the call: a single shot would stay registered until its time is up, long after
+// the loop it was to end.
 template <typename Done> bool Spin(Done done, int timeoutMs = 120000)
 {
     if (done())
@@ -24,7 +26,10 @@ template <typename Done> bool Spin(Done done, int timeoutMs = 120000)
         if (done())
             loop.quit();
     });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(timeoutMs);
     look.start(1);
     loop.exec();
     return done();
