@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace {
@@ -77,11 +78,11 @@ QString StatusMiB(qint64 pid, const QByteArray& key)
     return QString::number(StatusKiB(pid, key) / 1024.0, 'f', 1);
 }
 
-// The context switches of every thread of a process: each is one wake-up of a thread that slept
-// or one preemption.
-qint64 ContextSwitches(qint64 pid)
+// The context switches of each thread of a process, by thread: each is one wake-up of a thread
+// that slept or one preemption.
+std::map<QString, qint64> ContextSwitches(qint64 pid)
 {
-    qint64 count = 0;
+    std::map<QString, qint64> counts;
     const QDir tasks(u"/proc/%1/task"_s.arg(pid));
     for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile status(tasks.filePath(task) + u"/status"_s);
@@ -89,9 +90,21 @@ qint64 ContextSwitches(qint64 pid)
             continue;
         for (const QByteArray& line : status.readAll().split('\n'))
             if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
-                count += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+                counts[task] += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
     }
-    return count;
+    return counts;
+}
+
+// The context switches between two counts: of the threads that lived through, their growth; of
+// those that came meanwhile, all of theirs. A thread that ended meanwhile takes its own along.
+qint64 SwitchesBetween(const std::map<QString, qint64>& before, const std::map<QString, qint64>& after)
+{
+    qint64 switches = 0;
+    for (const auto& [task, count] : after) {
+        const auto earlier = before.find(task);
+        switches += earlier == before.end() ? count : count - earlier->second;
+    }
+    return switches;
 }
 
 void Print(const char* name, const QString& value)
@@ -265,7 +278,7 @@ int main(int argc, char** argv)
     const auto stretch = [&](const char* name) {
         site.clearRequests();
         const qint64 before = ProcessorMs(pid);
-        const qint64 switchesBefore = ContextSwitches(pid);
+        const std::map<QString, qint64> switchesBefore = ContextSwitches(pid);
         std::vector<qint64> processor{before};
         std::vector<qsizetype> requests{0};
         QElapsedTimer second;
@@ -276,7 +289,7 @@ int main(int argc, char** argv)
             requests.push_back(site.requests().size());
         }
         const qint64 used = processor.back() - before;
-        const qint64 switches = ContextSwitches(pid) - switchesBefore;
+        const qint64 switches = SwitchesBetween(switchesBefore, ContextSwitches(pid));
         qint64 quietMs = 0;
         int quietSeconds = 0;
         for (int i = 1; i + 1 < static_cast<int>(requests.size()) - 1; ++i) {
