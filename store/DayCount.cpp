@@ -108,8 +108,8 @@ double ToDayCount(const QDateTime& localTime)
 {
     if (!localTime.isValid())
         return 0;
-    const Qt::TimeSpec spec = localTime.timeSpec();
-    const bool local = spec == Qt::LocalTime || (spec == Qt::TimeZone && localTime.timeZone() == LocalZone());
+    const Qt::TimeSpec kind = localTime.timeSpec();
+    const bool local = kind == Qt::LocalTime || (kind == Qt::TimeZone && localTime.timeZone() == LocalZone());
     return LocalDayCount(local ? localTime : localTime.toLocalTime());
 }
 

@@ -11,7 +11,7 @@ namespace store {
 // A date-time as the stored files and the schedule keep it: whole days since
 // 1899-12-30, the time of day as the fraction, local time. 0 means none.
 
-// Any other time spec than local time is converted to it; a date-time in LocalZone() counts as
+// A date-time of any other kind than local time is converted to it; a date-time in LocalZone() counts as
 // local time as it stands.
 double ToDayCount(const QDateTime& localTime);
 // The local date-time of a day count; an invalid QDateTime for 0 and for values out of range.

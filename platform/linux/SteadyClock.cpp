@@ -104,9 +104,9 @@ void SteadyClock::ReadZone()
 
 void SteadyClock::ArmClockSet()
 {
-    itimerspec spec{};
-    spec.it_value.tv_sec = FarAhead;
-    ::timerfd_settime(m_clockSet, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+    itimerspec farAhead{};
+    farAhead.it_value.tv_sec = FarAhead;
+    ::timerfd_settime(m_clockSet, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &farAhead, nullptr);
 }
 
 void SteadyClock::Changed()

@@ -1,6 +1,8 @@
 #include "platform/linux/SteadyClock.h"
 #include "store/DayCount.h"
 
+#include "support/ZoneOverride.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,34 +11,7 @@
 
 namespace {
 
-// Sets the process's zone for the test and reads it again, as a zone change would.
-class ZoneOverride final {
-public:
-    explicit ZoneOverride(const char* zone)
-        : m_saved(qgetenv("TZ")), m_hadZone(qEnvironmentVariableIsSet("TZ"))
-    {
-        Set(zone);
-    }
-    ~ZoneOverride()
-    {
-        if (m_hadZone)
-            qputenv("TZ", m_saved);
-        else
-            qunsetenv("TZ");
-        tzset();
-        store::ReadLocalZone();
-    }
-    void Set(const char* zone)
-    {
-        qputenv("TZ", zone);
-        tzset();
-        store::ReadLocalZone();
-    }
-
-private:
-    QByteArray m_saved;
-    bool m_hadZone;
-};
+using testsupport::ZoneOverride;
 
 TEST(SteadyClock, NowIsTheLocalTimeOfTheZoneLastRead)
 {

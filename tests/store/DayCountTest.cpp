@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QTimeZone>
 
+#include "support/ZoneOverride.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -149,28 +151,7 @@ TEST(DayCountLocalTime, OtherZonesConvertToLocalWallClock)
     EXPECT_EQ(store::FromDayCount(days), local);
 }
 
-// Restores the time zone of the process when a test changes it.
-class ZoneOverride final {
-public:
-    explicit ZoneOverride(const char* zone)
-        : m_saved(qgetenv("TZ")), m_hadZone(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (m_hadZone)
-            qputenv("TZ", m_saved);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    QByteArray m_saved;
-    bool m_hadZone;
-};
+using testsupport::ZoneOverride;
 
 TEST(DayCountLocalTime, DaylightSavingNeverShiftsTheStoredClock)
 {
