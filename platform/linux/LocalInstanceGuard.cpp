@@ -1,5 +1,6 @@
 #include "platform/linux/LocalInstanceGuard.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +10,8 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +26,35 @@ constexpr int ConnectTimeoutMs = 5000;
 constexpr int ReplyTimeoutMs = 5000;
 // A request is one short line; a peer that sends more without a line break is not one of ours.
 constexpr qint64 MaxRequestBytes = 64 * 1024;
+// A start makes its lock file and writes its process id into it at once; one that names nobody
+// this long after it was made was left by a start killed in between.
+constexpr qint64 OwnerlessAfterMs = 500;
+
+// Removes a lock file that names no owner, made long enough ago, whose file lock nobody holds
+// (every holder keeps one). False for a file still being written, or one that is gone.
+bool RemoveOwnerless(const QString& path, const QLockFile& lock)
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool removed = false;
+    struct stat opened {};
+    struct stat named {};
+    // Read again under the file lock: a start writes its id only once it holds that.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+        !lock.getLockInfo(&pid, &host, &application) && ::lstat(name.constData(), &named) == 0 &&
+        named.st_ino == opened.st_ino) {
+        const qint64 madeMs = qint64(opened.st_mtim.tv_sec) * 1000 + opened.st_mtim.tv_nsec / 1000000;
+        removed = QDateTime::currentMSecsSinceEpoch() - madeMs >= OwnerlessAfterMs &&
+                  ::unlink(name.constData()) == 0;
+    }
+    ::close(fd);
+    return removed;
+}
 
 } // namespace
 
@@ -72,11 +104,28 @@ bool LocalInstanceGuard::acquire()
                                    .arg(m_refusedFolder);
         return true;
     }
-    if (m_lock->tryLock(0))
-        return true;
-    // A lock that cannot be made at all (no writable runtime folder) must not keep
-    // the program from starting; only a lock held by a live instance does.
-    return m_lock->error() != QLockFile::LockFailedError;
+    // A lock file that names no owner may be one a start is writing this moment; it is waited
+    // for a little, then taken over.
+    const QDeadlineTimer deadline(2 * OwnerlessAfterMs);
+    for (;;) {
+        if (m_lock->tryLock(0))
+            return true;
+        // A lock that cannot be made at all (no writable runtime folder) must not keep
+        // the program from starting; only a lock held by a live instance does.
+        if (m_lock->error() != QLockFile::LockFailedError)
+            return true;
+        // One that names its owner is a live instance's: Qt takes over that of one gone.
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        if (m_lock->getLockInfo(&pid, &host, &application))
+            return false;
+        if (RemoveOwnerless(m_lock->fileName(), *m_lock))
+            continue;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
 }
 
 bool LocalInstanceGuard::askRunningToShow()

@@ -123,12 +123,25 @@ protected:
         process->waitForFinished(3000);
     }
 
+    // What a start that shows no window did instead: its dialogs, its end, what it wrote.
+    std::string whatShows(QProcess* process)
+    {
+        QStringList seen;
+        for (const auto& dialog : x11.viewableWindowsOf(process->processId()))
+            seen << u"window \""_s + dialog.title + u'"';
+        if (hasEnded(process))
+            seen << u"ended with %1"_s.arg(process->exitCode());
+        seen << u"wrote \""_s + QString::fromLocal8Bit(process->readAllStandardError()) + u'"';
+        seen << u"folder: "_s + QDir(dataDir()).entryList(QDir::Files).join(u' ');
+        return seen.join(u"; "_s).toStdString();
+    }
+
     // Starts the program again on what a kill left: its window shows, it keeps running, and
     // only the program's own files are in the folder.
     void expectCleanStart(int kill)
     {
         QProcess* again = startOffline();
-        ASSERT_EQ(waitForWindows(again).size(), 1u) << "kill " << kill;
+        ASSERT_EQ(waitForWindows(again).size(), 1u) << "kill " << kill << ": " << whatShows(again);
         // Offline, the start's notice of no connection follows the window; a folder the start
         // refuses would have ended the program with its message instead.
         QThread::msleep(200);

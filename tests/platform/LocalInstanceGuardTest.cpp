@@ -15,6 +15,10 @@
 #include <functional>
 #include <future>
 
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +86,35 @@ TEST_F(LocalInstanceGuardTest, AnInstanceThatTakesNoAddressesDoesNotConfirmOne)
     running.listen([] {}, {});
     EXPECT_FALSE(fromLaterStart(
         [](platform::LocalInstanceGuard& g) { return g.askRunningToRegister(u"https://example.com/"_s); }));
+}
+
+TEST_F(LocalInstanceGuardTest, ALockFileNamingNobodyIsTakenOverUnlessAStartHoldsIt)
+{
+    // A start killed between making its lock file and writing its id into it left it empty.
+    const QByteArray lockPath = QFile::encodeName(scratch.file(Name + u".lock"_s));
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    // While a start holds the file, as it does before it writes, the lock is its own.
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    {
+        platform::LocalInstanceGuard later(Name, scratch.path());
+        EXPECT_FALSE(later.acquire());
+    }
+    ::close(fd);
+    // Once nobody holds it, the next start runs, at once when the file is old and after a
+    // short wait when it was made just now.
+    for (const bool old : {true, false}) {
+        if (old) {
+            const struct timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, lockPath.constData(), times, 0), 0);
+        } else {
+            ASSERT_EQ(::close(::open(lockPath.constData(), O_RDWR | O_CREAT | O_EXCL, 0644)), 0);
+        }
+        platform::LocalInstanceGuard next(Name, scratch.path());
+        EXPECT_TRUE(next.acquire()) << (old ? "old" : "new");
+        platform::LocalInstanceGuard third(Name, scratch.path());
+        EXPECT_FALSE(third.acquire()) << "the lock taken over is the next start's own";
+    }
 }
 
 TEST_F(LocalInstanceGuardTest, WithoutARuntimeFolderOnlyTheUsersOwnClosedFolderIsUsed)
