@@ -1,5 +1,6 @@
 #include "window/Fonts.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QString>
 
@@ -10,7 +11,10 @@ namespace window {
 void InstallFontSubstitutions()
 {
     QFont::insertSubstitution(u"ＭＳ Ｐゴシック"_s, u"IPAPGothic"_s);
-    QFont::insertSubstitution(u"Tahoma"_s, u"Liberation Sans"_s);
+    QFont::insertSubstitutions(u"Tahoma"_s, {u"Liberation Sans"_s, u"IPAPGothic"_s});
+    QFont desktop = QApplication::font();
+    desktop.setFamilies({desktop.family(), u"IPAPGothic"_s});
+    QApplication::setFont(desktop);
 }
 
 QFont PGothicFont(int pixelSize, bool bold)
