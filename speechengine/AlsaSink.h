@@ -1,10 +1,10 @@
 #pragma once
 
+#include "speechengine/Voice.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-
-typedef struct _snd_pcm snd_pcm_t;
 
 namespace speechengine {
 
@@ -32,6 +32,9 @@ public:
     void close();
 
 private:
+    // ALSA stays loaded while the sink lives.
+    Voice m_voice;
+    const Voice::Alsa* m_alsa = nullptr;
     snd_pcm_t* m_pcm = nullptr;
     int m_sampleRate = 0;
 };

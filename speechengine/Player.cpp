@@ -2,6 +2,7 @@
 
 #include "speechengine/AlsaSink.h"
 #include "speechengine/Renderer.h"
+#include "speechengine/Voice.h"
 
 #include <algorithm>
 
@@ -22,12 +23,9 @@ std::chrono::microseconds durationOf(std::size_t frames, int sampleRate)
 
 } // namespace
 
-Player::Player()
-    : m_engine(initialiseEngine()) // loaded here so that the first play need not wait for it
-      ,
-      m_worker([this] { run(); })
-{
-}
+// The engine is tried once here, so that play can refuse at once when it is missing; it is
+// loaded again for each run of sentences and unloaded when none is left.
+Player::Player() : m_engine(checkEngine()), m_worker([this] { run(); }) {}
 
 Player::~Player()
 {
@@ -81,8 +79,16 @@ void Player::stop()
 
 void Player::run()
 {
+    // Held from a job's start until no job waits; released before the lock goes on return.
+    std::optional<Voice> voice;
     std::unique_lock lock(m_mutex);
     for (;;) {
+        if (voice && !m_quit && !m_pending) {
+            lock.unlock();
+            voice.reset();
+            lock.lock();
+            continue;
+        }
         m_wake.wait(lock, [this] { return m_quit || m_pending.has_value(); });
         if (m_quit)
             return;
@@ -90,6 +96,8 @@ void Player::run()
         m_pending.reset();
         const std::uint64_t generation = m_generation;
         lock.unlock();
+        if (!voice)
+            voice.emplace();
         perform(job, generation);
         lock.lock();
         // A play or stop that came meanwhile owns the flag now.

@@ -1,6 +1,6 @@
 #include "speechengine/Renderer.h"
 
-#include <espeak-ng/speak_lib.h>
+#include "speechengine/Voice.h"
 
 #include <fstream>
 #include <mutex>
@@ -10,11 +10,6 @@ namespace speechengine {
 namespace {
 
 constexpr int kNormalRate = espeakRATE_NORMAL; // words per minute at speed 100
-
-struct EngineState final {
-    Result result = Result::EngineFailure;
-    int sampleRate = 0;
-};
 
 struct RenderContext final {
     std::vector<std::int16_t>* samples = nullptr;
@@ -39,25 +34,6 @@ int onSynth(short* wav, int count, espeak_EVENT* events)
     return stop ? 1 : 0;
 }
 
-const EngineState& engine()
-{
-    static const EngineState state = [] {
-        EngineState s;
-        std::lock_guard lock(engineMutex());
-        // DONT_EXIT: a missing data folder must not end the host program.
-        const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
-        if (rate <= 0)
-            return s;
-        if (espeak_SetVoiceByName("ja") != EE_OK)
-            return s;
-        espeak_SetSynthCallback(onSynth);
-        s.result = Result::Ok;
-        s.sampleRate = rate;
-        return s;
-    }();
-    return state;
-}
-
 void putLe(std::ofstream& out, std::uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
@@ -66,9 +42,10 @@ void putLe(std::ofstream& out, std::uint32_t value, int bytes)
 
 } // namespace
 
-Result initialiseEngine()
+Result checkEngine()
 {
-    return engine().result;
+    const Voice voice;
+    return voice.result();
 }
 
 Result render(const Utterance& utterance, int speed, Pcm& out, const std::function<bool()>& cancelled)
@@ -76,16 +53,18 @@ Result render(const Utterance& utterance, int speed, Pcm& out, const std::functi
     out.samples.clear();
     if (!isValidSpeed(speed))
         return Result::BadSpeed;
-    const EngineState& state = engine();
-    if (state.result != Result::Ok)
-        return state.result;
-    out.sampleRate = state.sampleRate;
+    const Voice voice;
+    if (voice.result() != Result::Ok)
+        return voice.result();
+    out.sampleRate = voice.sampleRate();
 
     const std::string ssml = toSsml(utterance, speed);
     RenderContext context{&out.samples, &cancelled};
     std::lock_guard lock(engineMutex());
-    espeak_SetParameter(espeakRATE, kNormalRate * speed / kNormalSpeed, 0);
-    const espeak_ERROR error = espeak_Synth(ssml.c_str(), ssml.size() + 1, 0, POS_CHARACTER, 0,
+    const Voice::Espeak& espeak = voice.espeak();
+    espeak.SetSynthCallback(onSynth);
+    espeak.SetParameter(espeakRATE, kNormalRate * speed / kNormalSpeed, 0);
+    const espeak_ERROR error = espeak.Synth(ssml.c_str(), ssml.size() + 1, 0, POS_CHARACTER, 0,
                                             espeakCHARS_UTF8 | espeakSSML, nullptr, &context);
     return error == EE_OK ? Result::Ok : Result::EngineFailure;
 }
