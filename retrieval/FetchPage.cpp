@@ -138,11 +138,9 @@ void PageFetcher::Fetch(const QString& url, Done done)
     m_state->body.clear();
     m_state->tooLarge = false;
     CURL* h = m_state->curl.get();
-    if (h) {
-        // libcurl reads the address when the transfer starts, so it lives as long as the transfer.
-        m_state->address = url.toUtf8();
-        curl_easy_setopt(h, CURLOPT_URL, m_state->address.constData());
-    }
+    // libcurl reads the address when the transfer starts, so it lives as long as the transfer.
+    m_state->address = url.toUtf8();
+    m_state->curl.SetUrl(m_state->address);
     const auto callback = std::make_shared<Done>(std::move(done));
     const bool started = h && m_state->multi.Start(h, [this, callback](CURLcode code) {
         (*callback)(Finish(static_cast<int>(code)));

@@ -64,10 +64,8 @@ void SlotPictureDownloader::Download(const QString& url, Done done)
     Cancel();
     CURL* h = m_state->curl.get();
     m_state->body.clear();
-    if (h) {
-        m_state->address = url.toUtf8();
-        curl_easy_setopt(h, CURLOPT_URL, m_state->address.constData());
-    }
+    m_state->address = url.toUtf8();
+    m_state->curl.SetUrl(m_state->address);
     const auto callback = std::make_shared<Done>(std::move(done));
     const bool started = h && m_state->multi.Start(h, [this, h, callback](CURLcode code) {
         long status = 0;

@@ -26,6 +26,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -594,6 +596,8 @@ void TForm1::hideWindow()
     // (its drawing buffer shared with the display server, a couple of MiB); showing it creates
     // them again.
     destroy(true, true);
+    // What the window's widgets freed is scattered through the heap; its free pages go back.
+    malloc_trim(0);
 }
 
 void TForm1::repaintGrid(int komoku)

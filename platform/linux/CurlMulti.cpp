@@ -4,6 +4,8 @@
 
 #include <QSocketNotifier>
 
+#include <malloc.h>
+
 namespace platform {
 
 // The notifiers of one socket; libcurl keeps a pointer to it beside the socket.
@@ -25,18 +27,40 @@ void Retire(std::unique_ptr<QSocketNotifier>& notifier)
 
 } // namespace
 
-CurlMulti::CurlMulti() : m_context(std::make_unique<QObject>())
+CurlMulti::CurlMulti(std::chrono::milliseconds keepIdle) : m_context(std::make_unique<QObject>())
 {
     initCurlOnce();
-    m_multi = curl_multi_init();
+    m_multi = NewMulti();
     m_timer.setSingleShot(true);
     QObject::connect(&m_timer, &QTimer::timeout, m_context.get(), [this] { Act(CURL_SOCKET_TIMEOUT, 0); });
-    if (!m_multi)
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(keepIdle);
+    QObject::connect(&m_idle, &QTimer::timeout, m_context.get(), [this] { CloseIdleConnections(); });
+}
+
+CURLM* CurlMulti::NewMulti()
+{
+    CURLM* multi = curl_multi_init();
+    if (!multi)
+        return nullptr;
+    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &CurlMulti::OnSocket);
+    curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &CurlMulti::OnTimer);
+    curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
+    return multi;
+}
+
+void CurlMulti::CloseIdleConnections()
+{
+    if (!m_multi || !m_running.empty() || !m_ended.empty())
         return;
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlMulti::OnSocket);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlMulti::OnTimer);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
+    // The cleanup closes the kept connections, which libcurl reports through OnSocket.
+    curl_multi_cleanup(m_multi);
+    m_timer.stop();
+    m_multi = NewMulti();
+    // Their TLS state was most of a MiB in small pieces among longer-lived ones: the free pages
+    // between them go back to the system.
+    malloc_trim(0);
 }
 
 CurlMulti::~CurlMulti()
@@ -55,6 +79,7 @@ bool CurlMulti::Start(CURL* easy, Done done)
     if (!m_multi || !easy)
         return false;
     Abort(easy);
+    m_idle.stop();
     const std::uint64_t id = m_nextId++;
     m_running[easy] = {id, std::move(done)};
     if (curl_multi_add_handle(m_multi, easy) != CURLM_OK) {
@@ -67,8 +92,11 @@ bool CurlMulti::Start(CURL* easy, Done done)
 
 void CurlMulti::Abort(CURL* easy)
 {
-    if (m_running.erase(easy) > 0)
+    if (m_running.erase(easy) > 0) {
         curl_multi_remove_handle(m_multi, easy);
+        if (m_running.empty())
+            m_idle.start();
+    }
     for (auto it = m_ended.begin(); it != m_ended.end();) {
         if (it->second.first == easy)
             it = m_ended.erase(it);
@@ -177,6 +205,9 @@ void CurlMulti::Deliver(std::uint64_t id)
         return;
     auto [callback, result] = std::move(it->second.second);
     m_ended.erase(it);
+    if (m_running.empty() && m_ended.empty())
+        m_idle.start();
+    // The callback may start the next transfer, which stops the idle timer again.
     if (callback)
         callback(result);
 }

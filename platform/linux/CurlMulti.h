@@ -8,6 +8,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -27,7 +28,8 @@ public:
     // write callback).
     using Done = std::function<void(CURLcode result)>;
 
-    CurlMulti();
+    // Connections are closed once no transfer has run for keepIdle.
+    explicit CurlMulti(std::chrono::milliseconds keepIdle = CurlOptions().KeepIdle);
     // Aborts whatever still runs; no Done is called.
     ~CurlMulti();
     CurlMulti(const CurlMulti&) = delete;
@@ -50,6 +52,10 @@ private:
         Done Callback;
     };
 
+    // A multi handle with this object's callbacks, or null.
+    CURLM* NewMulti();
+    // Closes the connections kept for reuse, when nothing runs.
+    void CloseIdleConnections();
     static int OnSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* watch);
     static int OnTimer(CURLM* multi, long timeoutMs, void* self);
     void WatchSocket(curl_socket_t socket, int what, SocketWatch* watch);
@@ -62,6 +68,7 @@ private:
     // Context of the queued deliveries: they are dropped with it.
     std::unique_ptr<QObject> m_context;
     QTimer m_timer;
+    QTimer m_idle;
     std::map<CURL*, Transfer> m_running;
     // Ended transfers whose callbacks wait for the event loop, by id.
     std::map<std::uint64_t, std::pair<CURL*, std::pair<Done, CURLcode>>> m_ended;
@@ -71,7 +78,7 @@ private:
 // What one client's transfers need, in the order that frees them safely: the header list after
 // the handle that refers to it, the multi handle (aborting a transfer of the handle) first.
 struct CurlTransfer {
-    explicit CurlTransfer(const CurlOptions& options) : curl(options) {}
+    explicit CurlTransfer(const CurlOptions& options) : curl(options), multi(options.KeepIdle) {}
 
     CurlList headers;
     CurlEasyHandle curl;

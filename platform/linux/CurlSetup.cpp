@@ -51,6 +51,7 @@ CurlEasyHandle::CurlEasyHandle(const CurlOptions& options)
     // us pages (and through them prices and end times).
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(h, CURLOPT_CA_CACHE_TIMEOUT, 0L);
     if (!options.ExtraCaFile.isEmpty()) {
         // libcurl copies the string; the default CA directory keeps the system store in use.
         curl_easy_setopt(h, CURLOPT_CAINFO, options.ExtraCaFile.toLocal8Bit().constData());
@@ -65,6 +66,15 @@ CurlEasyHandle::CurlEasyHandle(const CurlOptions& options)
 
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.ConnectTimeout.count()));
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options.TransferTimeout.count()));
+}
+
+void CurlEasyHandle::SetUrl(const QByteArray& address)
+{
+    if (!m_easy)
+        return;
+    curl_easy_setopt(m_easy, CURLOPT_URL, address.constData());
+    if (m_resolve)
+        curl_easy_setopt(m_easy, CURLOPT_RESOLVE, m_resolve);
 }
 
 CurlEasyHandle::~CurlEasyHandle()

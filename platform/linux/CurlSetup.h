@@ -2,6 +2,8 @@
 
 #include "platform/linux/CurlOptions.h"
 
+#include <QByteArray>
+
 #include <curl/curl.h>
 
 #include <initializer_list>
@@ -33,6 +35,10 @@ public:
     CurlEasyHandle& operator=(const CurlEasyHandle&) = delete;
 
     CURL* get() const { return m_easy; }
+    // The address of the next transfer, which must live as long as that. The test hosts'
+    // addresses are given again with it: libcurl keeps them in the connection pool's name
+    // cache, which a client starts anew once it has been idle.
+    void SetUrl(const QByteArray& address);
 
 private:
     CURL* m_easy = nullptr;

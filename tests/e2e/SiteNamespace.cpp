@@ -53,6 +53,19 @@ QString BindFile(const QString& source, const char* target)
     return {};
 }
 
+QString JoinFiles(const QStringList& parts, const QString& target)
+{
+    QFile joined(target);
+    if (!joined.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QStringLiteral("%1: %2").arg(target, joined.errorString());
+    for (const QString& path : parts) {
+        QFile part(path);
+        if (!part.open(QIODevice::ReadOnly) || joined.write(part.readAll() + '\n') < 0)
+            return QStringLiteral("%1: %2").arg(path, part.errorString());
+    }
+    return joined.flush() ? QString() : QStringLiteral("%1: %2").arg(target, joined.errorString());
+}
+
 // Puts one entry of the real /etc into the copy at `to`: a symbolic link as the same link, anything
 // else as a bind mount of the original over a folder or an empty file.
 QString PutEtcEntry(const QByteArray& from, const QByteArray& to)
@@ -202,8 +215,13 @@ SiteNamespace Enter(const QStringList& hostNames, const QString& caFile, const Q
         error = ReplaceEtc(
             workDir + QStringLiteral("/etc"),
             QStringLiteral("127.0.0.1 localhost %1\n::1 localhost\n").arg(hostNames.join(u' ')).toLatin1());
+    // The system's authorities stay trusted beside the test's, so that a program loads a store
+    // of the size it loads on a user's machine.
+    const QString store = workDir + QStringLiteral("/ca-certificates.crt");
     if (error.isEmpty())
-        error = BindFile(caFile, CaStore);
+        error = JoinFiles({QString::fromLatin1(CaStore), caFile}, store);
+    if (error.isEmpty())
+        error = BindFile(store, CaStore);
     if (!error.isEmpty())
         return {SiteNamespace::Outcome::Failed, error};
     return {SiteNamespace::Outcome::Entered, {}};

@@ -7,7 +7,7 @@ namespace e2e {
 
 // Moves this process, and whatever it starts from now on, into a user, a network and a
 // mount namespace of its own: only loopback, `hostNames` resolving to 127.0.0.1, and the
-// authority in `caFile` as the system's trusted certificate store. Root and nobody (65534) keep
+// authority in `caFile` added to the system's trusted certificate store. Root and nobody (65534) keep
 // their ids there, so a test may run a program as an ordinary user. The real /etc is not
 // touched and need not have a hosts file: in the namespace /etc is a copy whose entries are the
 // real ones but for its own hosts file, staged in `workDir`. Done at most once per process;

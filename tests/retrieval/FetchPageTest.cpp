@@ -376,18 +376,27 @@ TEST(FetchFailures, BodiesOverEightMebibytesAreTooLarge)
     EXPECT_EQ(exact.Body.size(), limit.size());
 }
 
-TEST(FetchConnections, OneFetcherKeepsItsConnectionBetweenPages)
+TEST(FetchConnections, OneFetcherKeepsItsConnectionBetweenPagesUntilItIsIdle)
 {
     FakeAuctionSite site;
     site.setPage(QStringLiteral("/jp/auction/a"), "a");
     site.setPage(QStringLiteral("/jp/auction/b"), "b");
-    PageFetcher fetcher(site.fetcherOptions());
+    FetchOptions options = site.fetcherOptions();
+    options.KeepIdle = 400ms;
+    PageFetcher fetcher(options);
 
     ASSERT_TRUE(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/jp/auction/a"))).Ok);
     ASSERT_TRUE(testsupport::FetchNow(fetcher, site.url(QStringLiteral("/jp/auction/b"))).Ok);
-
     EXPECT_EQ(site.requests().size(), 2);
     EXPECT_EQ(site.connectionCount(), 1);
+
+    // Idle for longer, the fetcher has closed it and connects anew.
+    QElapsedTimer idle;
+    idle.start();
+    testsupport::Spin([&] { return idle.elapsed() > 800; });
+    const auto again = testsupport::FetchNow(fetcher, site.url(QStringLiteral("/jp/auction/a")));
+    ASSERT_TRUE(again.Ok) << again.ErrorText.toStdString();
+    EXPECT_EQ(site.connectionCount(), 2);
 }
 
 TEST(FetchConnections, TwoFetchersUseTwoConnections)
