@@ -23,9 +23,9 @@ std::chrono::microseconds durationOf(std::size_t frames, int sampleRate)
 
 } // namespace
 
-// The engine is tried once here, so that play can refuse at once when it is missing; it is
-// loaded again for each run of sentences and unloaded when none is left.
-Player::Player() : m_engine(checkEngine()), m_worker([this] { run(); }) {}
+// The engine is looked for here, so that play can refuse at once when it is missing; it is loaded
+// by the first sentence.
+Player::Player() : m_engine(Voice::check()), m_worker([this] { run(); }) {}
 
 Player::~Player()
 {

@@ -42,12 +42,6 @@ void putLe(std::ofstream& out, std::uint32_t value, int bytes)
 
 } // namespace
 
-Result checkEngine()
-{
-    const Voice voice;
-    return voice.result();
-}
-
 Result render(const Utterance& utterance, int speed, Pcm& out, const std::function<bool()>& cancelled)
 {
     out.samples.clear();

@@ -19,9 +19,6 @@ struct Pcm final {
     double seconds() const { return sampleRate > 0 ? static_cast<double>(samples.size()) / sampleRate : 0.0; }
 };
 
-// Whether espeak-ng and its Japanese voice load; they are unloaded again unless a Voice holds them.
-Result checkEngine();
-
 // Renders a checked utterance. cancelled, when given, is asked between blocks of samples and
 // ends the rendering early when it returns true.
 Result render(const Utterance& utterance, int speed, Pcm& out, const std::function<bool()>& cancelled = {});

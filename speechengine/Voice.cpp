@@ -28,19 +28,34 @@ struct Voice::Libraries final {
     void* alsaLibrary = nullptr;
     Espeak espeak;
     Alsa alsa;
+    bool loaded = false;
     bool hasAlsa = false;
     Result result = Result::EngineFailure;
     int sampleRate = 0;
 
-    void load()
+    // Opens espeak-ng and binds its functions; false, with nothing left open, when it is missing.
+    bool openEspeak()
     {
         espeakLibrary = dlopen(kEspeakLibrary, RTLD_NOW | RTLD_LOCAL);
         if (espeakLibrary && bind(espeakLibrary, "espeak_Initialize", espeak.Initialize) &&
             bind(espeakLibrary, "espeak_SetVoiceByName", espeak.SetVoiceByName) &&
             bind(espeakLibrary, "espeak_SetSynthCallback", espeak.SetSynthCallback) &&
             bind(espeakLibrary, "espeak_SetParameter", espeak.SetParameter) &&
-            bind(espeakLibrary, "espeak_Synth", espeak.Synth) &&
-            bind(espeakLibrary, "espeak_Terminate", espeak.Terminate)) {
+            bind(espeakLibrary, "espeak_Synth", espeak.Synth))
+            return true;
+        if (espeakLibrary)
+            dlclose(espeakLibrary);
+        espeakLibrary = nullptr;
+        return false;
+    }
+
+    // espeak-ng is loaded once and stays: once terminated it cannot be initialised again in the
+    // same process (its queue thread keeps its stop request, so the next terminate never returns),
+    // and unloading it after use loses the buffers it keeps in static variables.
+    void load()
+    {
+        loaded = true;
+        if (openEspeak()) {
             // DONT_EXIT: a missing data folder must not end the host program.
             const int rate =
                 espeak.Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
@@ -63,19 +78,6 @@ struct Voice::Libraries final {
         if (hasAlsa)
             alsa.lib_error_set_handler(silentAlsaError);
     }
-
-    void unload()
-    {
-        if (sampleRate > 0)
-            espeak.Terminate();
-        // The configuration ALSA read, and the plugins it loaded for the device, go with it.
-        if (hasAlsa)
-            alsa.config_update_free_global();
-        if (alsaLibrary)
-            dlclose(alsaLibrary);
-        if (espeakLibrary)
-            dlclose(espeakLibrary);
-    }
 };
 
 namespace {
@@ -87,20 +89,33 @@ int holds = 0;
 
 } // namespace
 
+Result Voice::check()
+{
+    std::lock_guard lock(holdMutex);
+    if (shared.loaded)
+        return shared.result;
+    Libraries probe;
+    if (!probe.openEspeak())
+        return Result::EngineFailure;
+    dlclose(probe.espeakLibrary);
+    return Result::Ok;
+}
+
 Voice::Voice() : m_libraries(&shared)
 {
     std::lock_guard lock(holdMutex);
-    if (holds++ == 0)
+    ++holds;
+    if (!shared.loaded)
         shared.load();
 }
 
 Voice::~Voice()
 {
     std::lock_guard lock(holdMutex);
-    if (--holds > 0)
-        return;
-    shared.unload();
-    shared = Libraries{};
+    // The configuration ALSA read, and the plugins it loaded for the device, go when nothing
+    // speaks; ALSA reads them again for the next sentence.
+    if (--holds == 0 && shared.hasAlsa)
+        shared.alsa.config_update_free_global();
 }
 
 Result Voice::result() const

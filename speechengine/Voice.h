@@ -7,9 +7,9 @@
 
 namespace speechengine {
 
-// espeak-ng with its Japanese voice, and ALSA: loaded while something holds them, unloaded when
-// the last hold ends. Between sentences the engine keeps neither the libraries nor the voice's
-// data in memory. Holds may be taken on any thread and nest.
+// espeak-ng with its Japanese voice, and ALSA: loaded by the first hold and kept for the rest of
+// the process, so that a program that never speaks never maps them. ALSA's configuration is
+// freed when the last hold ends. Holds may be taken on any thread and nest.
 class Voice final {
 public:
     struct Espeak final {
@@ -18,7 +18,6 @@ public:
         decltype(&espeak_SetSynthCallback) SetSynthCallback = nullptr;
         decltype(&espeak_SetParameter) SetParameter = nullptr;
         decltype(&espeak_Synth) Synth = nullptr;
-        decltype(&espeak_Terminate) Terminate = nullptr;
     };
     struct Alsa final {
         decltype(&snd_lib_error_set_handler) lib_error_set_handler = nullptr;
@@ -32,6 +31,9 @@ public:
         decltype(&snd_pcm_close) pcm_close = nullptr;
         decltype(&snd_config_update_free_global) config_update_free_global = nullptr;
     };
+
+    // Ok when espeak-ng opens, without loading it for good: the result of the load once there was one.
+    static Result check();
 
     Voice();
     ~Voice();
