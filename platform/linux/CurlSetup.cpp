@@ -51,7 +51,6 @@ CurlEasyHandle::CurlEasyHandle(const CurlOptions& options)
     // us pages (and through them prices and end times).
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(h, CURLOPT_CA_CACHE_TIMEOUT, 0L);
     if (!options.ExtraCaFile.isEmpty()) {
         // libcurl copies the string; the default CA directory keeps the system store in use.
         curl_easy_setopt(h, CURLOPT_CAINFO, options.ExtraCaFile.toLocal8Bit().constData());
